@@ -1,0 +1,34 @@
+#include "ctcss_table.h"
+
+#include <array>
+
+namespace belvan {
+
+namespace {
+constexpr std::array<int, kToneCount> kTenthsOfHz = {
+    670,  719,  744,  770,  797,  825,  854,  885,  915,  948,  974,  1000, 1035,
+    1072, 1109, 1148, 1188, 1230, 1273, 1318, 1365, 1413, 1462, 1514, 1567, 1622,
+    1679, 1738, 1799, 1862, 1928, 2035, 2107, 2181, 2257, 2336, 2418, 2503, 693,
+    625,  1598, 1655, 1713, 1773, 1835, 1899, 1966, 1996, 2065, 2291, 2541};
+}  // namespace
+
+int ToneTenthsOfHz(int number) {
+    return number >= 1 && number <= kToneCount ? kTenthsOfHz[number - 1] : 0;
+}
+
+QString ToneTextFromNumber(int number) {
+    if (number < 1 || number > kToneCount) return {};
+    const int tenths = ToneTenthsOfHz(number);
+    return QStringLiteral("%1 - %2,%3")
+        .arg(number, 2, 10, QChar(u'0'))
+        .arg(tenths / 10)
+        .arg(tenths % 10);
+}
+
+QStringList ToneBoxItems() {
+    QStringList items{QString()};
+    for (int n = 1; n <= kToneCount; ++n) items << ToneTextFromNumber(n);
+    return items;
+}
+
+}  // namespace belvan
