@@ -1,1 +1,105 @@
-// filled in below
+#include "file_operations.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+
+#include "image/decoding.h"
+#include "image/encoding.h"
+#include "plan/channel_editing.h"
+#include "program_state.h"
+#include "settings_file.h"
+
+namespace belvan {
+
+namespace {
+FileDialogRequest Dialog(const QString& title, const QString& name, bool confirmOverwrite) {
+    return {title, QStringLiteral("Files for Cantrel (*.ctrch)"), QStringLiteral("*.ctrch"), name,
+            confirmOverwrite};
+}
+
+QString Shown(const QString& path) { return QDir::toNativeSeparators(path); }
+}  // namespace
+
+QString InitialSaveName() {
+#ifdef Q_OS_WIN
+    return QStringLiteral("D:\\1\\1.ctrch");
+#else
+    return QDir::home().filePath(QStringLiteral("1.ctrch"));
+#endif
+}
+
+bool SaveSettingsFile(ProgramState& p) {
+    RefreshInUseFlags(p);
+    if (p.saveDialogName.isEmpty()) p.saveDialogName = InitialSaveName();
+    const auto chosen = p.Operator().ChooseFileToSave(
+        Dialog(QStringLiteral("Сохранить настройки"), p.saveDialogName, true));
+    if (!chosen) return false;
+    p.saveDialogName = *chosen;
+
+    EncodeSettings(p);
+    CopyChannelsToImage(p);
+
+    const QString name =
+        chosen->contains(kSettingsFileExtension) ? *chosen : *chosen + kSettingsFileExtension;
+    // The dialog asked about the name as chosen; a completed name is asked about here.
+    if (name != *chosen && QFileInfo::exists(name) &&
+        p.Operator().AskYesNo(
+            QStringLiteral("Файл «%1» уже существует.\nЗаменить его?").arg(Shown(name)),
+            QStringLiteral("Сохранить настройки"), MessageIcon::Warning) != Answer::Yes) {
+        return true;
+    }
+
+    p.FileBuffer = BuildFileBytes(p.image);
+    const QString failure = WriteSettingsFile(name, p.FileBuffer);
+    if (!failure.isEmpty()) {
+        ShowError(p.Operator(),
+                  QStringLiteral("Не удалось сохранить файл «%1»: %2.").arg(Shown(name), failure));
+        return true;
+    }
+    p.ctl.caption = kFileCaptionPrefix + Shown(name);
+    return true;
+}
+
+bool LoadSettingsFile(ProgramState& p) {
+    const auto chosen = p.Operator().ChooseFileToOpen(
+        Dialog(QStringLiteral("Загрузить настройки"), p.openDialogName, false));
+    if (!chosen) return false;
+    p.openDialogName = *chosen;
+
+    // The whole file is read and checked before anything of the current plan is touched.
+    const FileReadResult read = ReadSettingsFile(*chosen);
+    if (!read.bytes) {
+        ShowError(p.Operator(),
+                  QStringLiteral("Не удалось загрузить файл «%1»: %2.").arg(Shown(*chosen), read.error));
+        return true;
+    }
+    if (!FileChecksumMatches(*read.bytes) &&
+        p.Operator().AskYesNo(
+            QStringLiteral("Контрольная сумма файла «%1» не сходится: файл повреждён.\n"
+                           "Загрузить его всё равно?")
+                .arg(Shown(*chosen)),
+            QStringLiteral("Загрузить настройки"), MessageIcon::Warning) != Answer::Yes) {
+        return true;
+    }
+
+    ResetSettingsControls(p);
+    ClearAllChannels(p);
+    p.BulkUpdateGuard = true;
+    p.FileBuffer = *read.bytes;
+    p.image = ImageFromFileBytes(p.FileBuffer);
+    CopyImageToChannels(p);
+    for (int c = 0; c < kChannelCount; ++c) ShowChannel(p, c);
+    DecodeSettings(p);
+    p.BulkUpdateGuard = false;
+    p.ctl.caption = kFileCaptionPrefix + Shown(*chosen);
+    RefreshInUseFlags(p);
+    return true;
+}
+
+void Button12Click(ProgramState& p) {
+    LoadSettingsFile(p);
+    UpdateToneBoxes(p);
+}
+
+}  // namespace belvan

@@ -1,0 +1,21 @@
+// Saving the plan to a channel-settings file and loading it back ("Сохранить настройки",
+// "Загрузить настройки").
+#pragma once
+
+#include <QString>
+
+namespace belvan {
+
+struct ProgramState;
+
+inline const QString kFileCaptionPrefix = QStringLiteral("Настройка каналов  Файл: ");
+
+// True once a file name was chosen, false when the operator cancelled the dialog.
+bool SaveSettingsFile(ProgramState& p);
+bool LoadSettingsFile(ProgramState& p);
+// The load button: the load, then UpdateToneBoxes whatever became of it.
+void Button12Click(ProgramState& p);
+// The name the save dialog proposes before the operator chose one.
+QString InitialSaveName();
+
+}  // namespace belvan

@@ -1,0 +1,426 @@
+#include "simulated_radio.h"
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace belvan::sim {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr std::uint8_t kRefusal = 0x45;  // 'E': what the radio answers instead of 'O'
+constexpr milliseconds kFrameAfterAck{20};         // the frame follows the 'O' promptly
+constexpr milliseconds kRefusalThenAck{30};        // gap between 'E' and 'O' (other-then-ack)
+constexpr milliseconds kCommandByteTimeout{300};   // a command whose bytes stop coming is dropped
+constexpr milliseconds kFrameTimeout{1000};        // a frame not complete by then is dropped
+constexpr milliseconds kClientBusyAfterAnswer{2000};  // the client reads the frame ~1.7 s late
+constexpr milliseconds kAnnounceAfterOpen{300};    // the client purges right after opening
+constexpr milliseconds kSpeedCheckPeriod{50};
+constexpr unsigned kIdleSpeed = 38400;
+constexpr unsigned kClientSpeed = 9600;
+
+// The announcement: 0x10, then the model and firmware text padded with zeros; never an 'O'.
+constexpr std::array<std::uint8_t, kAnnouncementLength> kAnnouncement = {
+    kAnnouncementStart, 'B', 'E', 'L', 'V', 'A', 'N', '-', 'T', ' ', 'S', 'I',
+    'M',                ' ', 'V', '1', '.', '0', '7', 0,   0,   0,   0};
+static_assert(std::find(kAnnouncement.begin() + 1, kAnnouncement.end(), kAcknowledge) ==
+              kAnnouncement.end());
+
+// Bytes sent before the 'O' by the noise fault; none of them is an 'O'.
+constexpr std::array<std::uint8_t, 8> kNoise = {0x00, 0xA5, 0x5A, 0xFE, 0x3C, 0x81, 0x11, 0x7E};
+
+std::string Hex(const std::uint8_t* bytes, std::size_t count) {
+    std::string text;
+    text.reserve(count * 3);
+    char buffer[4];
+    for (std::size_t i = 0; i < count; ++i) {
+        std::snprintf(buffer, sizeof buffer, i == 0 ? "%02X" : " %02X", bytes[i]);
+        text += buffer;
+    }
+    return text;
+}
+
+std::string Hex(const std::vector<std::uint8_t>& bytes) { return Hex(bytes.data(), bytes.size()); }
+
+unsigned BaudOf(speed_t speed) {
+    switch (speed) {
+        case B1200: return 1200;
+        case B2400: return 2400;
+        case B4800: return 4800;
+        case B9600: return 9600;
+        case B19200: return 19200;
+        case B38400: return 38400;
+        case B57600: return 57600;
+        case B115200: return 115200;
+        default: return static_cast<unsigned>(speed);
+    }
+}
+
+std::vector<std::uint8_t> Bytes(const DataFrame& frame) {
+    return std::vector<std::uint8_t>(frame.begin(), frame.end());
+}
+
+}  // namespace
+
+std::unique_ptr<SimulatedRadio> SimulatedRadio::Open(Logger log, std::string* error) {
+    const auto fail = [error](const char* what) {
+        *error = std::string(what) + ": " + std::strerror(errno);
+        return nullptr;
+    };
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0) return fail("posix_openpt");
+    if (grantpt(master) != 0 || unlockpt(master) != 0) {
+        auto result = fail("grantpt/unlockpt");
+        ::close(master);
+        return result;
+    }
+    const char* name = ptsname(master);
+    if (name == nullptr) {
+        auto result = fail("ptsname");
+        ::close(master);
+        return result;
+    }
+    std::string path = name;
+    const int slave = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+    if (slave < 0) {
+        auto result = fail("open device side");
+        ::close(master);
+        return result;
+    }
+    termios settings{};
+    if (tcgetattr(slave, &settings) != 0) {
+        auto result = fail("tcgetattr");
+        ::close(slave);
+        ::close(master);
+        return result;
+    }
+    cfmakeraw(&settings);
+    cfsetispeed(&settings, B38400);
+    cfsetospeed(&settings, B38400);
+    if (tcsetattr(slave, TCSANOW, &settings) != 0) {
+        auto result = fail("tcsetattr");
+        ::close(slave);
+        ::close(master);
+        return result;
+    }
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    ::fcntl(master, F_SETFD, FD_CLOEXEC);
+    ::fcntl(slave, F_SETFD, FD_CLOEXEC);
+    return std::unique_ptr<SimulatedRadio>(
+        new SimulatedRadio(master, slave, std::move(path), std::move(log)));
+}
+
+SimulatedRadio::SimulatedRadio(int master, int slave, std::string path, Logger log)
+    : master_(master), slave_(slave), devicePath_(std::move(path)), log_(std::move(log)) {
+    lineSpeed_ = kIdleSpeed;
+}
+
+SimulatedRadio::~SimulatedRadio() {
+    if (master_ >= 0) ::close(master_);
+    if (slave_ >= 0) ::close(slave_);
+}
+
+bool SimulatedRadio::RequestAnnouncement(Clock::time_point now, bool evenIfSilent) {
+    announceRequested_ = announceRequested_ || evenIfSilent;
+    announceAt_ = now;
+    OnTimer(now);
+    return !announceAt_;
+}
+
+void SimulatedRadio::OnReadable(Clock::time_point now) {
+    if (master_ < 0) return;
+    std::uint8_t buffer[512];
+    for (;;) {
+        const ssize_t count = ::read(master_, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) break;
+        for (ssize_t i = 0; i < count && master_ >= 0; ++i) TakeByte(buffer[i], now);
+        if (master_ < 0) return;
+    }
+    FlushDropped();
+}
+
+void SimulatedRadio::TakeByte(std::uint8_t byte, Clock::time_point now) {
+    if (partial_.empty()) {
+        if (byte != kCommandStart && byte != kDataFrameStart) {
+            dropped_.push_back(byte);
+            return;
+        }
+        FlushDropped();
+        partialStarted_ = now;
+    }
+    partial_.push_back(byte);
+    lastByte_ = now;
+
+    if (partial_.front() == kCommandStart && partial_.size() == kCommandFrameSize) {
+        const auto command = std::move(partial_);
+        partial_.clear();
+        HandleCommand(command, now);
+    } else if (partial_.front() == kDataFrameStart && partial_.size() == kDataFrameSize) {
+        DataFrame frame;
+        std::copy(partial_.begin(), partial_.end(), frame.begin());
+        partial_.clear();
+        HandleFrame(frame, now);
+    }
+}
+
+void SimulatedRadio::FlushDropped() {
+    if (dropped_.empty()) return;
+    log_("DROP " + Hex(dropped_));
+    dropped_.clear();
+}
+
+void SimulatedRadio::HandleCommand(const std::vector<std::uint8_t>& command,
+                                   Clock::time_point now) {
+    log_("RX " + Hex(command));
+    const auto readRequest = BuildCommandFrame(kReadRequest, 0x00);
+    if (!std::equal(command.begin(), command.end(), readRequest.begin())) {
+        log_("IGNORED command (not a read request)");
+        return;
+    }
+    firstFrameImage_.reset();  // a write left half-done is over
+    AnswerReadRequest(now);
+}
+
+void SimulatedRadio::AnswerReadRequest(Clock::time_point now) {
+    const Fault fault = fault_.fault;
+    if (fault == Fault::Silent) {
+        log_("QUIET read request (silent)");
+        return;
+    }
+
+    if (fault == Fault::Late) {
+        Schedule(now, milliseconds(fault_.lateMs), {kAcknowledge}, "TX O (late)");
+    } else if (fault == Fault::Noise) {
+        std::vector<std::uint8_t> noise(static_cast<std::size_t>(fault_.noiseCount));
+        for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = kNoise[i % kNoise.size()];
+        const std::string log = "TX noise " + Hex(noise);
+        Schedule(now, milliseconds(0), std::move(noise), log);
+        Schedule(now, milliseconds(0), {kAcknowledge}, "TX O");
+    } else {
+        Schedule(now, milliseconds(0), {kAcknowledge}, "TX O");
+    }
+
+    DataFrame frame = BuildDataFrame(image_, 0x00);
+    switch (fault) {
+        case Fault::BadChecksumA:
+            frame[FrameOffset::checksumA] = static_cast<std::uint8_t>(ChecksumA(frame) + 1);
+            frame[FrameOffset::checksumB] = ChecksumB(frame);
+            Schedule(now, kFrameAfterAck, Bytes(frame), "TX frame (checksum A wrong)");
+            break;
+        case Fault::BadChecksumB:
+            frame[FrameOffset::checksumB] = static_cast<std::uint8_t>(ChecksumB(frame) + 1);
+            Schedule(now, kFrameAfterAck, Bytes(frame), "TX frame (checksum B wrong)");
+            break;
+        case Fault::ShortFrame: {
+            const auto count = static_cast<std::size_t>(fault_.shortCount);
+            Schedule(now, kFrameAfterAck,
+                     std::vector<std::uint8_t>(frame.begin(), frame.begin() + count),
+                     "TX frame cut short after " + std::to_string(count) + " bytes");
+            break;
+        }
+        case Fault::ZeroFrame:
+            Schedule(now, kFrameAfterAck, std::vector<std::uint8_t>(kDataFrameSize, 0),
+                     "TX frame of zero bytes");
+            break;
+        case Fault::GarbageFrame: {
+            std::uint32_t state = 0x2545F491u;
+            for (auto& byte : frame) {
+                state = state * 1664525u + 1013904223u;
+                byte = static_cast<std::uint8_t>(state >> 24);
+            }
+            frame[FrameOffset::checksumA] = static_cast<std::uint8_t>(ChecksumA(frame) + 0x5A);
+            frame[FrameOffset::checksumB] = static_cast<std::uint8_t>(ChecksumB(frame) + 0x33);
+            Schedule(now, kFrameAfterAck, Bytes(frame), "TX frame of junk");
+            break;
+        }
+        case Fault::Hangup:
+            Schedule(now, kFrameAfterAck,
+                     std::vector<std::uint8_t>(frame.begin(), frame.begin() + kDataFrameSize / 2),
+                     "TX half a frame", true);
+            break;
+        default:
+            Schedule(now, kFrameAfterAck, Bytes(frame), "TX frame");
+            break;
+    }
+    quietUntil_ = outputs_.back().due + kClientBusyAfterAnswer;
+}
+
+void SimulatedRadio::HandleFrame(const DataFrame& frame, Clock::time_point now) {
+    log_("RX " + Hex(frame.data(), frame.size()));
+    const Fault fault = fault_.fault;
+    if (fault == Fault::Silent) {
+        log_("QUIET write frame (silent)");
+        return;
+    }
+    if (frame[FrameOffset::checksumA] != ChecksumA(frame) ||
+        frame[FrameOffset::checksumB] != ChecksumB(frame)) {
+        firstFrameImage_.reset();
+        Reply(now, kRefusal, "write frame with wrong checksums");
+        return;
+    }
+    if (frame[FrameOffset::header1] != 0xFF || frame[FrameOffset::header2] != 0x00) {
+        firstFrameImage_.reset();
+        Reply(now, kRefusal, "write frame with a wrong header");
+        return;
+    }
+
+    const ParameterImage image = ImageFromFrame(frame);
+    const std::uint8_t sequence = frame[FrameOffset::sequence];
+    if (sequence == kFirstWriteFrame) {
+        firstFrameImage_.reset();
+        switch (fault) {
+            case Fault::Hangup:
+                HangUp("after the first write frame");
+                return;
+            case Fault::SilentFirst:
+                log_("QUIET first write frame (silent-first)");
+                return;
+            case Fault::NakFirst:
+                Reply(now, kRefusal, "first write frame (nak-first)");
+                return;
+            case Fault::OtherThenAck:
+                Reply(now, kRefusal, "first write frame (other-then-ack)");
+                Schedule(now, kRefusalThenAck, {kAcknowledge}, "TX O");
+                break;
+            default:
+                Reply(now, kAcknowledge, "");
+                break;
+        }
+        firstFrameImage_ = image;
+        quietUntil_ = outputs_.back().due + kClientBusyAfterAnswer;
+        log_("WRITE first frame taken, waiting for the second");
+        return;
+    }
+    if (sequence == kSecondWriteFrame) {
+        const bool matches = firstFrameImage_ && *firstFrameImage_ == image;
+        firstFrameImage_.reset();
+        quietUntil_ = now;
+        if (!matches) {
+            Reply(now, kRefusal, "second write frame without a matching first");
+            return;
+        }
+        if (fault == Fault::SilentSecond) {
+            log_("QUIET second write frame (silent-second)");
+            return;
+        }
+        if (fault == Fault::NakSecond) {
+            Reply(now, kRefusal, "second write frame (nak-second)");
+            return;
+        }
+        Reply(now, kAcknowledge, "");
+        image_ = image;
+        log_("WRITE kept");
+        if (imageKept_) imageKept_(image_);
+        return;
+    }
+    firstFrameImage_.reset();
+    Reply(now, kRefusal, "write frame with an unknown sequence byte");
+}
+
+void SimulatedRadio::Reply(Clock::time_point now, std::uint8_t byte, const std::string& why) {
+    std::string log = byte == kAcknowledge ? "TX O" : "TX E";
+    if (!why.empty()) log += " (" + why + ")";
+    Schedule(now, milliseconds(0), {byte}, log);
+}
+
+void SimulatedRadio::Schedule(Clock::time_point now, milliseconds delay,
+                              std::vector<std::uint8_t> bytes, std::string log, bool hangUpAfter) {
+    Clock::time_point due = outputs_.empty() ? now : std::max(now, outputs_.back().due);
+    due += delay;
+    outputs_.push_back(Pending{due, std::move(bytes), std::move(log), hangUpAfter});
+}
+
+void SimulatedRadio::Send(const std::vector<std::uint8_t>& bytes, const std::string& log) {
+    std::size_t done = 0;
+    while (master_ >= 0 && done < bytes.size()) {
+        const ssize_t count = ::write(master_, bytes.data() + done, bytes.size() - done);
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) break;
+        done += static_cast<std::size_t>(count);
+    }
+    log_(log);
+    if (done < bytes.size())
+        log_("TX overflow: " + std::to_string(bytes.size() - done) + " bytes not sent");
+}
+
+void SimulatedRadio::HangUp(const std::string& why) {
+    log_("HANGUP " + why);
+    ::close(master_);
+    master_ = -1;
+    outputs_.clear();
+}
+
+void SimulatedRadio::OnTimer(Clock::time_point now) {
+    while (master_ >= 0 && !outputs_.empty() && outputs_.front().due <= now) {
+        const Pending pending = std::move(outputs_.front());
+        outputs_.pop_front();
+        Send(pending.bytes, pending.log);
+        if (pending.hangUpAfter) HangUp("in the middle of the read frame");
+    }
+    if (master_ < 0) return;
+
+    if (!partial_.empty()) {
+        const bool isFrame = partial_.front() == kDataFrameStart;
+        if (isFrame ? now - partialStarted_ >= kFrameTimeout
+                    : now - lastByte_ >= kCommandByteTimeout) {
+            log_(std::string(isFrame ? "RX incomplete frame, " : "RX incomplete command, ") +
+                 std::to_string(partial_.size()) + " of " +
+                 std::to_string(isFrame ? kDataFrameSize : kCommandFrameSize) +
+                 " bytes, dropped: " + Hex(partial_));
+            partial_.clear();
+        }
+    }
+
+    if (now >= nextSpeedCheck_) {
+        nextSpeedCheck_ = now + kSpeedCheckPeriod;
+        WatchLineSpeed(now);
+    }
+
+    if (announceAt_ && now >= *announceAt_ && !Busy(now)) {
+        if (announceRequested_ || fault_.fault != Fault::Silent) Announce();
+        announceAt_.reset();
+        announceRequested_ = false;
+    }
+}
+
+void SimulatedRadio::WatchLineSpeed(Clock::time_point now) {
+    termios settings{};
+    if (tcgetattr(master_, &settings) != 0) return;
+    const unsigned speed = BaudOf(cfgetospeed(&settings));
+    if (speed == lineSpeed_) return;
+    lineSpeed_ = speed;
+    log_("LINE " + std::to_string(speed) + " baud");
+    // A client sets 9600 when it opens the line; one that restores the settings on closing
+    // puts the old speed back, so the next client is noticed too.
+    if (speed == kClientSpeed && autoAnnounce_ && !announceAt_) announceAt_ = now + kAnnounceAfterOpen;
+}
+
+bool SimulatedRadio::Busy(Clock::time_point now) const {
+    return !partial_.empty() || !outputs_.empty() || now < quietUntil_;
+}
+
+void SimulatedRadio::Announce() {
+    Send(std::vector<std::uint8_t>(kAnnouncement.begin(), kAnnouncement.end()), "ANNOUNCE");
+}
+
+Clock::time_point SimulatedRadio::NextWakeUp(Clock::time_point now) const {
+    Clock::time_point next = std::max(now, nextSpeedCheck_);
+    if (!outputs_.empty()) next = std::min(next, outputs_.front().due);
+    if (!partial_.empty())
+        next = std::min(next, partial_.front() == kDataFrameStart ? partialStarted_ + kFrameTimeout
+                                                                  : lastByte_ + kCommandByteTimeout);
+    if (announceAt_) next = std::min(next, *announceAt_);
+    return std::max(now, next);
+}
+
+}  // namespace belvan::sim

@@ -1,0 +1,111 @@
+// The simulated radio on its side of a pseudo-terminal: it answers read requests and write frames
+// the way the radio does (or, when told, the way a faulty one does) and announces itself.
+//
+// Nothing here blocks. The owner polls MasterFd() for input, calls OnReadable() when it has some,
+// and calls OnTimer() no later than NextWakeUp() so that delayed answers, abandoned input and the
+// line-speed watch are looked after.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "faults.h"
+#include "image/parameter_image.h"
+#include "link/radio_frame.h"
+
+namespace belvan::sim {
+
+using Clock = std::chrono::steady_clock;
+
+class SimulatedRadio {
+public:
+    using Logger = std::function<void(const std::string&)>;
+    using ImageKept = std::function<void(const ParameterImage&)>;
+
+    // Opens a pseudo-terminal and puts its device side into raw mode at a speed other than
+    // 9600, so that a client opening the line at 9600 can be noticed. Returns nullptr and sets
+    // *error when the pseudo-terminal cannot be had.
+    static std::unique_ptr<SimulatedRadio> Open(Logger log, std::string* error);
+    ~SimulatedRadio();
+    SimulatedRadio(const SimulatedRadio&) = delete;
+    SimulatedRadio& operator=(const SimulatedRadio&) = delete;
+
+    const std::string& DevicePath() const { return devicePath_; }
+    int MasterFd() const { return master_; }
+
+    // Announce by itself at start-up and whenever a client opens the line.
+    void SetAutomaticAnnouncements(bool on) { autoAnnounce_ = on; }
+    void SetFault(const FaultSetting& setting) { fault_ = setting; }
+    const FaultSetting& CurrentFault() const { return fault_; }
+    const ParameterImage& Image() const { return image_; }
+    void SetImage(const ParameterImage& image) { image_ = image; }
+    // Called each time a completed write leaves the radio holding a new image.
+    void OnImageKept(ImageKept callback) { imageKept_ = std::move(callback); }
+
+    // Sends the announcement now, or as soon as the exchange under way has ended; returns false
+    // when it had to be put off. Unless evenIfSilent, the silent fault keeps the radio quiet.
+    bool RequestAnnouncement(Clock::time_point now, bool evenIfSilent);
+
+    void OnReadable(Clock::time_point now);
+    void OnTimer(Clock::time_point now);
+    Clock::time_point NextWakeUp(Clock::time_point now) const;
+
+    // True once the hangup fault has closed the line; the program should then end.
+    bool HungUp() const { return master_ < 0; }
+
+private:
+    SimulatedRadio(int master, int slave, std::string path, Logger log);
+
+    struct Pending {
+        Clock::time_point due;
+        std::vector<std::uint8_t> bytes;
+        std::string log;
+        bool hangUpAfter = false;
+    };
+
+    void TakeByte(std::uint8_t byte, Clock::time_point now);
+    void FlushDropped();
+    void HandleCommand(const std::vector<std::uint8_t>& command, Clock::time_point now);
+    void HandleFrame(const DataFrame& frame, Clock::time_point now);
+    void AnswerReadRequest(Clock::time_point now);
+    void Schedule(Clock::time_point now, std::chrono::milliseconds delay,
+                  std::vector<std::uint8_t> bytes, std::string log, bool hangUpAfter = false);
+    void Reply(Clock::time_point now, std::uint8_t byte, const std::string& why);
+    void Send(const std::vector<std::uint8_t>& bytes, const std::string& log);
+    void HangUp(const std::string& why);
+    void WatchLineSpeed(Clock::time_point now);
+    bool Busy(Clock::time_point now) const;
+    void Announce();
+
+    int master_ = -1;
+    int slave_ = -1;  // held open so that the line stays up while clients come and go
+    std::string devicePath_;
+    Logger log_;
+    ImageKept imageKept_;
+
+    ParameterImage image_;
+    FaultSetting fault_;
+    bool autoAnnounce_ = true;
+
+    std::vector<std::uint8_t> partial_;  // a command or frame being collected
+    Clock::time_point partialStarted_;
+    Clock::time_point lastByte_;
+    std::vector<std::uint8_t> dropped_;  // stray bytes waiting to be logged
+
+    std::deque<Pending> outputs_;
+    Clock::time_point quietUntil_;                 // the client is still busy with our last answer
+    std::optional<ParameterImage> firstFrameImage_;  // first write frame acknowledged, second due
+
+    std::optional<Clock::time_point> announceAt_;
+    bool announceRequested_ = false;  // sent even while the silent fault is on
+    unsigned lineSpeed_ = 0;
+    Clock::time_point nextSpeedCheck_;
+};
+
+}  // namespace belvan::sim
