@@ -20,12 +20,13 @@ struct FileDialogRequest {
 };
 
 class OperatorInterface {
-public:
+  public:
     virtual ~OperatorInterface() = default;
     // A modal message with an OK button.
     virtual void ShowMessage(const QString& text, const QString& caption, MessageIcon icon) = 0;
     // A modal question with Yes/No/Cancel buttons; closing the box answers Cancel.
-    virtual Answer AskYesNoCancel(const QString& text, const QString& caption, MessageIcon icon) = 0;
+    virtual Answer AskYesNoCancel(const QString& text, const QString& caption,
+                                  MessageIcon icon) = 0;
     // A modal question with Yes/No buttons; closing the box answers No.
     virtual Answer AskYesNo(const QString& text, const QString& caption, MessageIcon icon) = 0;
     // The chosen file name, or nothing when the operator cancelled.

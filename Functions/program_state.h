@@ -22,8 +22,8 @@ inline constexpr int kFileSize = 255;
 
 // Where a radio exchange stands, for a progress bar or line.
 struct LinkProgress {
-    QString stage;     // what the link is doing, in the operator's words
-    int done = 0;      // 0..total
+    QString stage;  // what the link is doing, in the operator's words
+    int done = 0;   // 0..total
     int total = 100;
 };
 using ProgressCallback = std::function<void(const LinkProgress&)>;

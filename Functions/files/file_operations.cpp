@@ -18,7 +18,9 @@ FileDialogRequest Dialog(const QString& title, const QString& name, bool confirm
             confirmOverwrite};
 }
 
-QString Shown(const QString& path) { return QDir::toNativeSeparators(path); }
+QString Shown(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
 }  // namespace
 
 QString InitialSaveName() {
@@ -70,8 +72,9 @@ bool LoadSettingsFile(ProgramState& p) {
     // The whole file is read and checked before anything of the current plan is touched.
     const FileReadResult read = ReadSettingsFile(*chosen);
     if (!read.bytes) {
-        ShowError(p.Operator(),
-                  QStringLiteral("Не удалось загрузить файл «%1»: %2.").arg(Shown(*chosen), read.error));
+        ShowError(
+            p.Operator(),
+            QStringLiteral("Не удалось загрузить файл «%1»: %2.").arg(Shown(*chosen), read.error));
         return true;
     }
     if (!FileChecksumMatches(*read.bytes) &&

@@ -73,8 +73,9 @@ FileReadResult ReadSettingsFile(const QString& path) {
         result.error = data.size() > kSettingsFileSize
                            ? QStringLiteral("файл длиннее %1 байт; это не файл настроек каналов")
                                  .arg(kSettingsFileSize)
-                           : QStringLiteral("длина файла %1 байт вместо %2; файл повреждён или "
-                                            "это не файл настроек каналов")
+                           : QStringLiteral(
+                                 "длина файла %1 байт вместо %2; файл повреждён или "
+                                 "это не файл настроек каналов")
                                  .arg(data.size())
                                  .arg(kSettingsFileSize);
         return result;

@@ -48,7 +48,8 @@ void DecodeSettings(ProgramState& p) {
     }
 
     for (int c = 0; c < kChannelCount; ++c)
-        ctl.toneBoxes[static_cast<std::size_t>(c)].SetText(ToneTextFromNumber(p.Channel(c).toneNumber));
+        ctl.toneBoxes[static_cast<std::size_t>(c)].SetText(
+            ToneTextFromNumber(p.Channel(c).toneNumber));
 
     const unsigned wait = p.image.SettingsWord(SettingsOffset::waitTime);
     const unsigned maxTransmit = p.image.SettingsWord(SettingsOffset::maxTransmitTime);

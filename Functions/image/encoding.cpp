@@ -36,7 +36,9 @@ std::uint8_t KeyCodeFromIndex(int position) {
     return static_cast<std::uint8_t>(position & 0xFF);
 }
 
-int ToneNumberFromText(const QString& text) { return ReadWholeNumberOrThrow(text.left(2)); }
+int ToneNumberFromText(const QString& text) {
+    return ReadWholeNumberOrThrow(text.left(2));
+}
 
 bool EncodeSettings(ProgramState& p) {
     auto& s = p.image.settings;

@@ -2,7 +2,8 @@
 // the data frames and the content of a channel-settings file. Every offset and bit is named here.
 //
 //   offset  length  block
-//        0     160  ChannelBlock: 16 channel records of 10 bytes (plan/channel_entry.h), channel 1 first
+//        0     160  ChannelBlock: 16 channel records of 10 bytes (plan/channel_entry.h), channel 1
+//        first
 //      160      34  SettingsBlock: the radio-wide settings, layout below
 //
 // All 16-bit values are stored low byte first and read as unsigned.
@@ -33,9 +34,9 @@ inline constexpr int maxTransmitTime = 12;  // 16 bits, units of 50 ms
 inline constexpr int transmitOffTime = 14;  // 16 bits, units of 50 ms
 inline constexpr int zero = 16;             // 16 bytes, always 0 in what the tool produces
 inline constexpr int zeroLength = 16;
-inline constexpr int carriedBytes = 32;     // 2 bytes carried unchanged from the last image taken in
+inline constexpr int carriedBytes = 32;  // 2 bytes carried unchanged from the last image taken in
 inline constexpr int carriedLength = 2;
-inline constexpr int encodedLength = 32;    // bytes 0..31 are rebuilt by every encode
+inline constexpr int encodedLength = 32;  // bytes 0..31 are rebuilt by every encode
 }  // namespace SettingsOffset
 
 // Bits of modeFlags.
@@ -62,9 +63,9 @@ inline constexpr std::array<std::uint8_t, kKeyFunctionCount> kKeyFunctionCodes =
     kNoFunctionCode, 3, 4, 5, 6, 7, 10, 11, 12, 13, 14, 15};
 
 // Stored value per window unit of the three times.
-inline constexpr int kWaitTimePerSecond = 200;       // 1000 ms / 5 ms
-inline constexpr int kMaxTransmitPerMinute = 1200;   // 60000 ms / 50 ms
-inline constexpr int kTransmitOffPerSecond = 20;     // 1000 ms / 50 ms
+inline constexpr int kWaitTimePerSecond = 200;      // 1000 ms / 5 ms
+inline constexpr int kMaxTransmitPerMinute = 1200;  // 60000 ms / 50 ms
+inline constexpr int kTransmitOffPerSecond = 20;    // 1000 ms / 50 ms
 
 struct ParameterImage {
     ChannelBlock channels{};

@@ -14,16 +14,16 @@
 namespace belvan {
 
 namespace {
-constexpr int kCommandReplyReads = 10;   // single-byte reads that may precede the 'O'
-constexpr int kAcknowledgeReads = 31;    // single-byte reads of an acknowledgement wait
-constexpr int kFramePauseMs = 1700;      // the radio sends its frame meanwhile
+constexpr int kCommandReplyReads = 10;  // single-byte reads that may precede the 'O'
+constexpr int kAcknowledgeReads = 31;   // single-byte reads of an acknowledgement wait
+constexpr int kFramePauseMs = 1700;     // the radio sends its frame meanwhile
 constexpr int kSingleReadMs = 101;
 
 const QString kNoAnswer = QStringLiteral("Нет ответа от радиостанции");
 
 // Tells the window (or a terminal) where an exchange stands while it waits.
 class ExchangeProgress {
-public:
+  public:
     explicit ExchangeProgress(ProgramState& p) : p_(p) {}
 
     // A stage covering `from`..`to` of 100, expected to take about `expectedMs`.
@@ -44,7 +44,7 @@ public:
         return [this] { Report(); };
     }
 
-private:
+  private:
     ProgramState& p_;
     QString text_;
     int from_ = 0;

@@ -23,14 +23,14 @@ namespace belvan {
 
 inline constexpr int kDataFrameSize = 260;
 inline constexpr int kCommandFrameSize = 5;
-inline constexpr std::uint8_t kAcknowledge = 0x4F;          // 'O'
-inline constexpr std::uint8_t kCommandStart = 0x21;         // '!'
-inline constexpr std::uint8_t kReadRequest = 0xFF;          // first command byte of the read
-inline constexpr std::uint8_t kDataFrameStart = 0x22;       // '"'
-inline constexpr std::uint8_t kFirstWriteFrame = 0x00;      // byte 3 of the first write frame
-inline constexpr std::uint8_t kSecondWriteFrame = 0x02;     // byte 3 of the second write frame
+inline constexpr std::uint8_t kAcknowledge = 0x4F;       // 'O'
+inline constexpr std::uint8_t kCommandStart = 0x21;      // '!'
+inline constexpr std::uint8_t kReadRequest = 0xFF;       // first command byte of the read
+inline constexpr std::uint8_t kDataFrameStart = 0x22;    // '"'
+inline constexpr std::uint8_t kFirstWriteFrame = 0x00;   // byte 3 of the first write frame
+inline constexpr std::uint8_t kSecondWriteFrame = 0x02;  // byte 3 of the second write frame
 inline constexpr std::uint8_t kFiller = 0xFF;
-inline constexpr std::uint8_t kAnnouncementStart = 0x10;    // first byte of the radio's announcement
+inline constexpr std::uint8_t kAnnouncementStart = 0x10;  // first byte of the radio's announcement
 inline constexpr int kAnnouncementLength = 23;
 
 namespace FrameOffset {

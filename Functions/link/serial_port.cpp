@@ -12,9 +12,9 @@
 namespace belvan {
 
 namespace {
-constexpr int kGapMs = 10;         // longest gap between two bytes of one read
-constexpr int kReadBaseMs = 100;   // a read of n bytes lasts at most 100 + n ms
-constexpr int kSliceMs = 5;        // how often a wait calls back
+constexpr int kGapMs = 10;            // longest gap between two bytes of one read
+constexpr int kReadBaseMs = 100;      // a read of n bytes lasts at most 100 + n ms
+constexpr int kSliceMs = 5;           // how often a wait calls back
 constexpr int kWriteLimitMs = 10000;  // a device that takes nothing for this long is gone
 
 bool LineLost(const QSerialPort& port) {
@@ -38,11 +38,11 @@ bool SerialPort::Open() {
                 failureReason_ = QStringLiteral("Порт %1 занят другой программой.").arg(shown);
 #else
                 if (QFileInfo(deviceName_).exists() && !QFileInfo(deviceName_).isWritable()) {
-                    failureReason_ =
-                        QStringLiteral("Нет прав на порт %1. Добавьте пользователя в группу «%2» "
-                                       "(например: sudo usermod -aG %2 $USER) и войдите в "
-                                       "систему заново.")
-                            .arg(shown, QFileInfo(deviceName_).group());
+                    failureReason_ = QStringLiteral(
+                                         "Нет прав на порт %1. Добавьте пользователя в группу «%2» "
+                                         "(например: sudo usermod -aG %2 $USER) и войдите в "
+                                         "систему заново.")
+                                         .arg(shown, QFileInfo(deviceName_).group());
                 } else {
                     failureReason_ = QStringLiteral("Порт %1 занят другой программой.").arg(shown);
                 }
@@ -79,7 +79,9 @@ void SerialPort::Close() {
     port_.reset();
 }
 
-bool SerialPort::IsOpen() const { return port_ && port_->isOpen(); }
+bool SerialPort::IsOpen() const {
+    return port_ && port_->isOpen();
+}
 
 void SerialPort::PurgeInput() {
     if (!IsOpen()) return;
@@ -145,8 +147,7 @@ QString DeviceForPortName(const QString& name) {
 #else
     static const QRegularExpression comName(QStringLiteral("^COM([1-9][0-9]{0,2})$"));
     const auto match = comName.match(name);
-    if (match.hasMatch())
-        return QStringLiteral("/dev/ttyS%1").arg(match.captured(1).toInt() - 1);
+    if (match.hasMatch()) return QStringLiteral("/dev/ttyS%1").arg(match.captured(1).toInt() - 1);
     return name;
 #endif
 }

@@ -19,7 +19,7 @@ struct ProgramState;
 using IdleCallback = std::function<void()>;
 
 class SerialPort {
-public:
+  public:
     explicit SerialPort(const QString& deviceName);
     ~SerialPort();
     SerialPort(const SerialPort&) = delete;
@@ -43,7 +43,7 @@ public:
     // Takes up to `count` bytes of what has already arrived, without waiting.
     int ReadArrived(std::uint8_t* buffer, int count);
 
-private:
+  private:
     QString deviceName_;
     QString failureReason_;
     std::unique_ptr<QSerialPort> port_;

@@ -8,7 +8,9 @@
 namespace belvan {
 
 namespace {
-QString& Cell(ProgramState& p, int channel, int column) { return p.ctl.Cell(channel + 1, column); }
+QString& Cell(ProgramState& p, int channel, int column) {
+    return p.ctl.Cell(channel + 1, column);
+}
 
 // Writes a mark cell only while the channel has both frequencies.
 void WriteMarkIfComplete(ProgramState& p, int channel, int column, const QString& text) {
@@ -38,8 +40,8 @@ void ClearChannel(ProgramState& p, int c, bool clearReserved) {
     for (int column = Column::Receive; column <= Column::Step; ++column) Cell(p, c, column).clear();
     ChannelEntry& entry = p.Channel(c);
     entry.flags &= static_cast<std::uint8_t>(~(ChannelFlag::Scan | ChannelFlag::Masking |
-                                               ChannelFlag::DetectCtcss | ChannelFlag::DetectCarrier |
-                                               ChannelFlag::Unused));
+                                               ChannelFlag::DetectCtcss |
+                                               ChannelFlag::DetectCarrier | ChannelFlag::Unused));
     entry.flags |= ChannelFlag::Step25;  // InUse waits for the next recomputation
     if (clearReserved) entry.reserved = 0;
     entry.rxCode = NoFrequency;
@@ -88,9 +90,13 @@ bool RequireChannel(ProgramState& p) {
     return false;
 }
 
-void FillReceive(ProgramState& p) { FillFrequency(p, Column::Receive, &ChannelEntry::rxCode); }
+void FillReceive(ProgramState& p) {
+    FillFrequency(p, Column::Receive, &ChannelEntry::rxCode);
+}
 
-void FillTransmit(ProgramState& p) { FillFrequency(p, Column::Transmit, &ChannelEntry::txCode); }
+void FillTransmit(ProgramState& p) {
+    FillFrequency(p, Column::Transmit, &ChannelEntry::txCode);
+}
 
 void RefreshChannelMarks(ProgramState& p) {
     UpdateScanMark(p);

@@ -13,10 +13,10 @@ struct ProgramState;
 // Setting a check box from code runs its click handler when its state changes; selecting a
 // radio button runs its handler when it was not selected before; deselecting runs nothing.
 // Operator clicks go through the same setters.
-void SetCheckBox1(ProgramState& p, bool on);    // "Сканировать частоту" -> UpdateScanMark
-void SetCheckBox2(ProgramState& p, bool on);    // "Включить маскирование" -> UpdateMaskMark
-void SelectRadioButton6(ProgramState& p);       // "По CTSS" -> ApplyDetectionMode
-void SelectRadioButton8(ProgramState& p);       // "По несущей" -> ApplyDetectionMode
+void SetCheckBox1(ProgramState& p, bool on);  // "Сканировать частоту" -> UpdateScanMark
+void SetCheckBox2(ProgramState& p, bool on);  // "Включить маскирование" -> UpdateMaskMark
+void SelectRadioButton6(ProgramState& p);             // "По CTSS" -> ApplyDetectionMode
+void SelectRadioButton8(ProgramState& p);             // "По несущей" -> ApplyDetectionMode
 void SelectStepButton(ProgramState& p, bool step25);  // RadioButton2 / RadioButton1 -> StepChanged
 
 // --- Editing ---------------------------------------------------------------------------------

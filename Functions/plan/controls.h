@@ -29,11 +29,11 @@ inline constexpr int Step = 7;
 namespace CellText {
 inline const QString ScanOn = QStringLiteral("    +");
 inline const QString ScanOff = QStringLiteral("    -");
-inline const QString MaskOn = QStringLiteral("    +");          // written by the masking box
+inline const QString MaskOn = QStringLiteral("    +");  // written by the masking box
 inline const QString MaskOff = QStringLiteral("    -");
-inline const QString MaskShownOn = QStringLiteral("     +");     // written when a channel is shown
+inline const QString MaskShownOn = QStringLiteral("     +");  // written when a channel is shown
 inline const QString MaskShownOff = QStringLiteral("     -");
-inline const QString CtcssOn = QStringLiteral("   +");          // enables the channel's tone box
+inline const QString CtcssOn = QStringLiteral("   +");  // enables the channel's tone box
 inline const QString CtcssOff = QStringLiteral("   -");
 inline const QString CarrierOn = QStringLiteral("     +");
 inline const QString CarrierOff = QStringLiteral("     -");
@@ -58,7 +58,9 @@ struct ComboState {
 struct ListState {
     QStringList items;
     int index = -1;
-    QString Selected() const { return index >= 0 && index < items.size() ? items[index] : QString(); }
+    QString Selected() const {
+        return index >= 0 && index < items.size() ? items[index] : QString();
+    }
 };
 
 struct Controls {
@@ -81,25 +83,25 @@ struct Controls {
     std::array<bool, kChannelCount> channelMarks{};  // Label6 .. Label21
 
     // Current channel.
-    bool CheckBox1 = false;      // "Сканировать частоту"
-    bool CheckBox2 = false;      // "Включить маскирование"
-    bool RadioButton6 = false;   // "По CTSS"
-    bool RadioButton8 = false;   // "По несущей"
-    bool RadioButton1 = false;   // "12,5 кГц."
-    bool RadioButton2 = true;    // "25 кГц."
+    bool CheckBox1 = false;     // "Сканировать частоту"
+    bool CheckBox2 = false;     // "Включить маскирование"
+    bool RadioButton6 = false;  // "По CTSS"
+    bool RadioButton8 = false;  // "По несущей"
+    bool RadioButton1 = false;  // "12,5 кГц."
+    bool RadioButton2 = true;   // "25 кГц."
 
     // Radio-wide parameters.
-    ComboState ComboBox4;   // wait time, seconds
-    ComboState ComboBox29;  // maximum transmit time, minutes
-    ComboState ComboBox30;  // transmit-off time, seconds
+    ComboState ComboBox4;                             // wait time, seconds
+    ComboState ComboBox29;                            // maximum transmit time, minutes
+    ComboState ComboBox30;                            // transmit-off time, seconds
     std::array<ComboState, kChannelCount> toneBoxes;  // ComboBox5 .. ComboBox20
     std::array<ComboState, 8> keyBoxes;               // ComboBox21 .. ComboBox28: F1 1-4, F2 1-4
-    bool CheckBox3 = false;      // "Клонирование"
-    bool CheckBox6 = false;      // "Приор. сканир."
-    bool RadioButton9 = true;    // "Рабочий режим"
-    bool RadioButton10 = false;  // "Тест", hidden
-    bool RadioButton11 = false;  // "Прогон", hidden
-    bool RadioButton12 = false;  // "Настройка", hidden
+    bool CheckBox3 = false;                           // "Клонирование"
+    bool CheckBox6 = false;                           // "Приор. сканир."
+    bool RadioButton9 = true;                         // "Рабочий режим"
+    bool RadioButton10 = false;                       // "Тест", hidden
+    bool RadioButton11 = false;                       // "Прогон", hidden
+    bool RadioButton12 = false;                       // "Настройка", hidden
 
     // Read and write buttons; hidden while an exchange runs.
     bool Button5Visible = true;

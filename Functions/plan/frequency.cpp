@@ -45,7 +45,8 @@ QStringList KhzItems(GridStep step) {
     QStringList items;
     for (int i = 0; i < count; ++i) {
         QString text = TenthsText(static_cast<long long>(i) * stepTenths);
-        const int wholeDigits = static_cast<int>(text.contains(u',') ? text.size() - 2 : text.size());
+        const int wholeDigits =
+            static_cast<int>(text.contains(u',') ? text.size() - 2 : text.size());
         text = QString(3 - wholeDigits, u'0') + text;  // zero fill to three digits before the comma
         items << text;
     }

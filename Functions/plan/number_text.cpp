@@ -18,7 +18,8 @@ std::optional<int> ReadWholeNumber(const QString& text) {
         const QChar ch = text[at];
         if (ch < u'0' || ch > u'9') return std::nullopt;
         value = value * 10 + (ch.unicode() - u'0');
-        if (value > static_cast<long long>(std::numeric_limits<int>::max()) + 1) return std::nullopt;
+        if (value > static_cast<long long>(std::numeric_limits<int>::max()) + 1)
+            return std::nullopt;
     }
     if (negative) value = -value;
     if (value > std::numeric_limits<int>::max()) return std::nullopt;
@@ -26,7 +27,8 @@ std::optional<int> ReadWholeNumber(const QString& text) {
 }
 
 ConversionError::ConversionError(const QString& text)
-    : std::runtime_error(QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString()) {}
+    : std::runtime_error(
+          QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString()) {}
 
 int ReadWholeNumberOrThrow(const QString& text) {
     if (auto value = ReadWholeNumber(text)) return *value;

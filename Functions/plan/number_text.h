@@ -16,7 +16,7 @@ std::optional<int> ReadWholeNumber(const QString& text);
 // The error raised when a text the operator entered is not a whole number; the window's
 // general error handling shows its message.
 class ConversionError : public std::runtime_error {
-public:
+  public:
     explicit ConversionError(const QString& text);
 };
 
@@ -26,7 +26,7 @@ int ReadWholeNumberOrThrow(const QString& text);
 // An entered value the radio cannot hold (a time that does not fit its field, a tone the table
 // has no entry for); raised before anything leaves the tool.
 class RangeError : public std::runtime_error {
-public:
+  public:
     explicit RangeError(const QString& message);
 };
 

@@ -7,7 +7,8 @@
 namespace belvan {
 
 namespace {
-const QString kRoundingCaption = QStringLiteral("   Изменяемая частота была задана с шагом 12,5 МГц.");
+const QString kRoundingCaption =
+    QStringLiteral("   Изменяемая частота была задана с шагом 12,5 МГц.");
 const QString kRoundingQuestion = QStringLiteral(
     "Внимание!!! В поле таблицы содержатся данные с более мелким шагом. \n"
     "Хотите округлить значение частот?\n"
@@ -50,7 +51,8 @@ void ApplyStepChange(ProgramState& p) {
     entry.Set(ChannelFlag::Step25, true);
     if (!entry.HasBothFrequencies()) return;
 
-    const bool halfStep = row[Column::Receive].contains(u',') || row[Column::Transmit].contains(u',');
+    const bool halfStep =
+        row[Column::Receive].contains(u',') || row[Column::Transmit].contains(u',');
     if (halfStep) {
         switch (p.Operator().AskYesNoCancel(kRoundingQuestion, kRoundingCaption,
                                             MessageIcon::Question)) {

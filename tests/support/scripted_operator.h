@@ -19,7 +19,7 @@ struct ShownMessage {
 };
 
 class ScriptedOperator : public OperatorInterface {
-public:
+  public:
     void ShowMessage(const QString& text, const QString& caption, MessageIcon icon) override;
     Answer AskYesNoCancel(const QString& text, const QString& caption, MessageIcon icon) override;
     Answer AskYesNo(const QString& text, const QString& caption, MessageIcon icon) override;
@@ -37,7 +37,10 @@ public:
     // The last message shown; fails the test when there was none.
     const ShownMessage& Last() const;
     // Forgets what was shown.
-    void Clear() { shown.clear(); dialogs.clear(); }
+    void Clear() {
+        shown.clear();
+        dialogs.clear();
+    }
 };
 
 }  // namespace belvan::testing

@@ -1,0 +1,562 @@
+#include "nastroika.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTableWidget>
+#include <QTimer>
+#include <algorithm>
+
+#include "qt_operator.h"
+
+namespace belvan {
+
+namespace {
+// The port box offers COM1 and COM2 first, then every serial port the system reports; the list
+// is refreshed each time it opens.
+class PortComboBox : public QComboBox {
+  public:
+    using QComboBox::QComboBox;
+    void showPopup() override {
+        const QString text = currentText();
+        QStringList names{QStringLiteral("COM1"), QStringLiteral("COM2")};
+        for (const QString& name : SystemPortNames())
+            if (!names.contains(name)) names << name;
+        {
+            const QSignalBlocker blocker(this);
+            clear();
+            addItems(names);
+            setCurrentIndex(static_cast<int>(names.indexOf(text)));
+            setEditText(text);
+        }
+        QComboBox::showPopup();
+    }
+};
+
+QIcon ToolIcon() {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setPen(Qt::black);
+    painter.setBrush(QColor(0, 0, 128));
+    painter.drawRect(4, 5, 8, 10);   // the radio's body
+    painter.drawLine(10, 0, 10, 5);  // its antenna
+    painter.fillRect(6, 7, 4, 3, QColor(0, 192, 0));
+    return QIcon(pixmap);
+}
+
+bool IsInputEvent(QEvent::Type type) {
+    switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Wheel:
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride:
+        case QEvent::ContextMenu:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void PaintCombo(QComboBox* box, const ComboState& state) {
+    const QSignalBlocker blocker(box);
+    if (box->currentIndex() != state.index) box->setCurrentIndex(state.index);
+    if (box->currentText() != state.text) box->setEditText(state.text);
+    box->setEnabled(state.enabled);
+}
+
+void TakeCombo(const QComboBox* box, ComboState& state) {
+    if (box->currentText() != state.text) state.SetText(box->currentText());
+}
+
+void PaintList(QListWidget* list, const ListState& state) {
+    const QSignalBlocker blocker(list);
+    QStringList shown;
+    for (int row = 0; row < list->count(); ++row) shown << list->item(row)->text();
+    if (shown != state.items) {
+        list->clear();
+        list->addItems(state.items);
+    }
+    if (list->currentRow() != state.index) list->setCurrentRow(state.index);
+    if (state.index < 0) list->clearSelection();
+}
+}  // namespace
+
+TForm1::TForm1(const Options& options) : QWidget(nullptr) {
+    setObjectName(QStringLiteral("Form1"));
+    // The form was laid out for a font in which "Сохранить настройки" is about 100 pixels wide;
+    // positions and sizes grow with the font actually used, so no caption is clipped.
+    scale_ = std::clamp(
+        fontMetrics().horizontalAdvance(QStringLiteral("Сохранить настройки")) / 100.0, 1.0, 3.0);
+    if (options.op) {
+        state_.op = options.op;
+    } else {
+        ownOperator_ = std::make_unique<QtOperator>(this);
+        state_.op = ownOperator_.get();
+    }
+    BuildControls();
+    BindEvents();
+    if (!options.port.isEmpty()) state_.ctl.ComboBox1.SetText(options.port);
+    FormCreate(state_);
+    lastOpenedPort_ = state_.ctl.ComboBox1.text;
+    Repaint();
+}
+
+TForm1::~TForm1() = default;
+
+int TForm1::S(int pixels) const {
+    return qRound(pixels * scale_);
+}
+
+void TForm1::BuildControls() {
+    setWindowTitle(state_.ctl.caption);
+    setWindowIcon(ToolIcon());
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    setFixedSize(S(710), S(613));
+
+    const int comboHeight = std::max(S(21), QComboBox().sizeHint().height());
+    auto named = [](QWidget* widget, const char* name, const QString& accessible = {}) {
+        widget->setObjectName(QString::fromLatin1(name));
+        if (!accessible.isEmpty()) widget->setAccessibleName(accessible);
+    };
+    auto place = [this](QWidget* widget, int x, int y, int w, int h) {
+        widget->setGeometry(S(x), S(y), S(w), S(h));
+    };
+    auto label = [&](QWidget* parent, const char* name, const QString& text, int x, int y) {
+        auto* l = new QLabel(text, parent);
+        named(l, name);
+        l->move(S(x), S(y));
+        l->adjustSize();
+        return l;
+    };
+    auto button = [&](QWidget* parent, const char* name, const QString& text, int x, int y, int w,
+                      int h) {
+        auto* b = new QPushButton(text, parent);
+        named(b, name);
+        place(b, x, y, w, h);
+        b->setMinimumHeight(0);
+        return b;
+    };
+    auto combo = [&](QWidget* parent, const char* name, const QStringList& items, int x, int y,
+                     int w, const QString& accessible) {
+        auto* c = new QComboBox(parent);
+        named(c, name, accessible);
+        c->setEditable(true);
+        c->setInsertPolicy(QComboBox::NoInsert);
+        c->addItems(items);
+        c->setGeometry(S(x), S(y), S(w), comboHeight);
+        c->setMaxVisibleItems(12);
+        return c;
+    };
+    auto group = [&](QWidget* parent, const char* name, const QString& title, int x, int y, int w,
+                     int h) {
+        auto* g = new QGroupBox(title, parent);
+        named(g, name);
+        place(g, x, y, w, h);
+        return g;
+    };
+    auto check = [&](QWidget* parent, const char* name, const QString& text, int x, int y) {
+        auto* c = new QCheckBox(text, parent);
+        named(c, name);
+        c->move(S(x), S(y));
+        c->adjustSize();
+        return c;
+    };
+    auto radio = [&](QWidget* parent, const char* name, const QString& text, int x, int y) {
+        auto* r = new QRadioButton(text, parent);
+        named(r, name);
+        r->setAutoExclusive(false);  // the logic keeps the groups exclusive
+        r->move(S(x), S(y));
+        r->adjustSize();
+        return r;
+    };
+    const Controls& design = state_.ctl;
+
+    // Top strip.
+    ComboBox1 = new PortComboBox(this);
+    named(ComboBox1, "ComboBox1", QStringLiteral("Порт"));
+    ComboBox1->setEditable(true);
+    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox1->addItems(design.ComboBox1.items);
+    ComboBox1->setGeometry(S(8), S(12), S(90), comboHeight);
+    Label1 = label(this, "Label1", QString(), 104, 16);
+    QFont portFont = Label1->font();
+    portFont.setBold(true);
+    Label1->setFont(portFont);
+    Label39 = label(this, "Label39", QString(), 272, 16);
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(kWatchIntervalMs);
+
+    // Channel area.
+    Label2 = label(this, "Label2", QStringLiteral("№"), 14, 40);
+    Label3 = label(this, "Label3", QStringLiteral("МГц."), 44, 40);
+    Label4 = label(this, "Label4", QStringLiteral("КГц."), 96, 40);
+    auto list = [&](const char* name, const QStringList& items, int x, int w, int h,
+                    const QString& accessible) {
+        auto* l = new QListWidget(this);
+        named(l, name, accessible);
+        l->addItems(items);
+        l->setSelectionMode(QAbstractItemView::SingleSelection);
+        l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        place(l, x, 56, w, h);
+        return l;
+    };
+    ListBox1 = list("ListBox1", design.ListBox1.items, 4, 32, 257, QStringLiteral("№"));
+    ListBox2 = list("ListBox2", design.ListBox2.items, 40, 44, 257, QStringLiteral("МГц."));
+    ListBox3 = list("ListBox3", design.ListBox3.items, 88, 57, 257, QStringLiteral("КГц."));
+
+    StringGrid1 = new QTableWidget(kGridRows - 1, kGridColumns, this);
+    named(StringGrid1, "StringGrid1", QStringLiteral("Таблица каналов"));
+    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid1->setSelectionMode(QAbstractItemView::NoSelection);
+    StringGrid1->verticalHeader()->hide();
+    StringGrid1->horizontalHeader()->setSectionsMovable(false);
+    StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    StringGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    StringGrid1->verticalHeader()->setMinimumSectionSize(1);
+    StringGrid1->verticalHeader()->setDefaultSectionSize(S(16));
+    StringGrid1->horizontalHeader()->setFixedHeight(S(16) + 2);
+    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    static const int kColumnWidths[kGridColumns] = {21, 73, 74, 33, 39, 36, 41, 33};
+    for (int column = 0; column < kGridColumns; ++column) {
+        StringGrid1->setColumnWidth(column, S(kColumnWidths[column]));
+        StringGrid1->setHorizontalHeaderItem(column, new QTableWidgetItem);
+        for (int row = 0; row < kGridRows - 1; ++row)
+            StringGrid1->setItem(row, column, new QTableWidgetItem);
+    }
+    int gridWidth = 2 * StringGrid1->frameWidth();
+    for (int column = 0; column < kGridColumns; ++column)
+        gridWidth += StringGrid1->columnWidth(column);
+    const int gridHeight = 2 * StringGrid1->frameWidth() +
+                           StringGrid1->horizontalHeader()->height() + (kGridRows - 1) * S(16);
+    StringGrid1->setGeometry(S(160), S(40), gridWidth, gridHeight);
+
+    for (int c = 0; c < kChannelCount; ++c) {
+        auto* mark = new QLabel(QStringLiteral("X"), this);
+        const QByteArray name = "Label" + QByteArray::number(6 + c);
+        named(mark, name.constData());
+        mark->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+        mark->adjustSize();
+        const int rowTop = StringGrid1->y() + StringGrid1->frameWidth() +
+                           StringGrid1->horizontalHeader()->height() + c * S(16);
+        mark->move(StringGrid1->x() - mark->width() - 2, rowTop + (S(16) - mark->height()) / 2);
+        mark->hide();
+        ChannelMarks[static_cast<std::size_t>(c)] = mark;
+    }
+
+    // Left column.
+    GroupBox2 = group(this, "GroupBox2", QStringLiteral("Заполнение таблицы : "), 4, 320, 149, 65);
+    Button1 = button(GroupBox2, "Button1", QStringLiteral("Прием"), 6, 18, 64, 19);
+    Button2 = button(GroupBox2, "Button2", QStringLiteral("Передача"), 74, 18, 70, 19);
+    Button3 = button(GroupBox2, "Button3", QStringLiteral("Обе колонки"), 6, 40, 138, 19);
+    GroupBox6 = group(this, "GroupBox6", QStringLiteral(" Очистка таблицы : "), 4, 400, 149, 65);
+    Button7 = button(GroupBox6, "Button7", QStringLiteral("Очистить канал"), 6, 18, 138, 19);
+    Button8 = button(GroupBox6, "Button8", QStringLiteral("Очистить все"), 6, 40, 138, 19);
+    Button11 = button(this, "Button11", QStringLiteral("Сохранить настройки"), 4, 496, 149, 19);
+    Button12 = button(this, "Button12", QStringLiteral("Загрузить настройки"), 4, 520, 149, 19);
+    Button6 = button(this, "Button6", QStringLiteral("Записать"), 4, 576, 72, 19);
+    Button5 = button(this, "Button5", QStringLiteral("Прочитать"), 80, 576, 73, 19);
+    ExchangeStage = new QLabel(this);
+    named(ExchangeStage, "ExchangeStage");
+    ExchangeStage->setWordWrap(true);
+    place(ExchangeStage, 4, 544, 160, 30);
+    ExchangeStage->hide();
+    ExchangeProgress = new QProgressBar(this);
+    named(ExchangeProgress, "ExchangeProgress", QStringLiteral("Обмен с радиостанцией"));
+    place(ExchangeProgress, 4, 576, 149, 19);
+    ExchangeProgress->hide();
+
+    // Current channel.
+    GroupBox4 = group(this, "GroupBox4", QStringLiteral(" Настройка текущего канала : "), 536, 35,
+                      169, 281);
+    CheckBox1 = check(GroupBox4, "CheckBox1", QStringLiteral("Сканировать частоту"), 8, 24);
+    CheckBox2 = check(GroupBox4, "CheckBox2", QStringLiteral("Включить маскирование"), 8, 44);
+    GroupBox12 =
+        group(GroupBox4, "GroupBox12", QStringLiteral(" Детектирование : "), 8, 72, 153, 57);
+    RadioButton6 = radio(GroupBox12, "RadioButton6", QStringLiteral("По CTSS"), 8, 18);
+    RadioButton8 = radio(GroupBox12, "RadioButton8", QStringLiteral("По несущей"), 8, 36);
+    GroupBox1 =
+        group(GroupBox4, "GroupBox1", QStringLiteral(" Шаг сетки частот : "), 8, 136, 153, 57);
+    RadioButton1 = radio(GroupBox1, "RadioButton1", QStringLiteral("12,5 кГц."), 8, 18);
+    RadioButton2 = radio(GroupBox1, "RadioButton2", QStringLiteral("25 кГц."), 8, 36);
+    Button4 = button(GroupBox4, "Button4", QStringLiteral("Выход"), 100, 252, 61, 19);
+
+    // Radio-wide parameters.
+    GroupBox5 = group(this, "GroupBox5", QStringLiteral("Параметры работы радиостанции : "), 168,
+                      326, 537, 283);
+    ComboBox4 = combo(GroupBox5, "ComboBox4", design.ComboBox4.items, 8, 24, 46,
+                      QStringLiteral("Время ожидания (сек.)"));
+    Label25 = label(GroupBox5, "Label25", QStringLiteral("Время ожидания (сек.)"), 58, 28);
+    ComboBox29 = combo(GroupBox5, "ComboBox29", design.ComboBox29.items, 8, 52, 46,
+                       QStringLiteral("Макс. время передачи(мин.)"));
+    Label37 = label(GroupBox5, "Label37", QStringLiteral("Макс. время передачи(мин.)"), 58, 56);
+    ComboBox30 = combo(GroupBox5, "ComboBox30", design.ComboBox30.items, 8, 80, 46,
+                       QStringLiteral("Время откл. передачи (сек.)"));
+    Label38 = label(GroupBox5, "Label38", QStringLiteral("Время откл. передачи (сек.)"), 58, 84);
+
+    GroupBox8 = group(GroupBox5, "GroupBox8", QStringLiteral("CTSS (Гц)"), 216, 8, 313, 140);
+    static const char* const kColumnLabels[4] = {"Label5", "Label26", "Label27", "Label28"};
+    static const char16_t* const kColumnTexts[4] = {u"1 - 4", u"5 - 8", u"9 - 12", u"13 - 16"};
+    for (int column = 0; column < 4; ++column) {
+        QLabel* heading = label(GroupBox8, kColumnLabels[column],
+                                QString::fromUtf16(kColumnTexts[column]), 24 + 76 * column, 16);
+        (column == 0 ? Label5 : column == 1 ? Label26 : column == 2 ? Label27 : Label28) = heading;
+    }
+    for (int c = 0; c < kChannelCount; ++c) {
+        const QByteArray name = "ComboBox" + QByteArray::number(5 + c);
+        QComboBox* box =
+            combo(GroupBox8, name.constData(), design.toneBoxes[0].items, 6 + 76 * (c / 4),
+                  34 + 25 * (c % 4), 73, QStringLiteral("CTSS %1").arg(c + 1, 2, 10, QChar(u'0')));
+        box->setEnabled(false);
+        ToneBoxes[static_cast<std::size_t>(c)] = box;
+    }
+
+    GroupBox10 = group(GroupBox5, "GroupBox10", QStringLiteral(" Функции F1 :"), 8, 156, 140, 121);
+    GroupBox11 =
+        group(GroupBox5, "GroupBox11", QStringLiteral(" Функции F2 :"), 152, 156, 140, 121);
+    for (int slot = 0; slot < 8; ++slot) {
+        QGroupBox* parent = slot < 4 ? GroupBox10 : GroupBox11;
+        const int row = slot % 4;
+        label(parent, "", QString::number(row + 1), 4, 24 + 24 * row);
+        const QByteArray name = "ComboBox" + QByteArray::number(21 + slot);
+        KeyBoxes[static_cast<std::size_t>(slot)] =
+            combo(parent, name.constData(), design.keyBoxes[static_cast<std::size_t>(slot)].items,
+                  14, 20 + 24 * row, 121,
+                  QStringLiteral("Функции F%1 : %2").arg(slot < 4 ? 1 : 2).arg(row + 1));
+    }
+    CheckBox3 = check(GroupBox5, "CheckBox3", QStringLiteral("Клонирование"), 300, 158);
+    CheckBox6 = check(GroupBox5, "CheckBox6", QStringLiteral("Приор. сканир."), 300, 178);
+    RadioButton9 = radio(GroupBox5, "RadioButton9", QStringLiteral("Рабочий режим"), 412, 158);
+    RadioButton10 = radio(GroupBox5, "RadioButton10", QStringLiteral("Тест"), 412, 176);
+    RadioButton11 = radio(GroupBox5, "RadioButton11", QStringLiteral("Прогон"), 412, 194);
+    RadioButton12 = radio(GroupBox5, "RadioButton12", QStringLiteral("Настройка"), 412, 212);
+    for (QRadioButton* hidden : {RadioButton10, RadioButton11, RadioButton12}) hidden->hide();
+    Button9 = button(GroupBox5, "Button9", QStringLiteral("Сбросить режим"), 300, 252, 130, 19);
+}
+
+void TForm1::BindEvents() {
+    auto click = [this](QAbstractButton* b, std::function<void()> handler) {
+        connect(b, &QAbstractButton::clicked, this, [this, handler] { Run(handler); });
+    };
+    ProgramState& p = state_;
+
+    connect(ComboBox1, &QComboBox::activated, this, [this](int index) {
+        Run([this, index] {
+            state_.ctl.ComboBox1.SetText(ComboBox1->itemText(index));
+            ComboBox1Change(state_);
+            lastOpenedPort_ = state_.ctl.ComboBox1.text;
+        });
+    });
+    // A typed name opens on Enter or when the box loses focus, never half-typed.
+    connect(ComboBox1->lineEdit(), &QLineEdit::editingFinished, this, [this] { OpenTypedPort(); });
+    connect(Timer1, &QTimer::timeout, this, [this] {
+        if (!busy_) Run([this] { Timer1Timer(state_); });
+    });
+    connect(ListBox1, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (!repainting_ && row >= 0) Run([this, row] { ListBox1Click(state_, row); });
+    });
+
+    click(Button1, [&p] {
+        if (RequireChannel(p)) FillReceive(p);
+    });
+    click(Button2, [&p] {
+        if (RequireChannel(p)) FillTransmit(p);
+    });
+    click(Button3, [&p] {
+        if (!RequireChannel(p)) return;
+        FillReceive(p);
+        FillTransmit(p);
+    });
+    connect(CheckBox1, &QCheckBox::clicked, this,
+            [this](bool on) { Run([this, on] { SetCheckBox1(state_, on); }); });
+    connect(CheckBox2, &QCheckBox::clicked, this,
+            [this](bool on) { Run([this, on] { SetCheckBox2(state_, on); }); });
+    click(RadioButton6, [&p] { SelectRadioButton6(p); });
+    click(RadioButton8, [&p] { SelectRadioButton8(p); });
+    click(RadioButton1, [&p] { SelectStepButton(p, false); });
+    click(RadioButton2, [&p] { SelectStepButton(p, true); });
+    click(RadioButton9, [&p] {
+        p.ctl.RadioButton9 = true;
+        p.ctl.RadioButton10 = p.ctl.RadioButton11 = p.ctl.RadioButton12 = false;
+    });
+    click(Button7, [&p] { ClearSelectedChannel(p); });
+    click(Button8, [&p] { ClearAllChannels(p); });
+    click(Button9, [&p] { ResetSettingsControls(p); });
+    click(Button11, [&p] { SaveSettingsFile(p); });
+    click(Button12, [&p] { Button12Click(p); });
+    connect(Button4, &QPushButton::clicked, this, &QWidget::close);
+    connect(Button5, &QPushButton::clicked, this,
+            [this] { RunExchange([this] { Button5Click(state_); }); });
+    connect(Button6, &QPushButton::clicked, this,
+            [this] { RunExchange([this] { Button6Click(state_); }); });
+
+    digitBoxes_.insert(ComboBox4->lineEdit());
+    for (QComboBox* box : ToneBoxes) digitBoxes_.insert(box->lineEdit());
+    for (QObject* box : digitBoxes_) box->installEventFilter(this);
+}
+
+void TForm1::OpenTypedPort() {
+    if (repainting_ || ComboBox1->currentText() == lastOpenedPort_) return;
+    Run([this] {
+        state_.ctl.ComboBox1.SetText(ComboBox1->currentText());
+        ComboBox1Change(state_);
+        lastOpenedPort_ = state_.ctl.ComboBox1.text;
+    });
+}
+
+void TForm1::TakeOperatorInput() {
+    Controls& c = state_.ctl;
+    c.ComboBox1.text = ComboBox1->currentText();
+    c.ListBox2.index = ListBox2->currentRow();
+    c.ListBox3.index = ListBox3->currentRow();
+    TakeCombo(ComboBox4, c.ComboBox4);
+    TakeCombo(ComboBox29, c.ComboBox29);
+    TakeCombo(ComboBox30, c.ComboBox30);
+    for (int i = 0; i < kChannelCount; ++i) TakeCombo(ToneBoxes[i], c.toneBoxes[i]);
+    for (int i = 0; i < 8; ++i) TakeCombo(KeyBoxes[i], c.keyBoxes[i]);
+    c.CheckBox3 = CheckBox3->isChecked();
+    c.CheckBox6 = CheckBox6->isChecked();
+}
+
+void TForm1::Run(const std::function<void()>& handler) {
+    if (repainting_) return;
+    TakeOperatorInput();
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        Repaint();
+        ShowError(state_.Operator(), QString::fromStdString(error.what()));
+    }
+    Repaint();
+}
+
+void TForm1::RunExchange(const std::function<void()>& handler) {
+    if (busy_) return;
+    busy_ = true;
+    Timer1->stop();
+    qApp->installEventFilter(this);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    state_.progress = [this](const LinkProgress& progress) { ShowProgress(progress); };
+    Run(handler);
+    state_.progress = nullptr;
+    QApplication::restoreOverrideCursor();
+    qApp->removeEventFilter(this);
+    ExchangeStage->hide();
+    ExchangeProgress->hide();
+    busy_ = false;
+    Repaint();
+}
+
+void TForm1::ShowProgress(const LinkProgress& progress) {
+    Button5->setVisible(state_.ctl.Button5Visible);
+    Button6->setVisible(state_.ctl.Button6Visible);
+    if (!progress.stage.isEmpty()) ExchangeStage->setText(progress.stage);
+    ExchangeStage->show();
+    ExchangeProgress->setRange(0, progress.total);
+    ExchangeProgress->setValue(progress.done);
+    ExchangeProgress->show();
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+void TForm1::Repaint() {
+    repainting_ = true;
+    const Controls& c = state_.ctl;
+    setWindowTitle(c.caption);
+    {
+        const QSignalBlocker blocker(ComboBox1);
+        if (ComboBox1->currentText() != c.ComboBox1.text) ComboBox1->setEditText(c.ComboBox1.text);
+    }
+    Label1->setText(c.Label1);
+    Label1->setStyleSheet(c.label1Red ? QStringLiteral("color: red;") : QString());
+    Label1->setToolTip(c.label1Reason);
+    Label1->adjustSize();
+    Label39->setText(c.Label39);
+    Label39->adjustSize();
+    const bool watch = c.Timer1 && !busy_;
+    if (watch && !Timer1->isActive()) Timer1->start();
+    if (!watch && Timer1->isActive()) Timer1->stop();
+
+    PaintList(ListBox1, c.ListBox1);
+    PaintList(ListBox2, c.ListBox2);
+    PaintList(ListBox3, c.ListBox3);
+    for (int column = 0; column < kGridColumns; ++column) {
+        QTableWidgetItem* heading = StringGrid1->horizontalHeaderItem(column);
+        if (heading->text() != c.Cell(0, column)) heading->setText(c.Cell(0, column));
+        for (int row = 1; row < kGridRows; ++row) {
+            QTableWidgetItem* item = StringGrid1->item(row - 1, column);
+            if (item->text() != c.Cell(row, column)) item->setText(c.Cell(row, column));
+        }
+    }
+    for (int i = 0; i < kChannelCount; ++i) ChannelMarks[i]->setVisible(c.channelMarks[i]);
+
+    auto paintCheck = [](QAbstractButton* b, bool on) {
+        const QSignalBlocker blocker(b);
+        b->setChecked(on);
+    };
+    paintCheck(CheckBox1, c.CheckBox1);
+    paintCheck(CheckBox2, c.CheckBox2);
+    paintCheck(RadioButton6, c.RadioButton6);
+    paintCheck(RadioButton8, c.RadioButton8);
+    paintCheck(RadioButton1, c.RadioButton1);
+    paintCheck(RadioButton2, c.RadioButton2);
+    paintCheck(CheckBox3, c.CheckBox3);
+    paintCheck(CheckBox6, c.CheckBox6);
+    paintCheck(RadioButton9, c.RadioButton9);
+    paintCheck(RadioButton10, c.RadioButton10);
+    paintCheck(RadioButton11, c.RadioButton11);
+    paintCheck(RadioButton12, c.RadioButton12);
+
+    PaintCombo(ComboBox4, c.ComboBox4);
+    PaintCombo(ComboBox29, c.ComboBox29);
+    PaintCombo(ComboBox30, c.ComboBox30);
+    for (int i = 0; i < kChannelCount; ++i) PaintCombo(ToneBoxes[i], c.toneBoxes[i]);
+    for (int i = 0; i < 8; ++i) PaintCombo(KeyBoxes[i], c.keyBoxes[i]);
+
+    Button5->setVisible(c.Button5Visible);
+    Button6->setVisible(c.Button6Visible);
+    repainting_ = false;
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (busy_) {
+        event->ignore();  // the exchange ends first; the radio must not be left half-written
+        return;
+    }
+    event->accept();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (busy_ && IsInputEvent(event->type())) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this) return true;
+    }
+    if (event->type() == QEvent::KeyPress && digitBoxes_.contains(watched)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+        if (!key->text().isEmpty() && !shortcut && DigitKeyFilter(key->text().at(0)).isNull())
+            return true;  // only digits, Backspace and Enter reach the box
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace belvan

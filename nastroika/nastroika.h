@@ -1,0 +1,107 @@
+// The one window of the tool, Form1 of class TForm1: builds the controls with the form's names,
+// captions, items and positions, turns the operator's input into handler calls on the logic and
+// repaints every control from the logic's state afterwards.
+#pragma once
+
+#include <QSet>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "Functions.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTableWidget;
+class QTimer;
+
+namespace belvan {
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+
+  public:
+    struct Options {
+        QString port;                     // replaces the port box's initial text when set
+        OperatorInterface* op = nullptr;  // message boxes and dialogs; Qt's when null
+    };
+    explicit TForm1(const Options& options);
+    ~TForm1() override;
+
+    ProgramState& State() { return state_; }
+    bool ExchangeRunning() const { return busy_; }
+
+    // The form's controls, by their names.
+    QComboBox* ComboBox1;
+    QLabel* Label1;
+    QLabel* Label39;
+    QTimer* Timer1;
+    QLabel *Label2, *Label3, *Label4;
+    QListWidget *ListBox1, *ListBox2, *ListBox3;
+    std::array<QLabel*, kChannelCount> ChannelMarks;  // Label6 .. Label21
+    QTableWidget* StringGrid1;
+    QGroupBox* GroupBox2;
+    QPushButton *Button1, *Button2, *Button3;
+    QGroupBox* GroupBox6;
+    QPushButton *Button7, *Button8;
+    QPushButton *Button11, *Button12, *Button6, *Button5;
+    QGroupBox* GroupBox4;
+    QCheckBox *CheckBox1, *CheckBox2;
+    QGroupBox* GroupBox12;
+    QRadioButton *RadioButton6, *RadioButton8;
+    QGroupBox* GroupBox1;
+    QRadioButton *RadioButton1, *RadioButton2;
+    QPushButton* Button4;
+    QGroupBox* GroupBox5;
+    QComboBox *ComboBox4, *ComboBox29, *ComboBox30;
+    QLabel *Label25, *Label37, *Label38;
+    QGroupBox* GroupBox8;
+    QLabel *Label5, *Label26, *Label27, *Label28;
+    std::array<QComboBox*, kChannelCount> ToneBoxes;  // ComboBox5 .. ComboBox20
+    QGroupBox *GroupBox10, *GroupBox11;
+    std::array<QComboBox*, 8> KeyBoxes;  // ComboBox21 .. ComboBox28
+    QCheckBox *CheckBox3, *CheckBox6;
+    QRadioButton *RadioButton9, *RadioButton10, *RadioButton11, *RadioButton12;
+    QPushButton* Button9;
+    // Shown in place of the read and write buttons while an exchange runs.
+    QLabel* ExchangeStage;
+    QProgressBar* ExchangeProgress;
+
+    // Repaints every control from the state.
+    void Repaint();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void BuildControls();
+    void BindEvents();
+    // Runs a handler: the operator's typed texts go into the state first, an error that escapes
+    // is shown in a message box, and every control is repainted afterwards.
+    void Run(const std::function<void()>& handler);
+    // The same for an exchange with the radio: the window keeps painting and showing progress
+    // but takes no input until it ends.
+    void RunExchange(const std::function<void()>& handler);
+    void TakeOperatorInput();
+    void ShowProgress(const LinkProgress& progress);
+    void OpenTypedPort();
+    int S(int pixels) const;
+
+    ProgramState state_;
+    std::unique_ptr<OperatorInterface> ownOperator_;
+    double scale_ = 1.0;
+    bool busy_ = false;
+    bool repainting_ = false;
+    QString lastOpenedPort_;
+    QSet<QObject*> digitBoxes_;  // ComboBox4 and the tone boxes take digits only
+};
+
+}  // namespace belvan

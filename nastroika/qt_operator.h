@@ -1,0 +1,24 @@
+// The operator interface on Qt: message boxes with Russian buttons and the two file dialogs.
+#pragma once
+
+#include <QWidget>
+
+#include "operator_interface.h"
+
+namespace belvan {
+
+class QtOperator : public OperatorInterface {
+  public:
+    explicit QtOperator(QWidget* owner) : owner_(owner) {}
+
+    void ShowMessage(const QString& text, const QString& caption, MessageIcon icon) override;
+    Answer AskYesNoCancel(const QString& text, const QString& caption, MessageIcon icon) override;
+    Answer AskYesNo(const QString& text, const QString& caption, MessageIcon icon) override;
+    std::optional<QString> ChooseFileToOpen(const FileDialogRequest& request) override;
+    std::optional<QString> ChooseFileToSave(const FileDialogRequest& request) override;
+
+  private:
+    QWidget* owner_;
+};
+
+}  // namespace belvan
