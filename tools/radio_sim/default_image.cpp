@@ -32,9 +32,10 @@ ParameterImage DefaultImage() {
     for (int i = 0; i < kChannelCount; ++i) image.SetRecord(i, empty);
 
     image.SetRecord(0, Channel(InUse | Step25 | DetectCtcss, 150'000'000L, 150'025'000L, 7));
-    image.SetRecord(1, Channel(InUse | Step25 | Scan | DetectCarrier, 151'500'000L, 151'500'000L, 0));
-    image.SetRecord(2, Channel(InUse | Step25 | Masking | Scan | DetectCtcss, 152'250'000L,
-                               156'850'000L, 12));
+    image.SetRecord(1,
+                    Channel(InUse | Step25 | Scan | DetectCarrier, 151'500'000L, 151'500'000L, 0));
+    image.SetRecord(
+        2, Channel(InUse | Step25 | Masking | Scan | DetectCtcss, 152'250'000L, 156'850'000L, 12));
     // 12.5 kHz grid, half-kHz receive frequency: the in-use bit stays clear.
     image.SetRecord(3, Channel(Scan | DetectCarrier, 153'012'500L, 153'012'500L, 0));
     image.SetRecord(4, Channel(InUse | Masking | DetectCtcss, 154'025'000L, 154'037'500L, 22));

@@ -17,21 +17,42 @@ namespace {
 
 using std::chrono::milliseconds;
 
-constexpr std::uint8_t kRefusal = 0x45;  // 'E': what the radio answers instead of 'O'
-constexpr milliseconds kFrameAfterAck{20};         // the frame follows the 'O' promptly
-constexpr milliseconds kRefusalThenAck{30};        // gap between 'E' and 'O' (other-then-ack)
-constexpr milliseconds kCommandByteTimeout{300};   // a command whose bytes stop coming is dropped
-constexpr milliseconds kFrameTimeout{1000};        // a frame not complete by then is dropped
+constexpr std::uint8_t kRefusal = 0x45;           // 'E': what the radio answers instead of 'O'
+constexpr milliseconds kFrameAfterAck{20};        // the frame follows the 'O' promptly
+constexpr milliseconds kRefusalThenAck{30};       // gap between 'E' and 'O' (other-then-ack)
+constexpr milliseconds kCommandByteTimeout{300};  // a command whose bytes stop coming is dropped
+constexpr milliseconds kFrameTimeout{1000};       // a frame not complete by then is dropped
 constexpr milliseconds kClientBusyAfterAnswer{2000};  // the client reads the frame ~1.7 s late
-constexpr milliseconds kAnnounceAfterOpen{300};    // the client purges right after opening
+constexpr milliseconds kAnnounceAfterOpen{300};
+constexpr milliseconds kHangUpAfterHalfFrame{200};  // the client purges right after opening
 constexpr milliseconds kSpeedCheckPeriod{50};
 constexpr unsigned kIdleSpeed = 38400;
 constexpr unsigned kClientSpeed = 9600;
 
 // The announcement: 0x10, then the model and firmware text padded with zeros; never an 'O'.
-constexpr std::array<std::uint8_t, kAnnouncementLength> kAnnouncement = {
-    kAnnouncementStart, 'B', 'E', 'L', 'V', 'A', 'N', '-', 'T', ' ', 'S', 'I',
-    'M',                ' ', 'V', '1', '.', '0', '7', 0,   0,   0,   0};
+constexpr std::array<std::uint8_t, kAnnouncementLength> kAnnouncement = {kAnnouncementStart,
+                                                                         'B',
+                                                                         'E',
+                                                                         'L',
+                                                                         'V',
+                                                                         'A',
+                                                                         'N',
+                                                                         '-',
+                                                                         'T',
+                                                                         ' ',
+                                                                         'S',
+                                                                         'I',
+                                                                         'M',
+                                                                         ' ',
+                                                                         'V',
+                                                                         '1',
+                                                                         '.',
+                                                                         '0',
+                                                                         '7',
+                                                                         0,
+                                                                         0,
+                                                                         0,
+                                                                         0};
 static_assert(std::find(kAnnouncement.begin() + 1, kAnnouncement.end(), kAcknowledge) ==
               kAnnouncement.end());
 
@@ -49,19 +70,30 @@ std::string Hex(const std::uint8_t* bytes, std::size_t count) {
     return text;
 }
 
-std::string Hex(const std::vector<std::uint8_t>& bytes) { return Hex(bytes.data(), bytes.size()); }
+std::string Hex(const std::vector<std::uint8_t>& bytes) {
+    return Hex(bytes.data(), bytes.size());
+}
 
 unsigned BaudOf(speed_t speed) {
     switch (speed) {
-        case B1200: return 1200;
-        case B2400: return 2400;
-        case B4800: return 4800;
-        case B9600: return 9600;
-        case B19200: return 19200;
-        case B38400: return 38400;
-        case B57600: return 57600;
-        case B115200: return 115200;
-        default: return static_cast<unsigned>(speed);
+        case B1200:
+            return 1200;
+        case B2400:
+            return 2400;
+        case B4800:
+            return 4800;
+        case B9600:
+            return 9600;
+        case B19200:
+            return 19200;
+        case B38400:
+            return 38400;
+        case B57600:
+            return 57600;
+        case B115200:
+            return 115200;
+        default:
+            return static_cast<unsigned>(speed);
     }
 }
 
@@ -244,9 +276,12 @@ void SimulatedRadio::AnswerReadRequest(Clock::time_point now) {
             break;
         }
         case Fault::Hangup:
+            // A short pause lets a client that reads at once see the half frame: the kernel
+            // discards unread input when the line hangs up.
             Schedule(now, kFrameAfterAck,
                      std::vector<std::uint8_t>(frame.begin(), frame.begin() + kDataFrameSize / 2),
-                     "TX half a frame", true);
+                     "TX half a frame");
+            Schedule(now, kHangUpAfterHalfFrame, {}, "", true);
             break;
         default:
             Schedule(now, kFrameAfterAck, Bytes(frame), "TX frame");
@@ -364,7 +399,7 @@ void SimulatedRadio::OnTimer(Clock::time_point now) {
     while (master_ >= 0 && !outputs_.empty() && outputs_.front().due <= now) {
         const Pending pending = std::move(outputs_.front());
         outputs_.pop_front();
-        Send(pending.bytes, pending.log);
+        if (!pending.bytes.empty()) Send(pending.bytes, pending.log);
         if (pending.hangUpAfter) HangUp("in the middle of the read frame");
     }
     if (master_ < 0) return;
@@ -402,7 +437,8 @@ void SimulatedRadio::WatchLineSpeed(Clock::time_point now) {
     log_("LINE " + std::to_string(speed) + " baud");
     // A client sets 9600 when it opens the line; one that restores the settings on closing
     // puts the old speed back, so the next client is noticed too.
-    if (speed == kClientSpeed && autoAnnounce_ && !announceAt_) announceAt_ = now + kAnnounceAfterOpen;
+    if (speed == kClientSpeed && autoAnnounce_ && !announceAt_)
+        announceAt_ = now + kAnnounceAfterOpen;
 }
 
 bool SimulatedRadio::Busy(Clock::time_point now) const {
@@ -417,8 +453,9 @@ Clock::time_point SimulatedRadio::NextWakeUp(Clock::time_point now) const {
     Clock::time_point next = std::max(now, nextSpeedCheck_);
     if (!outputs_.empty()) next = std::min(next, outputs_.front().due);
     if (!partial_.empty())
-        next = std::min(next, partial_.front() == kDataFrameStart ? partialStarted_ + kFrameTimeout
-                                                                  : lastByte_ + kCommandByteTimeout);
+        next =
+            std::min(next, partial_.front() == kDataFrameStart ? partialStarted_ + kFrameTimeout
+                                                               : lastByte_ + kCommandByteTimeout);
     if (announceAt_) next = std::min(next, *announceAt_);
     return std::max(now, next);
 }

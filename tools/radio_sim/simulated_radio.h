@@ -24,7 +24,7 @@ namespace belvan::sim {
 using Clock = std::chrono::steady_clock;
 
 class SimulatedRadio {
-public:
+  public:
     using Logger = std::function<void(const std::string&)>;
     using ImageKept = std::function<void(const ParameterImage&)>;
 
@@ -59,7 +59,7 @@ public:
     // True once the hangup fault has closed the line; the program should then end.
     bool HungUp() const { return master_ < 0; }
 
-private:
+  private:
     SimulatedRadio(int master, int slave, std::string path, Logger log);
 
     struct Pending {
@@ -99,7 +99,7 @@ private:
     std::vector<std::uint8_t> dropped_;  // stray bytes waiting to be logged
 
     std::deque<Pending> outputs_;
-    Clock::time_point quietUntil_;                 // the client is still busy with our last answer
+    Clock::time_point quietUntil_;  // the client is still busy with our last answer
     std::optional<ParameterImage> firstFrameImage_;  // first write frame acknowledged, second due
 
     std::optional<Clock::time_point> announceAt_;
