@@ -5,9 +5,17 @@
 #include <QString>
 #include <deque>
 #include <optional>
+#include <ostream>
 #include <vector>
 
 #include "operator_interface.h"
+
+// Readable QString values in test failures.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
 
 namespace belvan::testing {
 

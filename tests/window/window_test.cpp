@@ -1,0 +1,304 @@
+// The real window, offscreen, driven with QTest clicks and key presses; the scripted operator
+// answers its questions and records its messages.
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "nastroika.h"
+#include "scripted_operator.h"
+
+namespace belvan {
+namespace {
+
+using testing::ScriptedOperator;
+
+class WindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        form = std::make_unique<TForm1>(TForm1::Options{QStringLiteral("/nonexistent/port"), &op});
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    }
+
+    void ClickItem(QListWidget* list, const QString& text) {
+        const auto items = list->findItems(text, Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1) << text.toStdString();
+        list->scrollToItem(items.front());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(items.front()).center());
+    }
+    QString Cell(int row, int column) const {
+        return form->StringGrid1->item(row - 1, column)->text();
+    }
+    void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    // Picks MHz and kHz and presses "Обе колонки".
+    void FillBoth(const QString& mhz, const QString& khz) {
+        ClickItem(form->ListBox2, mhz);
+        ClickItem(form->ListBox3, khz);
+        Click(form->Button3);
+    }
+
+    ScriptedOperator op;
+    std::unique_ptr<TForm1> form;
+};
+
+TEST_F(WindowTest, StartsInTheDesignStateWithTheStartUpSelections) {
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Belvan-T"));
+    EXPECT_EQ(form->ComboBox1->currentText(), QStringLiteral("/nonexistent/port"));
+    EXPECT_EQ(form->ComboBox1->itemText(0), QStringLiteral("COM1"));
+    EXPECT_EQ(form->ComboBox1->itemText(1), QStringLiteral("COM2"));
+    EXPECT_EQ(form->Label1->text(), QStringLiteral("используется."));
+    EXPECT_FALSE(form->Label1->toolTip().isEmpty());
+    EXPECT_EQ(form->ListBox1->currentItem()->text(), QStringLiteral("01"));
+    EXPECT_EQ(form->ListBox2->currentItem()->text(), QStringLiteral("146"));
+    EXPECT_EQ(form->ListBox3->count(), 40);
+    EXPECT_EQ(form->ListBox3->currentItem()->text(), QStringLiteral("000"));
+    EXPECT_TRUE(form->RadioButton2->isChecked());
+    EXPECT_FALSE(form->RadioButton1->isChecked());
+    EXPECT_TRUE(form->RadioButton8->isChecked());
+    EXPECT_FALSE(form->RadioButton6->isChecked());
+    EXPECT_TRUE(form->RadioButton9->isChecked());
+    EXPECT_FALSE(form->RadioButton10->isVisible());
+    EXPECT_FALSE(form->RadioButton11->isVisible());
+    EXPECT_FALSE(form->RadioButton12->isVisible());
+    for (QComboBox* tone : form->ToneBoxes) {
+        EXPECT_FALSE(tone->isEnabled());
+        EXPECT_TRUE(tone->currentText().isEmpty());
+    }
+    EXPECT_EQ(form->ComboBox4->currentText(), QStringLiteral("1"));
+    EXPECT_EQ(form->ComboBox29->currentText(), QStringLiteral("1"));
+    EXPECT_EQ(form->ComboBox30->currentText(), QStringLiteral("20"));
+    for (QComboBox* key : form->KeyBoxes)
+        EXPECT_EQ(key->currentText(), QStringLiteral("--= нет функции =--"));
+    EXPECT_EQ(form->StringGrid1->horizontalHeaderItem(0)->text(), QStringLiteral(" №"));
+    EXPECT_EQ(form->StringGrid1->horizontalHeaderItem(1)->text(), QStringLiteral("  На прием"));
+    EXPECT_EQ(Cell(1, 0), QStringLiteral("01"));
+    EXPECT_EQ(Cell(16, 0), QStringLiteral("16"));
+    for (int row = 1; row <= 16; ++row) {
+        EXPECT_TRUE(Cell(row, 1).isEmpty());
+        EXPECT_FALSE(form->ChannelMarks[row - 1]->isVisible());
+    }
+    EXPECT_TRUE(form->Timer1->isActive());
+    // Fixed size: no resizing, no maximise.
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+    EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_FALSE(form->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_TRUE(op.shown.empty());
+}
+
+TEST_F(WindowTest, EveryCaptionIsFullyVisible) {
+    for (QWidget* widget : form->findChildren<QWidget*>()) {
+        if (!widget->isVisible()) continue;
+        const QFontMetrics metrics(widget->font());
+        QString text;
+        int room = widget->width();
+        if (auto* button = qobject_cast<QPushButton*>(widget)) {
+            text = button->text();
+            room -= 6;
+        } else if (auto* check = qobject_cast<QAbstractButton*>(widget)) {
+            text = check->text();
+            room -= 20;  // the check mark or radio circle
+        } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+            text = label->text();
+        } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+            text = group->title();
+            room -= 8;
+        }
+        if (text.isEmpty()) continue;
+        EXPECT_LE(metrics.horizontalAdvance(text), room)
+            << widget->objectName().toStdString() << " clips \"" << text.toStdString() << "\"";
+        // Nothing sticks out of its parent.
+        if (widget->parentWidget()) {
+            EXPECT_TRUE(widget->parentWidget()->rect().contains(widget->geometry()))
+                << widget->objectName().toStdString() << " leaves its parent";
+        }
+    }
+    for (QComboBox* key : form->KeyBoxes) {
+        const QFontMetrics metrics(key->font());
+        EXPECT_LE(metrics.horizontalAdvance(QStringLiteral("--= нет функции =--")),
+                  key->lineEdit()->width())
+            << key->objectName().toStdString();
+    }
+}
+
+TEST_F(WindowTest, ControlsCarryTheFormsNamesAndSpokenNames) {
+    for (const char* name : {"StringGrid1", "ListBox1", "ComboBox1", "ComboBox4", "ComboBox5",
+                             "ComboBox20", "ComboBox21", "ComboBox28", "ComboBox30", "Button5",
+                             "Button6", "Button12", "RadioButton9", "Label6", "Label21"})
+        EXPECT_NE(form->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
+    EXPECT_EQ(form->ListBox1->accessibleName(), QStringLiteral("№"));
+    EXPECT_EQ(form->ToneBoxes[0]->accessibleName(), QStringLiteral("CTSS 01"));
+    EXPECT_EQ(form->KeyBoxes[0]->accessibleName(), QStringLiteral("Функции F1 : 1"));
+    EXPECT_EQ(form->KeyBoxes[7]->accessibleName(), QStringLiteral("Функции F2 : 4"));
+    EXPECT_EQ(form->StringGrid1->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_FALSE(form->StringGrid1->horizontalHeader()->sectionsMovable());
+}
+
+TEST_F(WindowTest, FillThroughTheButtonsLandsInTheGrid) {
+    FillBoth(QStringLiteral("150"), QStringLiteral("025"));
+    EXPECT_EQ(Cell(1, 1), QStringLiteral("    150025"));
+    EXPECT_EQ(Cell(1, 2), QStringLiteral("    150025"));
+    EXPECT_EQ(Cell(1, 3), QStringLiteral("    -"));
+    EXPECT_EQ(Cell(1, 6), QStringLiteral("     +"));
+    EXPECT_EQ(Cell(1, 7), QStringLiteral(" 25"));
+    EXPECT_TRUE(form->ChannelMarks[0]->isVisible());
+    EXPECT_EQ(form->State().plan[0].rxCode, 322);
+
+    // Another channel, receive only: its mark cells stay empty.
+    ClickItem(form->ListBox1, QStringLiteral("05"));
+    ClickItem(form->ListBox2, QStringLiteral("160"));
+    ClickItem(form->ListBox3, QStringLiteral("000"));
+    Click(form->Button1);
+    EXPECT_EQ(Cell(5, 1), QStringLiteral("    160000"));
+    EXPECT_TRUE(Cell(5, 2).isEmpty());
+    EXPECT_TRUE(Cell(5, 3).isEmpty());
+
+    Click(form->Button7);  // "Очистить канал" clears channel 5 only
+    EXPECT_TRUE(Cell(5, 1).isEmpty());
+    EXPECT_FALSE(form->ChannelMarks[4]->isVisible());
+    EXPECT_EQ(Cell(1, 1), QStringLiteral("    150025"));
+    Click(form->Button8);  // "Очистить все"
+    EXPECT_TRUE(Cell(1, 1).isEmpty());
+    EXPECT_EQ(Cell(1, 0), QStringLiteral("01"));
+}
+
+TEST_F(WindowTest, DetectionModeDrivesTheChannelsToneBox) {
+    FillBoth(QStringLiteral("150"), QStringLiteral("000"));
+    Click(form->RadioButton6);
+    EXPECT_TRUE(form->RadioButton6->isChecked());
+    EXPECT_FALSE(form->RadioButton8->isChecked());
+    EXPECT_EQ(Cell(1, 5), QStringLiteral("   +"));
+    ASSERT_TRUE(form->ToneBoxes[0]->isEnabled());
+    EXPECT_FALSE(form->ToneBoxes[1]->isEnabled());
+
+    form->ToneBoxes[0]->setCurrentIndex(7);
+    EXPECT_EQ(form->ToneBoxes[0]->currentText(), QStringLiteral("07 - 85,4"));
+
+    Click(form->RadioButton8);
+    EXPECT_EQ(Cell(1, 5), QStringLiteral("   -"));
+    EXPECT_EQ(Cell(1, 6), QStringLiteral("     +"));
+    EXPECT_FALSE(form->ToneBoxes[0]->isEnabled());
+    EXPECT_TRUE(form->ToneBoxes[0]->currentText().isEmpty());
+}
+
+TEST_F(WindowTest, DigitBoxesDropLettersWhileOtherBoxesTakeThem) {
+    QLineEdit* wait = form->ComboBox4->lineEdit();
+    wait->selectAll();
+    QTest::keyClicks(wait, QStringLiteral("a1b2x"));
+    EXPECT_EQ(form->ComboBox4->currentText(), QStringLiteral("12"));
+    QTest::keyClick(wait, Qt::Key_Backspace);
+    EXPECT_EQ(form->ComboBox4->currentText(), QStringLiteral("1"));
+
+    FillBoth(QStringLiteral("150"), QStringLiteral("000"));
+    Click(form->RadioButton6);
+    QLineEdit* tone = form->ToneBoxes[0]->lineEdit();
+    QTest::keyClicks(tone, QStringLiteral("z0-7q"));
+    EXPECT_EQ(form->ToneBoxes[0]->currentText(), QStringLiteral("07"));
+
+    QLineEdit* maxTransmit = form->ComboBox29->lineEdit();
+    maxTransmit->selectAll();
+    QTest::keyClicks(maxTransmit, QStringLiteral("ab"));
+    EXPECT_EQ(form->ComboBox29->currentText(), QStringLiteral("ab"));
+}
+
+TEST_F(WindowTest, RoundingQuestionIsAnsweredByTheOperator) {
+    Click(form->RadioButton1);  // 12,5 kHz
+    EXPECT_EQ(form->ListBox3->count(), 80);
+    FillBoth(QStringLiteral("146"), QStringLiteral("012,5"));
+    EXPECT_EQ(Cell(1, 1), QStringLiteral("    146012,5"));
+    EXPECT_EQ(Cell(1, 7), QStringLiteral(" 12,5"));
+    EXPECT_TRUE(op.shown.empty());
+
+    op.answers = {Answer::Yes};
+    Click(form->RadioButton2);
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(op.shown[0].caption,
+              QStringLiteral("   Изменяемая частота была задана с шагом 12,5 МГц."));
+    EXPECT_EQ(op.shown[0].icon, MessageIcon::Question);
+    EXPECT_EQ(op.shown[0].kind, testing::ShownMessage::YesNoCancel);
+    EXPECT_EQ(Cell(1, 1), QStringLiteral("    146025"));
+    EXPECT_EQ(Cell(1, 7), QStringLiteral(" 25"));
+    EXPECT_EQ(form->ListBox3->count(), 40);
+
+    // Cancel brings the 12,5 kHz step back with the frequencies kept.
+    Click(form->RadioButton1);
+    FillBoth(QStringLiteral("146"), QStringLiteral("037,5"));
+    op.answers = {Answer::Cancel};
+    Click(form->RadioButton2);
+    EXPECT_TRUE(form->RadioButton1->isChecked());
+    EXPECT_FALSE(form->RadioButton2->isChecked());
+    EXPECT_EQ(form->ListBox3->count(), 80);
+    EXPECT_EQ(Cell(1, 1), QStringLiteral("    146037,5"));
+}
+
+TEST_F(WindowTest, FillWithoutASelectedChannelAsksForOne) {
+    form->State().ctl.ListBox1.index = -1;
+    form->Repaint();
+    Click(form->Button1);
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(op.shown[0].text, QStringLiteral("Укажите номер канала"));
+    EXPECT_EQ(op.shown[0].caption, QStringLiteral("Ошибка"));
+    EXPECT_EQ(op.shown[0].icon, MessageIcon::Error);
+    EXPECT_TRUE(Cell(1, 1).isEmpty());
+}
+
+TEST_F(WindowTest, AnErrorEscapingAHandlerIsShownAndTheWindowGoesOn) {
+    QTemporaryDir dir;
+    QLineEdit* maxTransmit = form->ComboBox29->lineEdit();
+    maxTransmit->selectAll();
+    QTest::keyClicks(maxTransmit, QStringLiteral("abc"));
+    const QString file = dir.filePath(QStringLiteral("plan.ctrch"));
+    op.files = {file};
+    Click(form->Button11);
+    ASSERT_FALSE(op.shown.empty());
+    EXPECT_EQ(op.Last().text, QStringLiteral("'abc' is not a valid integer value"));
+    EXPECT_EQ(op.Last().icon, MessageIcon::Error);
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Belvan-T"));
+    EXPECT_TRUE(form->isVisible());
+
+    maxTransmit->selectAll();
+    QTest::keyClicks(maxTransmit, QStringLiteral("3"));
+    op.files = {file};
+    Click(form->Button11);
+    EXPECT_TRUE(QFile::exists(file));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Настройка каналов  Файл: ") + file);
+}
+
+TEST_F(WindowTest, ResetModeButtonRestoresTheRadioWideDefaults) {
+    form->KeyBoxes[2]->setCurrentIndex(5);
+    Click(form->CheckBox3);
+    form->ComboBox30->setCurrentIndex(8);
+    Click(form->Button9);
+    EXPECT_EQ(form->KeyBoxes[2]->currentText(), QStringLiteral("--= нет функции =--"));
+    EXPECT_FALSE(form->CheckBox3->isChecked());
+    EXPECT_EQ(form->ComboBox30->currentText(), QStringLiteral("20"));
+}
+
+TEST_F(WindowTest, ExitButtonClosesTheWindow) {
+    Click(form->Button4);
+    EXPECT_FALSE(form->isVisible());
+}
+
+}  // namespace
+}  // namespace belvan
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
