@@ -1,0 +1,499 @@
+// Saving and loading channel-settings files: real files in a temporary folder, the operator's
+// answers scripted.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <numeric>
+#include <string>
+
+#include "Functions.h"
+#include "scripted_operator.h"
+
+namespace belvan {
+namespace {
+
+using testing::ScriptedOperator;
+using testing::ShownMessage;
+
+std::string Text(const QString& text) {
+    return text.toStdString();
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.readAll();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << Text(path);
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QByteArray AsBytes(const FileBytes& bytes) {
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
+}
+
+// A program as the window starts it.
+void Start(ProgramState& p, ScriptedOperator& op) {
+    p.op = &op;
+    p.ctl.ComboBox1.SetText(QStringLiteral("/nonexistent/belvan-port"));
+    FormCreate(p);
+}
+
+void Pick(ProgramState& p, const QString& mhz, const QString& khz) {
+    p.ctl.ListBox2.index = static_cast<int>(p.ctl.ListBox2.items.indexOf(mhz));
+    p.ctl.ListBox3.index = static_cast<int>(p.ctl.ListBox3.items.indexOf(khz));
+    ASSERT_GE(p.ctl.ListBox2.index, 0);
+    ASSERT_GE(p.ctl.ListBox3.index, 0);
+}
+
+// A few channels and radio-wide settings entered the way the operator does.
+void EnterSamplePlan(ProgramState& p) {
+    ListBox1Click(p, 0);
+    Pick(p, QStringLiteral("150"), QStringLiteral("000"));
+    FillReceive(p);
+    Pick(p, QStringLiteral("150"), QStringLiteral("025"));
+    FillTransmit(p);
+    SetCheckBox1(p, true);
+    SelectRadioButton6(p);
+    p.ctl.toneBoxes[0].Select(7);
+
+    ListBox1Click(p, 4);
+    SelectStepButton(p, false);
+    Pick(p, QStringLiteral("146"), QStringLiteral("012,5"));
+    FillReceive(p);
+    Pick(p, QStringLiteral("174"), QStringLiteral("987,5"));
+    FillTransmit(p);
+    SetCheckBox1(p, false);
+    SetCheckBox2(p, true);
+    SelectRadioButton8(p);
+
+    ListBox1Click(p, 15);
+    SelectStepButton(p, true);
+    Pick(p, QStringLiteral("174"), QStringLiteral("975"));
+    FillReceive(p);
+
+    p.ctl.CheckBox3 = true;
+    p.ctl.ComboBox4.SetText(QStringLiteral("5"));
+    p.ctl.ComboBox29.SetText(QStringLiteral("3"));
+    p.ctl.ComboBox30.SetText(QStringLiteral("40"));
+    p.ctl.keyBoxes[1].Select(3);
+    p.ctl.keyBoxes[6].Select(11);
+}
+
+// Everything a load may change, to tell that a refused load changed nothing.
+struct Snapshot {
+    explicit Snapshot(const ProgramState& p)
+        : plan(p.plan), ctl(p.ctl), image(p.image), fileBuffer(p.FileBuffer) {}
+    ChannelPlan plan;
+    Controls ctl;
+    ParameterImage image;
+    FileBytes fileBuffer;
+};
+
+void ExpectSameBox(const ComboState& a, const ComboState& b, const char* name) {
+    EXPECT_EQ(a.items, b.items) << name;
+    EXPECT_EQ(a.index, b.index) << name;
+    EXPECT_EQ(Text(a.text), Text(b.text)) << name;
+    EXPECT_EQ(a.enabled, b.enabled) << name;
+}
+
+// The channel area and the radio-wide controls of two windows are alike.
+void ExpectSameControls(const Controls& a, const Controls& b) {
+    for (int row = 0; row < kGridRows; ++row)
+        for (int column = 0; column < kGridColumns; ++column)
+            EXPECT_EQ(Text(a.Cell(row, column)), Text(b.Cell(row, column)))
+                << "row " << row << " column " << column;
+    EXPECT_EQ(a.channelMarks, b.channelMarks);
+    EXPECT_EQ(a.ListBox1.index, b.ListBox1.index);
+    EXPECT_EQ(a.ListBox3.items, b.ListBox3.items);
+    EXPECT_EQ(a.ListBox3.index, b.ListBox3.index);
+    EXPECT_EQ(a.CheckBox1, b.CheckBox1);
+    EXPECT_EQ(a.CheckBox2, b.CheckBox2);
+    EXPECT_EQ(a.CheckBox3, b.CheckBox3);
+    EXPECT_EQ(a.CheckBox6, b.CheckBox6);
+    EXPECT_EQ(a.RadioButton1, b.RadioButton1);
+    EXPECT_EQ(a.RadioButton2, b.RadioButton2);
+    EXPECT_EQ(a.RadioButton6, b.RadioButton6);
+    EXPECT_EQ(a.RadioButton8, b.RadioButton8);
+    EXPECT_EQ(a.RadioButton9, b.RadioButton9);
+    EXPECT_EQ(a.RadioButton10, b.RadioButton10);
+    EXPECT_EQ(a.RadioButton11, b.RadioButton11);
+    EXPECT_EQ(a.RadioButton12, b.RadioButton12);
+    ExpectSameBox(a.ComboBox4, b.ComboBox4, "ComboBox4");
+    ExpectSameBox(a.ComboBox29, b.ComboBox29, "ComboBox29");
+    ExpectSameBox(a.ComboBox30, b.ComboBox30, "ComboBox30");
+    for (int c = 0; c < kChannelCount; ++c)
+        ExpectSameBox(a.toneBoxes[c], b.toneBoxes[c], "tone box");
+    for (int k = 0; k < 8; ++k) ExpectSameBox(a.keyBoxes[k], b.keyBoxes[k], "key box");
+}
+
+void ExpectUnchanged(const Snapshot& before, const ProgramState& p) {
+    EXPECT_EQ(before.plan, p.plan);
+    ExpectSameControls(before.ctl, p.ctl);
+    EXPECT_EQ(Text(before.ctl.caption), Text(p.ctl.caption));
+    EXPECT_EQ(before.fileBuffer, p.FileBuffer);
+    EXPECT_EQ(before.image, p.image);
+}
+
+class FileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        Start(p, op);
+    }
+
+    QString Path(const QString& name) const { return dir.filePath(name); }
+
+    // Saves under `chosen` with no question expected.
+    void SaveAs(ProgramState& program, const QString& chosen) {
+        op.files.push_back(chosen);
+        ASSERT_TRUE(SaveSettingsFile(program));
+    }
+
+    // Writes the sample plan, entered in a window of its own, to `name` and returns the path.
+    QString SampleFile(const QString& name) {
+        ProgramState writer;
+        ScriptedOperator writerOp;
+        Start(writer, writerOp);
+        EnterSamplePlan(writer);
+        writerOp.files.push_back(Path(name));
+        EXPECT_TRUE(SaveSettingsFile(writer));
+        EXPECT_TRUE(writerOp.shown.empty());
+        return Path(name);
+    }
+
+    void Load(const QString& path) {
+        op.files.push_back(path);
+        Button12Click(p);
+    }
+
+    void ExpectErrorNaming(const QString& path) {
+        ASSERT_EQ(op.shown.size(), 1u);
+        EXPECT_EQ(op.Last().kind, ShownMessage::Message);
+        EXPECT_EQ(Text(op.Last().caption), "Ошибка");
+        EXPECT_EQ(op.Last().icon, MessageIcon::Error);
+        EXPECT_TRUE(op.Last().text.contains(QDir::toNativeSeparators(path)))
+            << Text(op.Last().text);
+    }
+
+    QStringList FilesInDir() const {
+        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
+
+    QTemporaryDir dir;
+    ProgramState p;
+    ScriptedOperator op;
+};
+
+// --- Saving
+// ----------------------------------------------------------------------------------------
+
+TEST_F(FileTest, SaveWritesTheFileLayout) {
+    EnterSamplePlan(p);
+    SaveAs(p, Path(QStringLiteral("abc")));
+    EXPECT_TRUE(op.shown.empty());
+    const QString written = Path(QStringLiteral("abc.ctrch"));
+    EXPECT_EQ(FilesInDir(), QStringList{QStringLiteral("abc.ctrch")});
+    EXPECT_EQ(Text(p.ctl.caption), Text(kFileCaptionPrefix + QDir::toNativeSeparators(written)));
+    EXPECT_TRUE(p.ctl.caption.endsWith(QStringLiteral("abc.ctrch")));
+
+    const QByteArray bytes = ReadAll(written);
+    ASSERT_EQ(bytes.size(), 255);
+    const auto image = p.image.Bytes();
+    EXPECT_EQ(bytes.left(kImageSize),
+              QByteArray(reinterpret_cast<const char*>(image.data()), kImageSize));
+    for (int i = 194; i < 254; ++i) EXPECT_EQ(static_cast<std::uint8_t>(bytes[i]), 0xFF) << i;
+    unsigned sum = 0;
+    for (int i = 0; i < 254; ++i) sum += static_cast<std::uint8_t>(bytes[i]);
+    EXPECT_EQ(static_cast<std::uint8_t>(bytes[254]), sum % 256);
+    EXPECT_EQ(AsBytes(p.FileBuffer), bytes);
+
+    // The first channel's record as entered: InUse, 25 kHz, CTCSS, scan; tone 7.
+    EXPECT_EQ(bytes.left(10).toHex(' ').toStdString(), "2d 00 40 01 42 01 07 00 00 00");
+    // Settings: cloning, key codes, the three times.
+    EXPECT_EQ(bytes.mid(160, 16).toHex(' ').toStdString(),
+              "02 00 ff 05 ff ff ff ff 0f ff e8 03 10 0e 20 03");
+}
+
+TEST_F(FileTest, ExtensionIsAddedUnlessTheNameHasIt) {
+    struct Case {
+        const char* chosen;
+        const char* written;
+    };
+    for (const Case& c : {Case{"abc", "abc.ctrch"}, Case{"x.ctrch.bak", "x.ctrch.bak"},
+                          Case{"ABC.CTRCH", "ABC.CTRCH.ctrch"}, Case{"d.ctrch", "d.ctrch"}}) {
+        SaveAs(p, Path(QString::fromUtf8(c.chosen)));
+        EXPECT_EQ(ReadAll(Path(QString::fromUtf8(c.written))).size(), 255) << c.written;
+        EXPECT_TRUE(p.ctl.caption.endsWith(QString::fromUtf8(c.written))) << Text(p.ctl.caption);
+    }
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("abc"))));
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("ABC.CTRCH"))));
+    EXPECT_EQ(FilesInDir().size(), 4);
+}
+
+TEST_F(FileTest, SaveDialogProposesHomeThenLastName) {
+    SaveAs(p, Path(QStringLiteral("first")));
+    SaveAs(p, Path(QStringLiteral("second.ctrch")));
+    ASSERT_EQ(op.dialogs.size(), 2u);
+    EXPECT_EQ(Text(op.dialogs[0].filterDescription), "Files for Cantrel (*.ctrch)");
+    EXPECT_EQ(Text(op.dialogs[0].filterPattern), "*.ctrch");
+    EXPECT_EQ(Text(op.dialogs[0].proposedName),
+              Text(QDir::home().filePath(QStringLiteral("1.ctrch"))));
+    EXPECT_EQ(Text(op.dialogs[1].proposedName), Text(Path(QStringLiteral("first"))));
+
+    op.files.push_back(std::nullopt);
+    Button12Click(p);
+    ASSERT_EQ(op.dialogs.size(), 3u);
+    EXPECT_EQ(Text(op.dialogs[2].filterDescription), "Files for Cantrel (*.ctrch)");
+    EXPECT_EQ(Text(op.dialogs[2].filterPattern), "*.ctrch");
+}
+
+TEST_F(FileTest, CancelledSaveWritesNothing) {
+    EnterSamplePlan(p);
+    const QString caption = p.ctl.caption;
+    op.files.push_back(std::nullopt);
+    EXPECT_FALSE(SaveSettingsFile(p));
+    EXPECT_TRUE(FilesInDir().isEmpty());
+    EXPECT_EQ(p.ctl.caption, caption);
+    EXPECT_TRUE(op.shown.empty());
+}
+
+TEST_F(FileTest, SaveWithATextThatIsNoNumberWritesNothing) {
+    p.ctl.ComboBox29.SetText(QStringLiteral("abc"));
+    op.files.push_back(Path(QStringLiteral("bad")));
+    EXPECT_THROW(SaveSettingsFile(p), ConversionError);
+    p.ctl.ComboBox29.SetText(QStringLiteral("1"));
+    p.ctl.ComboBox4.SetText(QStringLiteral("400"));
+    op.files.push_back(Path(QStringLiteral("bad")));
+    EXPECT_THROW(SaveSettingsFile(p), RangeError);
+    EXPECT_TRUE(FilesInDir().isEmpty());
+    EXPECT_EQ(Text(p.ctl.caption), "Belvan-T");
+}
+
+TEST_F(FileTest, SaveThatCannotWriteShowsAnError) {
+    WriteAll(Path(QStringLiteral("plain")), "not a folder");
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.ctrch")));
+    const QString caption = p.ctl.caption;
+    for (const QString& chosen :
+         {Path(QStringLiteral("missing/abc.ctrch")), Path(QStringLiteral("plain/abc.ctrch")),
+          Path(QStringLiteral("folder.ctrch"))}) {
+        op.Clear();
+        SaveAs(p, chosen);
+        ExpectErrorNaming(chosen);
+        EXPECT_EQ(p.ctl.caption, caption);
+    }
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("missing"))));
+    EXPECT_EQ(ReadAll(Path(QStringLiteral("plain"))), QByteArray("not a folder"));
+    EXPECT_TRUE(QFileInfo(Path(QStringLiteral("folder.ctrch"))).isDir());
+    EXPECT_TRUE(QDir(Path(QStringLiteral("folder.ctrch"))).isEmpty());
+}
+
+TEST_F(FileTest, ExistingFileIsReplacedWhole) {
+    const QString path = Path(QStringLiteral("keep.ctrch"));
+    const QByteArray old(255, '\x11');
+    WriteAll(path, old);
+    // A reader that has the old file open keeps reading the old content: the new file replaces
+    // the old one in a single step instead of being written over it.
+    QFile reader(path);
+    ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
+
+    EnterSamplePlan(p);
+    SaveAs(p, path);
+    EXPECT_TRUE(op.shown.empty());
+    EXPECT_EQ(reader.readAll(), old);
+    EXPECT_EQ(ReadAll(path), AsBytes(p.FileBuffer));
+    EXPECT_EQ(FilesInDir(), QStringList{QStringLiteral("keep.ctrch")});
+}
+
+TEST_F(FileTest, CompletedNameThatExistsIsAskedAbout) {
+    const QString completed = Path(QStringLiteral("abc.ctrch"));
+    const QByteArray old(255, '\x22');
+    WriteAll(completed, old);
+    EnterSamplePlan(p);
+
+    op.answers = {Answer::No};
+    SaveAs(p, Path(QStringLiteral("abc")));
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(op.Last().kind, ShownMessage::YesNo);
+    EXPECT_TRUE(op.Last().text.contains(QDir::toNativeSeparators(completed)))
+        << Text(op.Last().text);
+    EXPECT_EQ(ReadAll(completed), old);
+    EXPECT_EQ(Text(p.ctl.caption), "Belvan-T");
+
+    op.Clear();
+    op.answers = {Answer::Yes};
+    SaveAs(p, Path(QStringLiteral("abc")));
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(op.Last().kind, ShownMessage::YesNo);
+    const QByteArray replaced = ReadAll(completed);
+    ASSERT_EQ(replaced.size(), 255);
+    EXPECT_EQ(replaced, AsBytes(p.FileBuffer));
+    EXPECT_EQ(Text(p.ctl.caption), Text(kFileCaptionPrefix + QDir::toNativeSeparators(completed)));
+
+    // A chosen name that needs no completion was asked about by the dialog: no second question.
+    op.Clear();
+    SaveAs(p, completed);
+    EXPECT_TRUE(op.shown.empty());
+}
+
+// --- Loading
+// ---------------------------------------------------------------------------------------
+
+TEST_F(FileTest, SaveLoadSaveIsByteIdentical) {
+    EnterSamplePlan(p);
+    SaveAs(p, Path(QStringLiteral("one")));
+    const QByteArray first = ReadAll(Path(QStringLiteral("one.ctrch")));
+    ASSERT_EQ(first.size(), 255);
+
+    ProgramState second;
+    ScriptedOperator secondOp;
+    Start(second, secondOp);
+    secondOp.files.push_back(Path(QStringLiteral("one.ctrch")));
+    EXPECT_TRUE(LoadSettingsFile(second));
+    UpdateToneBoxes(second);
+    EXPECT_EQ(
+        Text(second.ctl.caption),
+        Text(kFileCaptionPrefix + QDir::toNativeSeparators(Path(QStringLiteral("one.ctrch")))));
+    EXPECT_EQ(AsBytes(second.FileBuffer), first);
+
+    // What the loaded window shows.
+    EXPECT_EQ(Text(second.ctl.Cell(1, Column::Receive)), "    150000");
+    EXPECT_EQ(Text(second.ctl.Cell(1, Column::Scan)), "    +");
+    EXPECT_EQ(Text(second.ctl.Cell(1, Column::Ctcss)), "   +");
+    EXPECT_TRUE(second.ctl.toneBoxes[0].enabled);
+    EXPECT_EQ(Text(second.ctl.toneBoxes[0].text), "07 - 85,4");
+    EXPECT_EQ(Text(second.ctl.Cell(5, Column::Receive)), "    146012,5");
+    EXPECT_EQ(Text(second.ctl.Cell(5, Column::Masking)), "     +");
+    EXPECT_EQ(Text(second.ctl.Cell(5, Column::Step)), " 12,5");
+    EXPECT_EQ(Text(second.ctl.Cell(16, Column::Receive)), "    174975");
+    EXPECT_TRUE(second.ctl.Cell(16, Column::Transmit).isEmpty());
+    EXPECT_TRUE(second.ctl.Cell(2, Column::Receive).isEmpty());
+    EXPECT_EQ(Text(second.ctl.ComboBox30.text), "40");
+    EXPECT_EQ(Text(second.ctl.keyBoxes[6].text), "Тон-2100Гц");
+    EXPECT_TRUE(second.ctl.CheckBox3);
+
+    secondOp.files.push_back(Path(QStringLiteral("two.ctrch")));
+    EXPECT_TRUE(SaveSettingsFile(second));
+    EXPECT_EQ(ReadAll(Path(QStringLiteral("two.ctrch"))), first);
+    EXPECT_TRUE(secondOp.shown.empty());
+}
+
+TEST_F(FileTest, LoadReplacesTheWholePlan) {
+    const QString sample = SampleFile(QStringLiteral("sample.ctrch"));
+    // Channel 3 in the window, not in the file.
+    ListBox1Click(p, 2);
+    Pick(p, QStringLiteral("160"), QStringLiteral("000"));
+    FillReceive(p);
+    FillTransmit(p);
+    SelectRadioButton6(p);
+    p.ctl.toneBoxes[2].Select(9);
+    p.ctl.ComboBox4.SetText(QStringLiteral("9"));
+
+    Load(sample);
+    EXPECT_TRUE(op.shown.empty());
+    EXPECT_TRUE(p.ctl.Cell(3, Column::Receive).isEmpty());
+    EXPECT_TRUE(p.ctl.Cell(3, Column::Ctcss).isEmpty());
+    EXPECT_FALSE(p.ctl.channelMarks[2]);
+    EXPECT_FALSE(p.ctl.toneBoxes[2].enabled);
+    EXPECT_TRUE(p.ctl.toneBoxes[2].text.isEmpty());
+    EXPECT_EQ(p.Channel(2).rxCode, NoFrequency);
+    EXPECT_EQ(Text(p.ctl.ComboBox4.text), "5");
+    EXPECT_EQ(AsBytes(p.FileBuffer), ReadAll(sample));
+}
+
+TEST_F(FileTest, CancelledLoadChangesNothing) {
+    Load(SampleFile(QStringLiteral("sample.ctrch")));
+    ListBox1Click(p, 0);
+    const Snapshot before(p);
+    op.files.push_back(std::nullopt);
+    EXPECT_FALSE(LoadSettingsFile(p));
+    op.files.push_back(std::nullopt);
+    Button12Click(p);
+    EXPECT_TRUE(op.shown.empty());
+    ExpectUnchanged(before, p);
+}
+
+TEST_F(FileTest, UnusableFileIsRefusedAndChangesNothing) {
+    const QString sample = SampleFile(QStringLiteral("sample.ctrch"));
+    const QByteArray good = ReadAll(sample);
+    ASSERT_EQ(good.size(), 255);
+    WriteAll(Path(QStringLiteral("short.ctrch")), good.left(254));
+    WriteAll(Path(QStringLiteral("long.ctrch")), good + QByteArray(1, '\0'));
+    WriteAll(Path(QStringLiteral("empty.ctrch")), QByteArray());
+    WriteAll(Path(QStringLiteral("plain")), good);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.ctrch")));
+
+    // A window with a plan of its own, loaded from another file and then edited.
+    Load(sample);
+    ListBox1Click(p, 9);
+    Pick(p, QStringLiteral("165"), QStringLiteral("500"));
+    FillReceive(p);
+    FillTransmit(p);
+    SelectRadioButton6(p);
+    p.ctl.toneBoxes[9].Select(20);
+    ASSERT_TRUE(op.shown.empty());
+    const Snapshot before(p);
+
+    QStringList refused = {
+        Path(QStringLiteral("short.ctrch")),  Path(QStringLiteral("long.ctrch")),
+        Path(QStringLiteral("empty.ctrch")),  Path(QStringLiteral("missing.ctrch")),
+        Path(QStringLiteral("folder.ctrch")), Path(QStringLiteral("plain/x.ctrch"))};
+    // A file that opens but cannot be read: the memory of this process at address 0.
+    if (QFileInfo::exists(QStringLiteral("/proc/self/mem")))
+        refused << QStringLiteral("/proc/self/mem");
+    for (const QString& path : refused) {
+        SCOPED_TRACE(Text(path));
+        op.Clear();
+        op.files.push_back(path);
+        EXPECT_TRUE(LoadSettingsFile(p));
+        ExpectErrorNaming(path);
+        ExpectUnchanged(before, p);
+    }
+}
+
+TEST_F(FileTest, WrongChecksumIsAskedAbout) {
+    const QString sample = SampleFile(QStringLiteral("sample.ctrch"));
+    QByteArray damaged = ReadAll(sample);
+    damaged[254] = static_cast<char>(damaged[254] + 1);
+    const QString damagedPath = Path(QStringLiteral("damaged.ctrch"));
+    WriteAll(damagedPath, damaged);
+
+    const Snapshot before(p);
+    op.answers = {Answer::No};
+    Load(damagedPath);
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(op.Last().kind, ShownMessage::YesNo);
+    EXPECT_EQ(op.Last().icon, MessageIcon::Warning);
+    EXPECT_TRUE(op.Last().text.contains(QDir::toNativeSeparators(damagedPath)))
+        << Text(op.Last().text);
+    ExpectUnchanged(before, p);
+
+    // Yes: loaded exactly as the good file loads.
+    op.Clear();
+    op.answers = {Answer::Yes};
+    Load(damagedPath);
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(Text(p.ctl.caption),
+              Text(kFileCaptionPrefix + QDir::toNativeSeparators(damagedPath)));
+    EXPECT_EQ(AsBytes(p.FileBuffer), damaged);
+
+    ProgramState reference;
+    ScriptedOperator referenceOp;
+    Start(reference, referenceOp);
+    referenceOp.files.push_back(sample);
+    Button12Click(reference);
+    ASSERT_TRUE(referenceOp.shown.empty());
+    EXPECT_EQ(reference.plan, p.plan);
+    EXPECT_EQ(reference.image, p.image);
+    ExpectSameControls(reference.ctl, p.ctl);
+}
+
+}  // namespace
+}  // namespace belvan
