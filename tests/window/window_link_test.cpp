@@ -1,0 +1,170 @@
+// The window end to end against the radio simulator on a pseudo-terminal.
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+#include "nastroika.h"
+#include "radio_sim_process.h"
+#include "scripted_operator.h"
+
+namespace belvan {
+namespace {
+
+using testing::RadioSimProcess;
+using testing::ScriptedOperator;
+
+class WindowLinkTest : public ::testing::Test {
+  protected:
+    void Open(const QStringList& simOptions) {
+        device = sim.Start(simOptions);
+        ASSERT_FALSE(device.isEmpty()) << sim.Error().toStdString();
+        form = std::make_unique<TForm1>(TForm1::Options{device, &op});
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        ASSERT_EQ(form->Label1->text(), QStringLiteral("открыт."));
+    }
+    QString Cell(int row, int column) const {
+        return form->StringGrid1->item(row - 1, column)->text();
+    }
+
+    RadioSimProcess sim;
+    QString device;
+    ScriptedOperator op;
+    std::unique_ptr<TForm1> form;
+};
+
+TEST_F(WindowLinkTest, TheRadioAnnouncesItselfWhenTheWindowOpensItsPort) {
+    Open({});
+    QTRY_COMPARE_WITH_TIMEOUT(form->Label39->text(), QStringLiteral("Устройство подключено."),
+                              5000);
+    EXPECT_FALSE(form->Timer1->isActive());
+}
+
+TEST_F(WindowLinkTest, ReadFillsTheTableWhileTheWindowStaysAliveButTakesNoInput) {
+    Open({QStringLiteral("--no-announce")});
+    const auto held = sim.Image();
+    ASSERT_TRUE(held);
+
+    // Halfway through the read: the buttons are hidden, progress shows, a click goes nowhere.
+    bool sawProgress = false, buttonsHidden = false, timerStopped = false;
+    QTimer::singleShot(900, form.get(), [&] {
+        sawProgress = form->ExchangeProgress->isVisible() && form->ExchangeProgress->value() > 0;
+        buttonsHidden = !form->Button5->isVisible() && !form->Button6->isVisible();
+        timerStopped = !form->Timer1->isActive();
+        QTest::mouseClick(form->Button8, Qt::LeftButton);  // "Очистить все" must not run
+    });
+    QTest::mouseClick(form->Button5, Qt::LeftButton);
+    EXPECT_TRUE(sawProgress);
+    EXPECT_TRUE(buttonsHidden);
+    EXPECT_TRUE(timerStopped);
+
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(op.shown[0].text, QStringLiteral("Параметры прочитаны"));
+    EXPECT_TRUE(form->Button5->isVisible());
+    EXPECT_TRUE(form->Button6->isVisible());
+    EXPECT_FALSE(form->ExchangeProgress->isVisible());
+    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_EQ(form->ListBox1->currentRow(), 0);
+
+    const ChannelEntry first = held->Record(0);
+    ASSERT_NE(first.rxCode, NoFrequency);
+    EXPECT_EQ(Cell(1, 1), QStringLiteral("    ") + FrequencyText(first.rxCode));
+    EXPECT_EQ(Cell(1, 5), first.Has(ChannelFlag::DetectCtcss) ? QStringLiteral("   +")
+                                                              : QStringLiteral("   -"));
+    EXPECT_EQ(form->ToneBoxes[0]->isEnabled(), first.Has(ChannelFlag::DetectCtcss));
+    if (first.Has(ChannelFlag::DetectCtcss)) {
+        EXPECT_EQ(form->ToneBoxes[0]->currentText(), ToneTextFromNumber(first.toneNumber));
+    }
+    for (int c = 0; c < kChannelCount; ++c)
+        EXPECT_EQ(form->ChannelMarks[c]->isVisible(), !held->Record(c).IsEmpty()) << c;
+    EXPECT_EQ(form->ComboBox4->currentText(),
+              QString::number(held->SettingsWord(SettingsOffset::waitTime) / 200));
+}
+
+TEST_F(WindowLinkTest, WriteLeavesTheRadioHoldingWhatTheWindowEncodes) {
+    Open({QStringLiteral("--no-announce")});
+    // Channel 3 on 160,000 / 160,025 MHz, detected by tone 12; wait time 7 s.
+    auto click = [](QListWidget* list, const QString& text) {
+        QListWidgetItem* item = list->findItems(text, Qt::MatchExactly).front();
+        list->scrollToItem(item);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(item).center());
+    };
+    click(form->ListBox1, QStringLiteral("03"));
+    click(form->ListBox2, QStringLiteral("160"));
+    click(form->ListBox3, QStringLiteral("000"));
+    QTest::mouseClick(form->Button1, Qt::LeftButton);
+    click(form->ListBox3, QStringLiteral("025"));
+    QTest::mouseClick(form->Button2, Qt::LeftButton);
+    QTest::mouseClick(form->RadioButton6, Qt::LeftButton);
+    form->ToneBoxes[2]->setCurrentIndex(12);
+    form->ComboBox4->setCurrentIndex(6);
+
+    QTest::mouseClick(form->Button6, Qt::LeftButton);
+    ASSERT_FALSE(op.shown.empty());
+    EXPECT_EQ(op.Last().text, QStringLiteral("Параметры записаны"));
+    ASSERT_TRUE(sim.WaitForLog(QStringLiteral("WRITE kept")));
+    const auto held = sim.Image();
+    ASSERT_TRUE(held);
+    EXPECT_EQ(*held, form->State().image);
+    const ChannelEntry third = held->Record(2);
+    EXPECT_EQ(third.rxCode, 1120);
+    EXPECT_EQ(third.txCode, 1122);
+    EXPECT_EQ(third.toneNumber, 12);
+    EXPECT_EQ(third.flags, ChannelFlag::InUse | ChannelFlag::Step25 | ChannelFlag::DetectCtcss);
+    EXPECT_EQ(held->SettingsWord(SettingsOffset::waitTime), 1400);
+}
+
+TEST_F(WindowLinkTest, AFailedReadKeepsTheOperatorsTable) {
+    Open({QStringLiteral("--no-announce"), QStringLiteral("--fault"),
+          QStringLiteral("bad-checksum-a")});
+    form->State().ctl.ListBox2.index = 10;
+    form->Repaint();
+    QTest::mouseClick(form->Button3, Qt::LeftButton);
+    const QString before = Cell(1, 1);
+    ASSERT_FALSE(before.isEmpty());
+    QTest::mouseClick(form->Button5, Qt::LeftButton);
+    ASSERT_FALSE(op.shown.empty());
+    EXPECT_EQ(op.Last().text, QStringLiteral("Ошибка контрольной суммы."));
+    EXPECT_EQ(Cell(1, 1), before);
+    EXPECT_EQ(form->ListBox1->currentRow(), 0);
+    EXPECT_TRUE(form->Button5->isVisible());
+    EXPECT_TRUE(form->Timer1->isActive());
+}
+
+TEST_F(WindowLinkTest, ATypedPortNameOpensOnEnterNotOnEveryKeystroke) {
+    Open({QStringLiteral("--no-announce")});
+    QLineEdit* edit = form->ComboBox1->lineEdit();
+    edit->selectAll();
+    QTest::keyClicks(edit, QStringLiteral("/dev/belvan-none"));
+    // Nothing was opened while typing: the simulator's line is still ours.
+    EXPECT_EQ(form->Label1->text(), QStringLiteral("открыт."));
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(form->Label1->text(), QStringLiteral("используется."));
+    EXPECT_FALSE(form->Label1->toolTip().isEmpty());
+
+    edit->selectAll();
+    QTest::keyClicks(edit, device);
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(form->Label1->text(), QStringLiteral("открыт."));
+}
+
+}  // namespace
+}  // namespace belvan
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
