@@ -151,8 +151,6 @@ TEST_F(PlanTest, StartUpState) {
 }
 
 TEST_F(PlanTest, StartUpSelectsCarrierDetection) {
-    GTEST_SKIP() << "BUG: after FormCreate \"По несущей\" (RadioButton8) is expected selected, "
-                    "but RadioButton8 is false (nothing in DesignControls/FormCreate selects it)";
     EXPECT_TRUE(p.ctl.RadioButton8);
     EXPECT_FALSE(p.ctl.RadioButton6);
 }

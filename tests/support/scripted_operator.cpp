@@ -37,9 +37,7 @@ std::optional<QString> ScriptedOperator::ChooseFileToOpen(const FileDialogReques
         ADD_FAILURE() << "unexpected open dialog";
         return std::nullopt;
     }
-    auto file = files.front();
-    files.pop_front();
-    return file;
+    return TakeFile();
 }
 
 std::optional<QString> ScriptedOperator::ChooseFileToSave(const FileDialogRequest& request) {
@@ -48,9 +46,15 @@ std::optional<QString> ScriptedOperator::ChooseFileToSave(const FileDialogReques
         ADD_FAILURE() << "unexpected save dialog";
         return std::nullopt;
     }
-    auto file = files.front();
+    return TakeFile();
+}
+
+std::optional<QString> ScriptedOperator::TakeFile() {
+    const bool chosen = files.front().has_value();
+    const QString name = chosen ? *files.front() : QString();
     files.pop_front();
-    return file;
+    if (!chosen) return std::nullopt;
+    return name;
 }
 
 const ShownMessage& ScriptedOperator::Last() const {
