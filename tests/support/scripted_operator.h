@@ -49,6 +49,9 @@ class ScriptedOperator : public OperatorInterface {
         shown.clear();
         dialogs.clear();
     }
+
+private:
+    std::optional<QString> TakeFile();
 };
 
 }  // namespace belvan::testing
