@@ -56,6 +56,13 @@ class Line {
         tcsetattr(fd_, TCSANOW, &settings);
         tcflush(fd_, TCIOFLUSH);
     }
+    void SetSpeed(speed_t speed) {
+        termios settings{};
+        tcgetattr(fd_, &settings);
+        cfsetispeed(&settings, speed);
+        cfsetospeed(&settings, speed);
+        tcsetattr(fd_, TCSANOW, &settings);
+    }
     ~Line() {
         if (fd_ >= 0) ::close(fd_);
     }
@@ -65,16 +72,21 @@ class Line {
     bool IsOpen() const { return fd_ >= 0; }
     bool HungUp() const { return hungUp_; }
 
+    // Writes all bytes; fails the test if the line refuses them for a second.
     void Send(const Bytes& bytes) {
+        const auto deadline = Clock::now() + std::chrono::seconds(1);
         std::size_t done = 0;
         while (done < bytes.size()) {
             const ssize_t count = ::write(fd_, bytes.data() + done, bytes.size() - done);
             if (count > 0) {
                 done += static_cast<std::size_t>(count);
-            } else {
-                pollfd writable{fd_, POLLOUT, 0};
-                ASSERT_GE(::poll(&writable, 1, 1000), 0);
+                continue;
             }
+            if (count < 0 && errno != EAGAIN) hungUp_ = true;
+            ASSERT_FALSE(hungUp_) << "the line hung up while sending";
+            ASSERT_LT(Clock::now(), deadline) << "the line took no more bytes";
+            pollfd writable{fd_, POLLOUT, 0};
+            ::poll(&writable, 1, 50);
         }
     }
 
@@ -405,11 +417,21 @@ TEST_F(RadioSimTest, AnnouncementIsTwentyThreeBytesStartingWith0x10) {
     EXPECT_EQ(again, got);
 }
 
-TEST_F(RadioSimTest, AnnouncesWhenAClientOpensTheLine) {
+TEST_F(RadioSimTest, AnnouncesWhenAClientOpensTheLineButNeverIntoAnExchange) {
     ASSERT_NO_FATAL_FAILURE(Start({}, true));  // opening purges the start-up announcement
     const Bytes got = line_->Receive(kAnnouncementLength + 1, 1500);
     ASSERT_EQ(got.size(), static_cast<std::size_t>(kAnnouncementLength));
     EXPECT_EQ(got[0], kAnnouncementStart);
+
+    // A client that talks at once after setting the speed gets its answer and nothing else,
+    // not even once the exchange is over.
+    line_->SetSpeed(B38400);
+    EXPECT_TRUE(sim_.WaitForLog(QStringLiteral("LINE 38400 baud")));
+    line_->SetSpeed(B9600);
+    const Bytes answer = ReadRequest();
+    ASSERT_EQ(answer.size(), 1u + kDataFrameSize);
+    EXPECT_EQ(answer[0], kAcknowledge);
+    EXPECT_TRUE(line_->ReceiveFor(2500).empty());
 }
 
 TEST_F(RadioSimTest, StrayBytesAndBrokenFramesAreDroppedAndTheLineRecovers) {

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace belvan::sim {
 
@@ -23,37 +24,22 @@ constexpr milliseconds kRefusalThenAck{30};       // gap between 'E' and 'O' (ot
 constexpr milliseconds kCommandByteTimeout{300};  // a command whose bytes stop coming is dropped
 constexpr milliseconds kFrameTimeout{1000};       // a frame not complete by then is dropped
 constexpr milliseconds kClientBusyAfterAnswer{2000};  // the client reads the frame ~1.7 s late
-constexpr milliseconds kAnnounceAfterOpen{300};
-constexpr milliseconds kHangUpAfterHalfFrame{200};  // the client purges right after opening
+constexpr milliseconds kAnnounceAfterOpen{300};       // the client purges right after opening
+constexpr milliseconds kHangUpAfterHalfFrame{200};
 constexpr milliseconds kSpeedCheckPeriod{50};
 constexpr unsigned kIdleSpeed = 38400;
 constexpr unsigned kClientSpeed = 9600;
 
 // The announcement: 0x10, then the model and firmware text padded with zeros; never an 'O'.
-constexpr std::array<std::uint8_t, kAnnouncementLength> kAnnouncement = {kAnnouncementStart,
-                                                                         'B',
-                                                                         'E',
-                                                                         'L',
-                                                                         'V',
-                                                                         'A',
-                                                                         'N',
-                                                                         '-',
-                                                                         'T',
-                                                                         ' ',
-                                                                         'S',
-                                                                         'I',
-                                                                         'M',
-                                                                         ' ',
-                                                                         'V',
-                                                                         '1',
-                                                                         '.',
-                                                                         '0',
-                                                                         '7',
-                                                                         0,
-                                                                         0,
-                                                                         0,
-                                                                         0};
-static_assert(std::find(kAnnouncement.begin() + 1, kAnnouncement.end(), kAcknowledge) ==
+constexpr char kAnnouncementText[] = "BELVAN-T SIM V1.07";
+constexpr auto kAnnouncement = [] {
+    static_assert(sizeof kAnnouncementText <= kAnnouncementLength);
+    std::array<std::uint8_t, kAnnouncementLength> bytes{kAnnouncementStart};
+    for (std::size_t i = 0; i + 1 < sizeof kAnnouncementText; ++i)
+        bytes[i + 1] = static_cast<std::uint8_t>(kAnnouncementText[i]);
+    return bytes;
+}();
+static_assert(std::find(kAnnouncement.begin(), kAnnouncement.end(), kAcknowledge) ==
               kAnnouncement.end());
 
 // Bytes sent before the 'O' by the noise fault; none of them is an 'O'.
@@ -104,57 +90,48 @@ std::vector<std::uint8_t> Bytes(const DataFrame& frame) {
 }  // namespace
 
 std::unique_ptr<SimulatedRadio> SimulatedRadio::Open(Logger log, std::string* error) {
+    // Closes what was opened when a later step fails.
+    struct Descriptor {
+        int fd = -1;
+        ~Descriptor() {
+            if (fd >= 0) ::close(fd);
+        }
+        int Release() { return std::exchange(fd, -1); }
+    };
     const auto fail = [error](const char* what) {
         *error = std::string(what) + ": " + std::strerror(errno);
         return nullptr;
     };
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    if (master < 0) return fail("posix_openpt");
-    if (grantpt(master) != 0 || unlockpt(master) != 0) {
-        auto result = fail("grantpt/unlockpt");
-        ::close(master);
-        return result;
-    }
-    const char* name = ptsname(master);
-    if (name == nullptr) {
-        auto result = fail("ptsname");
-        ::close(master);
-        return result;
-    }
+
+    Descriptor master{posix_openpt(O_RDWR | O_NOCTTY)};
+    if (master.fd < 0) return fail("posix_openpt");
+    if (grantpt(master.fd) != 0 || unlockpt(master.fd) != 0) return fail("grantpt/unlockpt");
+    const char* name = ptsname(master.fd);
+    if (name == nullptr) return fail("ptsname");
     std::string path = name;
-    const int slave = ::open(path.c_str(), O_RDWR | O_NOCTTY);
-    if (slave < 0) {
-        auto result = fail("open device side");
-        ::close(master);
-        return result;
-    }
+    Descriptor slave{::open(path.c_str(), O_RDWR | O_NOCTTY)};
+    if (slave.fd < 0) return fail("open device side");
+
     termios settings{};
-    if (tcgetattr(slave, &settings) != 0) {
-        auto result = fail("tcgetattr");
-        ::close(slave);
-        ::close(master);
-        return result;
-    }
+    if (tcgetattr(slave.fd, &settings) != 0) return fail("tcgetattr");
     cfmakeraw(&settings);
     cfsetispeed(&settings, B38400);
     cfsetospeed(&settings, B38400);
-    if (tcsetattr(slave, TCSANOW, &settings) != 0) {
-        auto result = fail("tcsetattr");
-        ::close(slave);
-        ::close(master);
-        return result;
-    }
-    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
-    ::fcntl(master, F_SETFD, FD_CLOEXEC);
-    ::fcntl(slave, F_SETFD, FD_CLOEXEC);
+    if (tcsetattr(slave.fd, TCSANOW, &settings) != 0) return fail("tcsetattr");
+
+    ::fcntl(master.fd, F_SETFL, ::fcntl(master.fd, F_GETFL) | O_NONBLOCK);
+    ::fcntl(master.fd, F_SETFD, FD_CLOEXEC);
+    ::fcntl(slave.fd, F_SETFD, FD_CLOEXEC);
     return std::unique_ptr<SimulatedRadio>(
-        new SimulatedRadio(master, slave, std::move(path), std::move(log)));
+        new SimulatedRadio(master.Release(), slave.Release(), std::move(path), std::move(log)));
 }
 
 SimulatedRadio::SimulatedRadio(int master, int slave, std::string path, Logger log)
-    : master_(master), slave_(slave), devicePath_(std::move(path)), log_(std::move(log)) {
-    lineSpeed_ = kIdleSpeed;
-}
+    : master_(master),
+      slave_(slave),
+      devicePath_(std::move(path)),
+      log_(std::move(log)),
+      lineSpeed_(kIdleSpeed) {}
 
 SimulatedRadio::~SimulatedRadio() {
     if (master_ >= 0) ::close(master_);
@@ -170,6 +147,7 @@ bool SimulatedRadio::RequestAnnouncement(Clock::time_point now, bool evenIfSilen
 
 void SimulatedRadio::OnReadable(Clock::time_point now) {
     if (master_ < 0) return;
+    WatchLineSpeed(now);  // a client that sets the speed and talks at once is not announced to
     std::uint8_t buffer[512];
     for (;;) {
         const ssize_t count = ::read(master_, buffer, sizeof buffer);
@@ -189,6 +167,12 @@ void SimulatedRadio::TakeByte(std::uint8_t byte, Clock::time_point now) {
         }
         FlushDropped();
         partialStarted_ = now;
+        // The client is talking already: an announcement it did not ask for would only get
+        // in the way of the answer.
+        if (announceAt_ && !announceRequested_) {
+            announceAt_.reset();
+            log_("ANNOUNCE dropped, the client is already talking");
+        }
     }
     partial_.push_back(byte);
     lastByte_ = now;
