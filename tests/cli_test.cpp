@@ -1,0 +1,619 @@
+// belvan-cli as the operator runs it: the real binary started as a process, on real files, and
+// against the radio simulator on a pseudo-terminal.
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <algorithm>
+
+#include "files/settings_file.h"
+#include "image/parameter_image.h"
+#include "radio_sim_process.h"
+
+#ifndef BELVAN_CLI_PATH
+#error "BELVAN_CLI_PATH must name the belvan-cli binary"
+#endif
+
+namespace belvan {
+namespace {
+
+using belvan::testing::RadioSimProcess;
+
+struct CliRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+std::string Text(const QString& text) {
+    return text.toStdString();
+}
+
+ChannelEntry Entry(std::uint8_t flags, std::uint16_t rx, std::uint16_t tx, std::uint16_t tone) {
+    ChannelEntry entry;
+    entry.flags = flags;
+    entry.rxCode = rx;
+    entry.txCode = tx;
+    entry.toneNumber = tone;
+    return entry;
+}
+
+// A plan as the window itself would save it, so that loading and writing it changes nothing:
+// channel 1 150.000/150.025 MHz with CTCSS tone 7, channel 2 on the 12.5 kHz grid with a
+// half-kHz frequency (no in-use bit), channel 3 on the 25 kHz grid carrier-detected, the rest
+// empty. Settings: no key functions, 1 s, 1 min, 20 s, carried bytes 12 34.
+ParameterImage SampleImage() {
+    using namespace ChannelFlag;
+    ParameterImage image;
+    for (int c = 0; c < kChannelCount; ++c)
+        image.SetRecord(c, Entry(Step25, NoFrequency, NoFrequency, 0));
+    const std::uint8_t first[kChannelRecordSize] = {0x0D, 0x00, 0x40, 0x01, 0x42,
+                                                    0x01, 0x07, 0x00, 0x00, 0x00};
+    image.SetRecord(0, ChannelEntry::FromBytes(first));
+    image.SetRecord(1, Entry(Scan | Masking | DetectCarrier, 1, 2, 0));  // 146012,5 / 146025
+    image.SetRecord(2, Entry(InUse | Step25 | DetectCarrier | Scan, 2318, 2316, 0));
+    const std::uint8_t settings[kSettingsBlockSize] = {
+        0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xC8, 0x00,
+        0xB0, 0x04, 0x90, 0x01, 0,    0,    0,    0,    0,    0,    0,    0,
+        0,    0,    0,    0,    0,    0,    0,    0,    0x12, 0x34};
+    std::copy(std::begin(settings), std::end(settings), image.settings.begin());
+    return image;
+}
+
+QString Hex(std::uint8_t byte) {
+    return QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+QByteArray Bytes(const FileBytes& bytes) {
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
+}
+
+// The row of a channel in the table, split at blanks ("01", "150000", ...).
+QStringList TableRow(const QString& out, const QString& number) {
+    for (const QString& line : out.split(u'\n'))
+        if (line == number || line.startsWith(number + u' '))
+            return line.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    return {};
+}
+
+// The value of a "name: value" line of the settings part.
+QString SettingsLine(const QString& out, const QString& name) {
+    for (const QString& line : out.split(u'\n'))
+        if (line.startsWith(name + QStringLiteral(": "))) return line.mid(name.size() + 2);
+    return QStringLiteral("<no line '%1'>").arg(name);
+}
+
+class CliTest : public ::testing::Test {
+  protected:
+    static CliRun Cli(const QStringList& arguments, int timeoutMs = 15000) {
+        QProcess process;
+        process.start(QStringLiteral(BELVAN_CLI_PATH), arguments);
+        CliRun run;
+        if (!process.waitForStarted(5000)) {
+            ADD_FAILURE() << "cannot start " << BELVAN_CLI_PATH;
+            return run;
+        }
+        if (!process.waitForFinished(timeoutMs)) {
+            process.kill();
+            process.waitForFinished();
+            ADD_FAILURE() << "belvan-cli " << Text(arguments.join(u' ')) << " did not end";
+        }
+        run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        run.out = QString::fromUtf8(process.readAllStandardOutput());
+        run.err = QString::fromUtf8(process.readAllStandardError());
+        return run;
+    }
+
+    QString Path(const QString& name) const { return dir_.filePath(name); }
+
+    QString WriteFile(const QString& name, const QByteArray& content) {
+        QFile file(Path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        EXPECT_EQ(file.write(content), content.size());
+        return file.fileName();
+    }
+    QString WriteImage(const QString& name, const ParameterImage& image) {
+        return WriteFile(name, Bytes(BuildFileBytes(image)));
+    }
+
+    static QByteArray ReadAll(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir dir_;
+};
+
+// --- Files -------------------------------------------------------------------------------------
+
+TEST_F(CliTest, ShowPrintsTheChannelsAsTheGridWritesThemAndTheSettings) {
+    const CliRun run =
+        Cli({QStringLiteral("show"), WriteImage(QStringLiteral("a.ctrch"), SampleImage())});
+    ASSERT_EQ(run.exitCode, 0) << Text(run.err);
+    EXPECT_TRUE(run.err.isEmpty()) << Text(run.err);
+
+    EXPECT_EQ(TableRow(run.out, QStringLiteral("01")),
+              QString::fromUtf8("01 150000 150025 25 - - CTSS 07 - 85,4").split(u' '));
+    EXPECT_EQ(TableRow(run.out, QStringLiteral("02")),
+              QString::fromUtf8("02 146012,5 146025 12,5 + + несущая").split(u' '));
+    EXPECT_EQ(TableRow(run.out, QStringLiteral("03")),
+              QString::fromUtf8("03 174975 174950 25 + - несущая").split(u' '));
+    for (int c = 4; c <= kChannelCount; ++c) {
+        const QString number = QStringLiteral("%1").arg(c, 2, 10, QLatin1Char('0'));
+        EXPECT_EQ(TableRow(run.out, number), QStringList{number}) << "an empty channel";
+    }
+
+    EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Приоритетное сканирование")),
+              QStringLiteral("выкл."));
+    EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Клонирование")), QStringLiteral("выкл."));
+    EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Режим работы")),
+              QStringLiteral("Рабочий режим"));
+    EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Клавиша F1")),
+              QStringLiteral("--= нет функции =--; --= нет функции =--; --= нет функции =--; "
+                             "--= нет функции =--"));
+    EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Время ожидания")), QStringLiteral("1 с"));
+    EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Макс. время передачи")),
+              QStringLiteral("1 мин"));
+    EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Время откл. передачи")),
+              QStringLiteral("20 с"));
+    EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Переносимые байты")), QStringLiteral("12 34"));
+}
+
+TEST_F(CliTest, ShowNamesUnusualValuesInsteadOfHidingThem) {
+    using namespace ChannelFlag;
+    ParameterImage image = SampleImage();
+    image.SetRecord(3, Entry(InUse | DetectCtcss | DetectCarrier, 5, NoFrequency, 60));
+    auto& s = image.settings;
+    s[SettingsOffset::modeFlags] = ModeFlag::PriorityScan | ModeFlag::Cloning;
+    s[SettingsOffset::f1Keys + 0] = 3;                             // ШП
+    s[SettingsOffset::f1Keys + 1] = 15;                            // the last function of the list
+    s[SettingsOffset::f2Keys + 2] = 0x22;                          // no function has this code
+    image.SetSettingsWord(SettingsOffset::waitTime, 401);          // 2.005 s
+    image.SetSettingsWord(SettingsOffset::maxTransmitTime, 3600);  // 3 min
+    image.SetSettingsWord(SettingsOffset::transmitOffTime, 10);    // 0.5 s
+
+    const QStringList modes = {QStringLiteral("Рабочий режим"), QStringLiteral("Настройка"),
+                               QStringLiteral("Тест"), QStringLiteral("Прогон"),
+                               QStringLiteral("7")};
+    for (int mode = 0; mode < modes.size(); ++mode) {
+        s[SettingsOffset::operatingMode] = static_cast<std::uint8_t>(mode == 4 ? 7 : mode);
+        const CliRun run =
+            Cli({QStringLiteral("show"), WriteImage(QStringLiteral("u.ctrch"), image)});
+        ASSERT_EQ(run.exitCode, 0) << Text(run.err);
+        EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Режим работы")), modes[mode]);
+        if (mode != 0) continue;
+
+        EXPECT_EQ(
+            TableRow(run.out, QStringLiteral("04")),
+            QString::fromUtf8("04 146062,5 12,5 - - CTSS, несущая 60 (нет в таблице)").split(u' '));
+        EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Приоритетное сканирование")),
+                  QStringLiteral("вкл."));
+        EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Клонирование")), QStringLiteral("вкл."));
+        EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Клавиша F1")),
+                  QStringLiteral("ШП; Тон-2100Гц; --= нет функции =--; --= нет функции =--"));
+        EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Клавиша F2")),
+                  QStringLiteral("--= нет функции =--; --= нет функции =--; неизвестная функция "
+                                 "(код 0x22); --= нет функции =--"));
+        EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Время ожидания")),
+                  QStringLiteral("2,005 с (сырое значение 401)"));
+        EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Макс. время передачи")),
+                  QStringLiteral("3 мин"));
+        EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Время откл. передачи")),
+                  QStringLiteral("0,5 с (сырое значение 10)"));
+    }
+}
+
+TEST_F(CliTest, ShowJsonGivesTheNumbersOfTheBytes) {
+    ParameterImage image = SampleImage();
+    ChannelEntry odd = image.Record(2);
+    odd.reserved = 0x5A;
+    odd.spare = 0x1234;
+    image.SetRecord(2, odd);
+    const CliRun run = Cli({QStringLiteral("show"), QStringLiteral("--json"),
+                            WriteImage(QStringLiteral("j.ctrch"), image)});
+    ASSERT_EQ(run.exitCode, 0) << Text(run.err);
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(run.out.toUtf8(), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << Text(error.errorString());
+    const QJsonObject root = document.object();
+
+    const QJsonArray channels = root[QStringLiteral("channels")].toArray();
+    ASSERT_EQ(channels.size(), kChannelCount);
+    for (int c = 0; c < kChannelCount; ++c)
+        EXPECT_EQ(channels[c].toObject()[QStringLiteral("number")].toInt(), c + 1);
+    const QJsonObject first = channels[0].toObject();
+    EXPECT_EQ(first[QStringLiteral("flags")].toInt(), 13);
+    EXPECT_EQ(first[QStringLiteral("rxCode")].toInt(), 320);
+    EXPECT_EQ(first[QStringLiteral("txCode")].toInt(), 322);
+    EXPECT_EQ(first[QStringLiteral("toneNumber")].toInt(), 7);
+    EXPECT_EQ(first[QStringLiteral("rx")].toString(), QStringLiteral("150000"));
+    EXPECT_EQ(first[QStringLiteral("tx")].toString(), QStringLiteral("150025"));
+    EXPECT_EQ(first[QStringLiteral("tone")].toString(), QStringLiteral("07 - 85,4"));
+    const QJsonObject third = channels[2].toObject();
+    EXPECT_EQ(third[QStringLiteral("reserved")].toInt(), 0x5A);
+    EXPECT_EQ(third[QStringLiteral("spare")].toInt(), 0x1234);
+    const QJsonObject empty = channels[5].toObject();
+    EXPECT_EQ(empty[QStringLiteral("rxCode")].toInt(), 0xFFFF);
+    EXPECT_EQ(empty[QStringLiteral("rx")].toString(), QString());
+    EXPECT_EQ(empty[QStringLiteral("tone")].toString(), QString());
+
+    const QJsonObject settings = root[QStringLiteral("settings")].toObject();
+    EXPECT_EQ(settings[QStringLiteral("modeFlags")].toInt(), 0);
+    EXPECT_EQ(settings[QStringLiteral("operatingMode")].toInt(), 0);
+    EXPECT_EQ(settings[QStringLiteral("f1Keys")].toArray(), (QJsonArray{255, 255, 255, 255}));
+    EXPECT_EQ(settings[QStringLiteral("f2Keys")].toArray(), (QJsonArray{255, 255, 255, 255}));
+    EXPECT_EQ(settings[QStringLiteral("waitTime")].toInt(), 200);
+    EXPECT_EQ(settings[QStringLiteral("maxTransmitTime")].toInt(), 1200);
+    EXPECT_EQ(settings[QStringLiteral("transmitOffTime")].toInt(), 400);
+    EXPECT_EQ(settings[QStringLiteral("carriedBytes")].toArray(), (QJsonArray{18, 52}));
+    EXPECT_TRUE(root[QStringLiteral("checksumOk")].toBool());
+    EXPECT_TRUE(root[QStringLiteral("fillerOk")].toBool());
+}
+
+TEST_F(CliTest, ShowOfADamagedFileStillShowsItButWarnsAndEndsWith3) {
+    FileBytes bytes = BuildFileBytes(SampleImage());
+    bytes[kFileChecksumOffset] ^= 0x01;
+    const QString path = WriteFile(QStringLiteral("bad.ctrch"), Bytes(bytes));
+
+    const CliRun table = Cli({QStringLiteral("show"), path});
+    EXPECT_EQ(table.exitCode, 3);
+    EXPECT_EQ(TableRow(table.out, QStringLiteral("01")).value(1), QStringLiteral("150000"));
+    EXPECT_TRUE(table.err.contains(QStringLiteral("контрольная сумма не сходится")))
+        << Text(table.err);
+
+    const CliRun json = Cli({QStringLiteral("show"), QStringLiteral("--json"), path});
+    EXPECT_EQ(json.exitCode, 3);
+    EXPECT_FALSE(QJsonDocument::fromJson(json.out.toUtf8())
+                     .object()[QStringLiteral("checksumOk")]
+                     .toBool(true));
+}
+
+TEST_F(CliTest, FilesThatAreNotSettingsFilesEndWith2) {
+    const QByteArray good = Bytes(BuildFileBytes(SampleImage()));
+    const QStringList paths = {WriteFile(QStringLiteral("short.ctrch"), good.left(254)),
+                               WriteFile(QStringLiteral("long.ctrch"), good + '\xFF'),
+                               WriteFile(QStringLiteral("empty.ctrch"), {}),
+                               Path(QStringLiteral("missing.ctrch")), dir_.path()};
+    for (const QString& path : paths) {
+        for (const QString& verb : {QStringLiteral("show"), QStringLiteral("check")}) {
+            const CliRun run = Cli({verb, path});
+            EXPECT_EQ(run.exitCode, 2) << Text(verb + u' ' + path);
+            EXPECT_TRUE(run.out.isEmpty()) << Text(run.out);
+            EXPECT_TRUE(run.err.startsWith(QStringLiteral("Ошибка:"))) << Text(run.err);
+        }
+    }
+    EXPECT_TRUE(Cli({QStringLiteral("check"), paths[0]}).err.contains(QStringLiteral("254")));
+}
+
+TEST_F(CliTest, CheckTellsAGoodFileFromADamagedOne) {
+    const FileBytes good = BuildFileBytes(SampleImage());
+    const CliRun ok =
+        Cli({QStringLiteral("check"), WriteFile(QStringLiteral("g.ctrch"), Bytes(good))});
+    EXPECT_EQ(ok.exitCode, 0) << Text(ok.err);
+    EXPECT_EQ(ok.out.count(u'\n'), 1) << Text(ok.out);
+    EXPECT_TRUE(ok.err.isEmpty()) << Text(ok.err);
+
+    // A wrong checksum, a byte of the image changed after the checksum was made.
+    FileBytes flipped = good;
+    flipped[kFileChecksumOffset] ^= 0x80;
+    FileBytes edited = good;
+    edited[SettingsOffset::waitTime + kChannelBlockSize] += 1;
+    for (const FileBytes& bytes : {flipped, edited}) {
+        const CliRun run =
+            Cli({QStringLiteral("check"), WriteFile(QStringLiteral("b.ctrch"), Bytes(bytes))});
+        EXPECT_EQ(run.exitCode, 3);
+        EXPECT_TRUE(run.out.isEmpty()) << Text(run.out);
+        EXPECT_TRUE(
+            run.err.contains(QStringLiteral("в файле %1, по содержимому %2")
+                                 .arg(Hex(bytes[kFileChecksumOffset]), Hex(FileChecksum(bytes)))))
+            << Text(run.err);
+    }
+
+    // A filler byte that is not FF, under a checksum that fits: a warning, still good.
+    FileBytes filler = good;
+    filler[200] = 0x00;
+    filler[kFileChecksumOffset] = FileChecksum(filler);
+    const CliRun warned =
+        Cli({QStringLiteral("check"), WriteFile(QStringLiteral("f.ctrch"), Bytes(filler))});
+    EXPECT_EQ(warned.exitCode, 0);
+    EXPECT_TRUE(warned.err.startsWith(QStringLiteral("Предупреждение:"))) << Text(warned.err);
+    EXPECT_TRUE(warned.err.contains(QStringLiteral("байт 200"))) << Text(warned.err);
+    EXPECT_FALSE(
+        Cli({QStringLiteral("show"), QStringLiteral("--json"), Path(QStringLiteral("f.ctrch"))})
+            .out.contains(QStringLiteral("\"fillerOk\": true")));
+}
+
+TEST_F(CliTest, HelpAndCommandLineErrors) {
+    const CliRun help = Cli({QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* verb : {"show", "check", "read", "write"})
+        EXPECT_TRUE(help.out.contains(QStringLiteral("  %1 ").arg(QLatin1String(verb)))) << verb;
+
+    const struct {
+        const char* verb;
+        QStringList options;
+    } verbs[] = {{"show", {QStringLiteral("--json")}},
+                 {"check", {}},
+                 {"read", {QStringLiteral("--port"), QStringLiteral("--output")}},
+                 {"write", {QStringLiteral("--port"), QStringLiteral("--force")}}};
+    for (const auto& verb : verbs) {
+        const QString name = QString::fromLatin1(verb.verb);
+        const CliRun run = Cli({name, QStringLiteral("--help")});
+        EXPECT_EQ(run.exitCode, 0) << verb.verb;
+        EXPECT_TRUE(run.out.contains(QStringLiteral("belvan-cli ") + name)) << Text(run.out);
+        for (const QString& option : verb.options)
+            EXPECT_TRUE(run.out.contains(option)) << verb.verb << " " << Text(option);
+        EXPECT_EQ(Cli({QStringLiteral("help"), name}).out, run.out) << verb.verb;
+    }
+
+    const QString file = WriteImage(QStringLiteral("a.ctrch"), SampleImage());
+    const QList<QStringList> wrong = {
+        {},
+        {QStringLiteral("frobnicate")},
+        {QStringLiteral("--json"), QStringLiteral("show"), file},
+        {QStringLiteral("show")},
+        {QStringLiteral("show"), QStringLiteral("--bogus"), file},
+        {QStringLiteral("show"), file, file},
+        {QStringLiteral("check"), QStringLiteral("--json"), file},
+        {QStringLiteral("read"), QStringLiteral("-o"), Path(QStringLiteral("x.ctrch"))},
+        {QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("COM1")},
+        {QStringLiteral("write"), file},
+        {QStringLiteral("write"), QStringLiteral("--port"), QStringLiteral("COM1")},
+        {QStringLiteral("help"), QStringLiteral("frobnicate")}};
+    for (const QStringList& arguments : wrong) {
+        const CliRun run = Cli(arguments);
+        EXPECT_EQ(run.exitCode, 64) << Text(arguments.join(u' '));
+        EXPECT_TRUE(run.out.isEmpty()) << Text(run.out);
+        EXPECT_TRUE(run.err.contains(QStringLiteral("--help"))) << Text(run.err);
+    }
+    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("x.ctrch"))));
+}
+
+// --- The radio ---------------------------------------------------------------------------------
+
+class CliRadioTest : public CliTest {
+  protected:
+    void StartSim(QStringList arguments = {}) {
+        port_ = sim_.Start(arguments);
+        ASSERT_FALSE(port_.isEmpty()) << Text(sim_.Error());
+    }
+
+    ParameterImage Held() {
+        const auto image = sim_.Image();
+        EXPECT_TRUE(image.has_value());
+        return image.value_or(ParameterImage{});
+    }
+
+    RadioSimProcess sim_;
+    QString port_;
+};
+
+TEST_F(CliRadioTest, ReadSavesTheImageTheRadioHoldsByteForByte) {
+    ParameterImage image = SampleImage();
+    ChannelEntry odd = image.Record(4);
+    odd.flags = 0xC4;  // bits the window clears, kept in what was read
+    odd.reserved = 0x77;
+    odd.spare = 0xBEEF;
+    image.SetRecord(4, odd);
+    image.settings[SettingsOffset::zero + 3] = 0x99;
+    ASSERT_NO_FATAL_FAILURE(
+        StartSim({QStringLiteral("--image"), WriteImage(QStringLiteral("held.ctrch"), image)}));
+    const QString out = WriteFile(QStringLiteral("out.ctrch"), "an older file");
+
+    const CliRun run =
+        Cli({QStringLiteral("read"), QStringLiteral("--port"), port_, QStringLiteral("-o"), out});
+    ASSERT_EQ(run.exitCode, 0) << Text(run.err);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Параметры прочитаны"))) << Text(run.err);
+    EXPECT_FALSE(run.err.contains(u'%')) << "no progress line without a terminal";
+    EXPECT_EQ(ReadAll(out), Bytes(BuildFileBytes(Held())));
+    EXPECT_EQ(ReadAll(out), Bytes(BuildFileBytes(image)));
+}
+
+TEST_F(CliRadioTest, WriteLeavesTheRadioHoldingTheFile) {
+    ASSERT_NO_FATAL_FAILURE(StartSim());
+    const ParameterImage before = Held();
+    ASSERT_NE(before, SampleImage());
+
+    const CliRun run = Cli({QStringLiteral("write"), QStringLiteral("--port"), port_,
+                            WriteImage(QStringLiteral("plan.ctrch"), SampleImage())});
+    ASSERT_EQ(run.exitCode, 0) << Text(run.err);
+    EXPECT_EQ(run.err.trimmed(), QStringLiteral("Параметры записаны"));
+    EXPECT_EQ(Held(), SampleImage());
+
+    // And back: what read brings is what was written.
+    const QString again = Path(QStringLiteral("again.ctrch"));
+    ASSERT_EQ(
+        Cli({QStringLiteral("read"), QStringLiteral("--port"), port_, QStringLiteral("-o"), again})
+            .exitCode,
+        0);
+    EXPECT_EQ(ReadAll(again), Bytes(BuildFileBytes(SampleImage())));
+}
+
+TEST_F(CliRadioTest, WriteSendsWhatTheWindowWouldAndSaysWhatDiffers) {
+    ASSERT_NO_FATAL_FAILURE(StartSim());
+    ParameterImage file = SampleImage();
+    ChannelEntry carrierWithTone = file.Record(2);
+    carrierWithTone.toneNumber = 9;  // only CTCSS-detected channels keep their tone
+    carrierWithTone.spare = 0x0101;
+    file.SetRecord(2, carrierWithTone);
+    file.settings[SettingsOffset::f1Keys] = 0x22;         // no such function
+    file.SetSettingsWord(SettingsOffset::waitTime, 401);  // not a whole second
+    file.settings[SettingsOffset::carriedBytes] = 0xAB;   // carried as it is
+
+    ParameterImage expected = SampleImage();
+    expected.settings[SettingsOffset::carriedBytes] = 0xAB;
+    expected.SetSettingsWord(SettingsOffset::waitTime, 400);
+
+    const CliRun run = Cli({QStringLiteral("write"), QStringLiteral("--port"), port_,
+                            WriteImage(QStringLiteral("odd.ctrch"), file)});
+    ASSERT_EQ(run.exitCode, 0) << Text(run.err);
+    EXPECT_EQ(Held(), expected);
+    EXPECT_TRUE(run.err.startsWith(QStringLiteral("Предупреждение:"))) << Text(run.err);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("канал 03"))) << Text(run.err);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("F1, функция 1): 22 → FF"))) << Text(run.err);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("время ожидания): 91 → 90"))) << Text(run.err);
+    EXPECT_FALSE(run.err.contains(QStringLiteral("канал 01"))) << Text(run.err);
+    EXPECT_FALSE(run.err.contains(QStringLiteral("переносимый"))) << Text(run.err);
+}
+
+TEST_F(CliRadioTest, ADamagedFileIsWrittenOnlyWithForce) {
+    ASSERT_NO_FATAL_FAILURE(StartSim());
+    const ParameterImage before = Held();
+    FileBytes bytes = BuildFileBytes(SampleImage());
+    bytes[kFileChecksumOffset] ^= 0x10;
+    const QString path = WriteFile(QStringLiteral("damaged.ctrch"), Bytes(bytes));
+
+    const CliRun refused = Cli({QStringLiteral("write"), QStringLiteral("--port"), port_, path});
+    EXPECT_EQ(refused.exitCode, 3);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("--force"))) << Text(refused.err);
+    EXPECT_EQ(Held(), before);
+    EXPECT_FALSE(sim_.Log().contains(QStringLiteral("RX"))) << "the radio was not even asked";
+
+    const CliRun forced = Cli({QStringLiteral("write"), QStringLiteral("--force"),
+                               QStringLiteral("--port"), port_, path});
+    EXPECT_EQ(forced.exitCode, 0) << Text(forced.err);
+    EXPECT_EQ(Held(), SampleImage());
+
+    const CliRun missing = Cli({QStringLiteral("write"), QStringLiteral("--port"), port_,
+                                Path(QStringLiteral("none.ctrch"))});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("файл не найден"))) << Text(missing.err);
+}
+
+TEST_F(CliRadioTest, AFailedReadEndsWith1AndLeavesTheFileAlone) {
+    ASSERT_NO_FATAL_FAILURE(StartSim({QStringLiteral("--no-announce")}));
+    const QString out = Path(QStringLiteral("out.ctrch"));
+    const QString kept = WriteFile(QStringLiteral("kept.ctrch"), "an older file");
+    // Into a new file and over an existing one.
+    const struct {
+        const char* fault;
+        const char* message;
+        QString target;
+    } cases[] = {{"silent", "Нет ответа от радиостанции", out},
+                 {"bad-checksum-a", "Ошибка контрольной суммы.", kept},
+                 {"short-frame", "Нет ответа от радиостанции", out},
+                 {"garbage-frame", "Ошибка контрольной суммы.", kept}};
+    for (const auto& failure : cases) {
+        ASSERT_TRUE(sim_.Command(QStringLiteral("fault ") + QLatin1String(failure.fault)).ok);
+        const CliRun run = Cli({QStringLiteral("read"), QStringLiteral("--port"), port_,
+                                QStringLiteral("--output"), failure.target});
+        EXPECT_EQ(run.exitCode, 1) << failure.fault;
+        EXPECT_TRUE(
+            run.err.contains(QStringLiteral("Ошибка: ") + QString::fromUtf8(failure.message)))
+            << failure.fault << ": " << Text(run.err);
+        EXPECT_FALSE(run.err.contains(QStringLiteral("Параметры прочитаны")));
+        EXPECT_FALSE(QFile::exists(out)) << failure.fault;
+        EXPECT_EQ(ReadAll(kept), QByteArray("an older file")) << failure.fault;
+    }
+}
+
+TEST_F(CliRadioTest, AFailedWriteEndsWith1) {
+    ASSERT_NO_FATAL_FAILURE(StartSim({QStringLiteral("--no-announce")}));
+    const ParameterImage before = Held();
+    const QString path = WriteImage(QStringLiteral("plan.ctrch"), SampleImage());
+    const struct {
+        const char* fault;
+        const char* message;
+    } cases[] = {{"nak-first", "Ошибка записи каналов радиостанции."},
+                 {"nak-second", "Ошибка записи в радиостанцию"},
+                 {"silent", "Ошибка записи каналов радиостанции."}};
+    for (const auto& failure : cases) {
+        ASSERT_TRUE(sim_.Command(QStringLiteral("fault ") + QLatin1String(failure.fault)).ok);
+        const CliRun run = Cli({QStringLiteral("write"), QStringLiteral("--port"), port_, path});
+        EXPECT_EQ(run.exitCode, 1) << failure.fault;
+        EXPECT_TRUE(
+            run.err.contains(QStringLiteral("Ошибка: ") + QString::fromUtf8(failure.message)))
+            << failure.fault << ": " << Text(run.err);
+        EXPECT_FALSE(run.err.contains(QStringLiteral("Параметры записаны")));
+        EXPECT_EQ(Held(), before) << failure.fault;
+    }
+}
+
+TEST_F(CliTest, APortThatDoesNotOpenEndsWith4AndSaysWhy) {
+    const QString device = Path(QStringLiteral("no-such-port"));
+    const QString out = Path(QStringLiteral("out.ctrch"));
+    const CliRun read =
+        Cli({QStringLiteral("read"), QStringLiteral("--port"), device, QStringLiteral("-o"), out});
+    EXPECT_EQ(read.exitCode, 4);
+    EXPECT_TRUE(read.err.contains(device)) << Text(read.err);
+    EXPECT_FALSE(QFile::exists(out));
+
+    const CliRun write = Cli({QStringLiteral("write"), QStringLiteral("--port"), device,
+                              WriteImage(QStringLiteral("plan.ctrch"), SampleImage())});
+    EXPECT_EQ(write.exitCode, 4);
+    EXPECT_TRUE(write.err.contains(device)) << Text(write.err);
+
+    // A file that cannot be saved is noticed before the port is even tried.
+    const CliRun nowhere = Cli({QStringLiteral("read"), QStringLiteral("--port"), device,
+                                QStringLiteral("-o"), Path(QStringLiteral("no-dir/out.ctrch"))});
+    EXPECT_EQ(nowhere.exitCode, 2);
+}
+
+// With stderr on a terminal the exchange draws a progress line that ends before the messages.
+TEST_F(CliRadioTest, ProgressLineOnATerminal) {
+    ASSERT_NO_FATAL_FAILURE(StartSim({QStringLiteral("--no-announce")}));
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    const QString terminal = QString::fromLocal8Bit(ptsname(master));
+
+    QProcess process;
+    process.setStandardErrorFile(terminal);
+    const QString out = Path(QStringLiteral("out.ctrch"));
+    process.start(
+        QStringLiteral(BELVAN_CLI_PATH),
+        {QStringLiteral("read"), QStringLiteral("--port"), port_, QStringLiteral("-o"), out});
+    QByteArray seen;
+    QDeadlineTimer deadline(15000);
+    // The terminal is read while the program runs, so its output never blocks; once it has
+    // ended, what is left is taken until the terminal falls quiet or hangs up.
+    while (!deadline.hasExpired()) {
+        const bool finished = process.waitForFinished(0) || process.state() == QProcess::NotRunning;
+        pollfd readable{master, POLLIN, 0};
+        ssize_t got = 0;
+        if (::poll(&readable, 1, finished ? 100 : 20) > 0) {
+            char buffer[4096];
+            got = ::read(master, buffer, sizeof buffer);
+            if (got > 0) seen.append(buffer, got);
+        }
+        if (finished && got <= 0) break;
+    }
+    ::close(master);
+    ASSERT_EQ(process.state(), QProcess::NotRunning);
+    EXPECT_EQ(process.exitCode(), 0);
+
+    const QString text = QString::fromUtf8(seen);
+    for (const char* stage :
+         {"Запрос параметров", "Радиостанция передаёт параметры", "Приём параметров"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(stage))) << stage << ": " << Text(text);
+    EXPECT_GT(text.count(QStringLiteral("%\r")), 3) << "the line is redrawn in place";
+    // The messages come on lines of their own after the progress line.
+    EXPECT_TRUE(
+        text.contains(QRegularExpression(QStringLiteral("\\d%\r\nПараметры прочитаны\r\n"))))
+        << Text(text);
+    EXPECT_TRUE(QFile::exists(out));
+}
+
+}  // namespace
+}  // namespace belvan
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,48 @@
+// Text to the terminal: UTF-8 on stdout and stderr whatever the console's code page, and a
+// progress line on stderr that is drawn only when stderr is a terminal.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace belvan::cli {
+
+// Makes the console take UTF-8 (Windows); elsewhere nothing to do.
+void PrepareConsole();
+
+// Writes the text as it is, UTF-8 encoded, and flushes.
+void Out(const QString& text);
+void OutBytes(const QByteArray& bytes);
+void Err(const QString& text);
+
+// One line each, the line end added.
+inline void OutLine(const QString& text) {
+    Out(text + QLatin1Char('\n'));
+}
+inline void ErrLine(const QString& text) {
+    Err(text + QLatin1Char('\n'));
+}
+
+bool StderrIsTerminal();
+
+// The line "stage  NN%" redrawn in place on stderr while an exchange runs. Messages printed
+// while it is shown first end the line, so they never mix with it.
+class ProgressLine {
+  public:
+    explicit ProgressLine(bool enabled) : enabled_(enabled) {}
+    ~ProgressLine() { Finish(); }
+    ProgressLine(const ProgressLine&) = delete;
+    ProgressLine& operator=(const ProgressLine&) = delete;
+
+    void Update(const QString& stage, int done, int total);
+    // Ends the line if one is shown.
+    void Finish();
+
+  private:
+    bool enabled_;
+    bool shown_ = false;
+    QString stage_;
+    int percent_ = -1;
+};
+
+}  // namespace belvan::cli

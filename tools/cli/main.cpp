@@ -1,0 +1,57 @@
+// belvan-cli: the channel-settings files of the Belvan-T and the radio's read and write, from a
+// terminal or a script. See ProgramHelp() for the commands and the exit codes.
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include "console.h"
+#include "verbs.h"
+
+namespace {
+// Qt's own texts (the option parser's help and errors, port errors) in Russian, like the tool's.
+void LoadRussianTranslations(QCoreApplication& app) {
+    for (const char* catalog : {"qtbase", "qtserialport"}) {
+        auto* translator = new QTranslator(&app);
+        if (translator->load(QLocale(QLocale::Russian), QString::fromLatin1(catalog),
+                             QStringLiteral("_"),
+                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(translator);
+    }
+}
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    using namespace belvan::cli;
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("belvan-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+    PrepareConsole();
+    LoadRussianTranslations(app);
+
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() < 2) {
+        ReportUsageError(QStringLiteral("не указана команда"));
+        return Exit::Usage;
+    }
+    const QString first = arguments.at(1);
+    if (first == QLatin1String("--help") || first == QLatin1String("-h") ||
+        first == QLatin1String("-?")) {
+        Out(ProgramHelp());
+        return Exit::Ok;
+    }
+    if (first == QLatin1String("--version")) {
+        OutLine(ProgramName() + u' ' + QCoreApplication::applicationVersion());
+        return Exit::Ok;
+    }
+    const Verb* verb = FindVerb(first);
+    if (!verb) {
+        ReportUsageError(
+            first.startsWith(u'-')
+                ? QStringLiteral("неизвестный параметр «%1»; сначала команда").arg(first)
+                : QStringLiteral("неизвестная команда «%1»").arg(first));
+        return Exit::Usage;
+    }
+    // The command parses its own options, with the program name in front as a parser expects.
+    return verb->run(QStringList{arguments.constFirst()} + arguments.mid(2));
+}
