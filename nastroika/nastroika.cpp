@@ -118,7 +118,12 @@ TForm1::TForm1(const Options& options) : QWidget(nullptr) {
     Repaint();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // Destroying the controls moves the focus and emits signals; none may reach a half-destroyed
+    // window.
+    Timer1->stop();
+    for (QObject* child : findChildren<QObject*>()) disconnect(child, nullptr, this, nullptr);
+}
 
 int TForm1::S(int pixels) const {
     return qRound(pixels * scale_);
@@ -367,12 +372,19 @@ void TForm1::BindEvents() {
             lastOpenedPort_ = state_.ctl.ComboBox1.text;
         });
     });
-    // A typed name opens on Enter or when the box loses focus, never half-typed.
-    connect(ComboBox1->lineEdit(), &QLineEdit::editingFinished, this, [this] { OpenTypedPort(); });
-    connect(Timer1, &QTimer::timeout, this, [this] {
-        if (!busy_) Run([this] { Timer1Timer(state_); });
-    });
+    // A typed name opens on Enter (again, if need be) or when the box loses focus after a
+    // change; never half-typed.
+    connect(ComboBox1->lineEdit(), &QLineEdit::returnPressed, this,
+            [this] { OpenTypedPort(true); });
+    connect(ComboBox1->lineEdit(), &QLineEdit::editingFinished, this,
+            [this] { OpenTypedPort(false); });
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Tick(); });
+    // A click on the current channel shows it again; a row changed from the keyboard too.
     connect(ListBox1, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (!repainting_ && row >= 0) Run([this, row] { ListBox1Click(state_, row); });
+    });
+    connect(ListBox1, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        const int row = ListBox1->row(item);
         if (!repainting_ && row >= 0) Run([this, row] { ListBox1Click(state_, row); });
     });
 
@@ -410,13 +422,15 @@ void TForm1::BindEvents() {
     connect(Button6, &QPushButton::clicked, this,
             [this] { RunExchange([this] { Button6Click(state_); }); });
 
-    digitBoxes_.insert(ComboBox4->lineEdit());
-    for (QComboBox* box : ToneBoxes) digitBoxes_.insert(box->lineEdit());
+    // The box holds the focus and hands its keys to its line edit: both are filtered.
+    for (QComboBox* box : ToneBoxes) digitBoxes_ << box << box->lineEdit();
+    digitBoxes_ << ComboBox4 << ComboBox4->lineEdit();
     for (QObject* box : digitBoxes_) box->installEventFilter(this);
 }
 
-void TForm1::OpenTypedPort() {
-    if (repainting_ || ComboBox1->currentText() == lastOpenedPort_) return;
+void TForm1::OpenTypedPort(bool again) {
+    if (repainting_ || (!again && ComboBox1->currentText() == lastOpenedPort_)) return;
+    lastOpenedPort_ = ComboBox1->currentText();
     Run([this] {
         state_.ctl.ComboBox1.SetText(ComboBox1->currentText());
         ComboBox1Change(state_);
@@ -440,6 +454,12 @@ void TForm1::TakeOperatorInput() {
 
 void TForm1::Run(const std::function<void()>& handler) {
     if (repainting_) return;
+    if (handlerRunning_) {
+        // Behind a message box or an exchange of another handler: that one ends first.
+        deferred_.push_back(handler);
+        return;
+    }
+    handlerRunning_ = true;
     TakeOperatorInput();
     try {
         handler();
@@ -447,11 +467,32 @@ void TForm1::Run(const std::function<void()>& handler) {
         Repaint();
         ShowError(state_.Operator(), QString::fromStdString(error.what()));
     }
+    handlerRunning_ = false;
     Repaint();
+    if (!deferred_.empty()) {
+        const auto next = deferred_.front();
+        deferred_.erase(deferred_.begin());
+        Run(next);
+    }
+}
+
+void TForm1::Timer1Tick() {
+    if (busy_) return;  // an exchange owns the port
+    if (!handlerRunning_) {
+        Run([this] { Timer1Timer(state_); });
+        return;
+    }
+    // The watch goes on behind another handler's message box; it touches only the port, the
+    // status text and the timer, so only those are painted and nothing of the operator's
+    // unfinished input is taken.
+    Timer1Timer(state_);
+    Label39->setText(state_.ctl.Label39);
+    Label39->adjustSize();
+    if (!state_.ctl.Timer1) Timer1->stop();
 }
 
 void TForm1::RunExchange(const std::function<void()>& handler) {
-    if (busy_) return;
+    if (busy_ || handlerRunning_) return;
     busy_ = true;
     Timer1->stop();
     qApp->installEventFilter(this);
@@ -551,10 +592,14 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         if (widget && widget->window() == this) return true;
     }
     if (event->type() == QEvent::KeyPress && digitBoxes_.contains(watched)) {
+        // Of the typed characters only digits, Backspace and Enter reach the box; keys that
+        // type nothing (Tab, Delete, arrows, shortcuts) keep their work.
         auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
         const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
-        if (!key->text().isEmpty() && !shortcut && DigitKeyFilter(key->text().at(0)).isNull())
-            return true;  // only digits, Backspace and Enter reach the box
+        if (!text.isEmpty() && text.at(0).isPrint() && !shortcut &&
+            DigitKeyFilter(text.at(0)).isNull())
+            return true;
     }
     return QWidget::eventFilter(watched, event);
 }

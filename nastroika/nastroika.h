@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "Functions.h"
 
@@ -92,7 +93,8 @@ class TForm1 : public QWidget {
     void RunExchange(const std::function<void()>& handler);
     void TakeOperatorInput();
     void ShowProgress(const LinkProgress& progress);
-    void OpenTypedPort();
+    void OpenTypedPort(bool again);
+    void Timer1Tick();
     int S(int pixels) const;
 
     ProgramState state_;
@@ -100,6 +102,8 @@ class TForm1 : public QWidget {
     double scale_ = 1.0;
     bool busy_ = false;
     bool repainting_ = false;
+    bool handlerRunning_ = false;
+    std::vector<std::function<void()>> deferred_;  // handlers that came while another ran
     QString lastOpenedPort_;
     QSet<QObject*> digitBoxes_;  // ComboBox4 and the tone boxes take digits only
 };

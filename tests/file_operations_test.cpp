@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <numeric>
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 #include <string>
 
 #include "Functions.h"
@@ -448,6 +451,11 @@ TEST_F(FileTest, UnusableFileIsRefusedAndChangesNothing) {
     // A file that opens but cannot be read: the memory of this process at address 0.
     if (QFileInfo::exists(QStringLiteral("/proc/self/mem")))
         refused << QStringLiteral("/proc/self/mem");
+#ifdef Q_OS_UNIX
+    // A pipe nobody writes to would keep the window waiting for ever.
+    const QString pipe = Path(QStringLiteral("pipe.ctrch"));
+    if (::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0) refused << pipe;
+#endif
     for (const QString& path : refused) {
         SCOPED_TRACE(Text(path));
         op.Clear();

@@ -54,8 +54,14 @@ QString ReasonOf(const QFileDevice& file) {
 
 FileReadResult ReadSettingsFile(const QString& path) {
     FileReadResult result;
-    if (QFileInfo(path).isDir()) {
+    const QFileInfo info(path);
+    if (info.isDir()) {
         result.error = QStringLiteral("это папка, а не файл");
+        return result;
+    }
+    if (info.exists() && !info.isFile()) {
+        // A pipe or a device could keep the window waiting for bytes that never come.
+        result.error = QStringLiteral("это не обычный файл");
         return result;
     }
     QFile file(path);

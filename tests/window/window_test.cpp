@@ -196,23 +196,65 @@ TEST_F(WindowTest, DetectionModeDrivesTheChannelsToneBox) {
 }
 
 TEST_F(WindowTest, DigitBoxesDropLettersWhileOtherBoxesTakeThem) {
-    QLineEdit* wait = form->ComboBox4->lineEdit();
-    wait->selectAll();
-    QTest::keyClicks(wait, QStringLiteral("a1b2x"));
+    // Keys go to the focused box, as the keyboard sends them.
+    form->ComboBox4->setFocus();
+    form->ComboBox4->lineEdit()->selectAll();
+    QTest::keyClicks(form->ComboBox4, QStringLiteral("a1b2x"));
     EXPECT_EQ(form->ComboBox4->currentText(), QStringLiteral("12"));
-    QTest::keyClick(wait, Qt::Key_Backspace);
+    QTest::keyClick(form->ComboBox4, Qt::Key_Backspace);
     EXPECT_EQ(form->ComboBox4->currentText(), QStringLiteral("1"));
+    QTest::keyClick(form->ComboBox4, Qt::Key_Home);
+    QTest::keyClick(form->ComboBox4, Qt::Key_Delete);  // keys that type nothing keep working
+    EXPECT_TRUE(form->ComboBox4->currentText().isEmpty());
 
     FillBoth(QStringLiteral("150"), QStringLiteral("000"));
     Click(form->RadioButton6);
-    QLineEdit* tone = form->ToneBoxes[0]->lineEdit();
-    QTest::keyClicks(tone, QStringLiteral("z0-7q"));
-    EXPECT_EQ(form->ToneBoxes[0]->currentText(), QStringLiteral("07"));
+    form->ToneBoxes[0]->setFocus();
+    // The box completes typed digits to the tone they start.
+    QTest::keyClicks(form->ToneBoxes[0], QStringLiteral("z0-7q"));
+    EXPECT_EQ(form->ToneBoxes[0]->currentText(), QStringLiteral("07 - 85,4"));
+    QTest::keyClicks(form->ToneBoxes[0]->lineEdit(), QStringLiteral("y"));
+    EXPECT_EQ(form->ToneBoxes[0]->currentText(), QStringLiteral("07 - 85,4"));
 
-    QLineEdit* maxTransmit = form->ComboBox29->lineEdit();
-    maxTransmit->selectAll();
-    QTest::keyClicks(maxTransmit, QStringLiteral("ab"));
+    form->ComboBox29->setFocus();
+    form->ComboBox29->lineEdit()->selectAll();
+    QTest::keyClicks(form->ComboBox29, QStringLiteral("ab"));
     EXPECT_EQ(form->ComboBox29->currentText(), QStringLiteral("ab"));
+}
+
+TEST_F(WindowTest, TheWatchTicksBehindAQuestionWithoutUndoingTheHandlersWork) {
+    Click(form->RadioButton1);
+    FillBoth(QStringLiteral("146"), QStringLiteral("012,5"));
+    ClickItem(form->ListBox3, QStringLiteral("750"));  // a row the 25 kHz list does not have
+    // The operator thinks a while before answering: the watch's timer ticks meanwhile.
+    struct SlowOperator : ScriptedOperator {
+        Answer AskYesNoCancel(const QString& text, const QString& caption,
+                              MessageIcon icon) override {
+            QTest::qWait(200);
+            return ScriptedOperator::AskYesNoCancel(text, caption, icon);
+        }
+    } slow;
+    slow.answers = {Answer::Yes};
+    form->State().op = &slow;
+    Click(form->RadioButton2);
+    form->State().op = &op;
+    ASSERT_EQ(slow.shown.size(), 1u);
+    EXPECT_EQ(form->ListBox3->count(), 40);
+    ASSERT_NE(form->ListBox3->currentItem(), nullptr);
+    EXPECT_EQ(form->ListBox3->currentItem()->text(), QStringLiteral("000"));
+    EXPECT_EQ(Cell(1, 1), QStringLiteral("    146025"));
+    EXPECT_TRUE(form->Timer1->isActive());
+}
+
+TEST_F(WindowTest, ClickingTheCurrentChannelShowsItAgain) {
+    FillBoth(QStringLiteral("150"), QStringLiteral("000"));
+    Click(form->CheckBox1);
+    ASSERT_EQ(Cell(1, 3), QStringLiteral("    +"));
+    // The controls drift from channel 1 (as after a load, which shows every channel).
+    form->State().ctl.CheckBox1 = false;
+    form->Repaint();
+    ClickItem(form->ListBox1, QStringLiteral("01"));
+    EXPECT_TRUE(form->CheckBox1->isChecked());
 }
 
 TEST_F(WindowTest, RoundingQuestionIsAnsweredByTheOperator) {
