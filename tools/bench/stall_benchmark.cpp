@@ -72,6 +72,7 @@ int main(int argc, char* argv[]) {
     SilentOperator op;
     belvan::TForm1 form({QString::fromLocal8Bit(argv[1]), &op});
     form.show();
+    Wait(500);  // the first paint of the window is not the watch's doing
     StallMeter meter;
 
     meter.Start();
