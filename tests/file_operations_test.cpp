@@ -20,10 +20,8 @@ namespace {
 
 using testing::ScriptedOperator;
 using testing::ShownMessage;
-
-std::string Text(const QString& text) {
-    return text.toStdString();
-}
+using testing::StartProgram;
+using testing::Text;
 
 QByteArray ReadAll(const QString& path) {
     QFile file(path);
@@ -40,13 +38,6 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
 QByteArray AsBytes(const FileBytes& bytes) {
     return QByteArray(reinterpret_cast<const char*>(bytes.data()),
                       static_cast<qsizetype>(bytes.size()));
-}
-
-// A program as the window starts it.
-void Start(ProgramState& p, ScriptedOperator& op) {
-    p.op = &op;
-    p.ctl.ComboBox1.SetText(QStringLiteral("/nonexistent/belvan-port"));
-    FormCreate(p);
 }
 
 void Pick(ProgramState& p, const QString& mhz, const QString& khz) {
@@ -149,7 +140,7 @@ class FileTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        Start(p, op);
+        StartProgram(p, op);
     }
 
     QString Path(const QString& name) const { return dir.filePath(name); }
@@ -164,7 +155,7 @@ class FileTest : public ::testing::Test {
     QString SampleFile(const QString& name) {
         ProgramState writer;
         ScriptedOperator writerOp;
-        Start(writer, writerOp);
+        StartProgram(writer, writerOp);
         EnterSamplePlan(writer);
         writerOp.files.push_back(Path(name));
         EXPECT_TRUE(SaveSettingsFile(writer));
@@ -357,7 +348,7 @@ TEST_F(FileTest, SaveLoadSaveIsByteIdentical) {
 
     ProgramState second;
     ScriptedOperator secondOp;
-    Start(second, secondOp);
+    StartProgram(second, secondOp);
     secondOp.files.push_back(Path(QStringLiteral("one.ctrch")));
     EXPECT_TRUE(LoadSettingsFile(second));
     UpdateToneBoxes(second);
@@ -494,7 +485,7 @@ TEST_F(FileTest, WrongChecksumIsAskedAbout) {
 
     ProgramState reference;
     ScriptedOperator referenceOp;
-    Start(reference, referenceOp);
+    StartProgram(reference, referenceOp);
     referenceOp.files.push_back(sample);
     Button12Click(reference);
     ASSERT_TRUE(referenceOp.shown.empty());

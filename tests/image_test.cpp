@@ -12,10 +12,8 @@ namespace belvan {
 namespace {
 
 using testing::ScriptedOperator;
-
-std::string Text(const QString& text) {
-    return text.toStdString();
-}
+using testing::StartProgram;
+using testing::Text;
 
 // Bytes [from, to) as "C8 00 B0 04".
 template <typename Bytes>
@@ -38,11 +36,7 @@ const char* const kDefaultSettings = "00 00 FF FF FF FF FF FF FF FF C8 00 B0 04 
 
 class ImageTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        p.op = &op;
-        p.ctl.ComboBox1.SetText(QStringLiteral("/nonexistent/belvan-port"));
-        FormCreate(p);
-    }
+    void SetUp() override { StartProgram(p, op); }
 
     void Pick(const QString& mhz, const QString& khz) {
         p.ctl.ListBox2.index = static_cast<int>(p.ctl.ListBox2.items.indexOf(mhz));

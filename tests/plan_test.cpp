@@ -12,10 +12,8 @@ namespace {
 
 using testing::ScriptedOperator;
 using testing::ShownMessage;
-
-std::string Text(const QString& text) {
-    return text.toStdString();
-}
+using testing::StartProgram;
+using testing::Text;
 
 std::string RecordHex(const ChannelEntry& entry) {
     std::string out;
@@ -30,11 +28,7 @@ std::string RecordHex(const ChannelEntry& entry) {
 
 class PlanTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        p.op = &op;
-        p.ctl.ComboBox1.SetText(QStringLiteral("/nonexistent/belvan-port"));
-        FormCreate(p);
-    }
+    void SetUp() override { StartProgram(p, op); }
 
     // Selects a MHz and a kHz item the way the operator clicks them.
     void Pick(const QString& mhz, const QString& khz) {

@@ -6,9 +6,12 @@
 #include <deque>
 #include <optional>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "operator_interface.h"
+#include "plan/start_up.h"
+#include "program_state.h"
 
 // Readable QString values in test failures.
 QT_BEGIN_NAMESPACE
@@ -50,8 +53,21 @@ class ScriptedOperator : public OperatorInterface {
         dialogs.clear();
     }
 
-private:
+  private:
     std::optional<QString> TakeFile();
 };
+
+// A QString as the standard string test failures print.
+inline std::string Text(const QString& text) {
+    return text.toStdString();
+}
+
+// A program as the window starts it, with the operator answering and the port box naming a
+// device that does not exist, so no real serial port is touched.
+inline void StartProgram(ProgramState& p, ScriptedOperator& op) {
+    p.op = &op;
+    p.ctl.ComboBox1.SetText(QStringLiteral("/nonexistent/belvan-port"));
+    FormCreate(p);
+}
 
 }  // namespace belvan::testing
