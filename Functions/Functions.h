@@ -2,8 +2,9 @@
 // editing operations, the parameter image, the radio link and the channel-settings files.
 #pragma once
 
-#include "files/file_operations.h"
 #include "files/settings_file.h"
+#include "form/file_operations.h"
+#include "form/take_in_image.h"
 #include "image/decoding.h"
 #include "image/encoding.h"
 #include "image/parameter_image.h"

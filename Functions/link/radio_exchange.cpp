@@ -4,7 +4,7 @@
 #include <QThread>
 #include <algorithm>
 
-#include "image/decoding.h"
+#include "form/take_in_image.h"
 #include "image/encoding.h"
 #include "plan/channel_editing.h"
 #include "program_state.h"
@@ -191,19 +191,10 @@ void Button5Click(ProgramState& p) {
         return;
     }
 
-    ClearAllChannels(p);
-    ResetSettingsControls(p);
-    CopyImageToChannels(p);
-    for (int c = 0; c < kChannelCount; ++c) ShowChannel(p, c);
-    p.BulkUpdateGuard = false;
-    ctl.ListBox1.index = 0;
-    ShowChannel(p, 0);
-    DecodeSettings(p);
     ctl.Button6Visible = true;
     ctl.Button5Visible = true;
     ctl.Timer1 = true;
-    RefreshInUseFlags(p);
-    UpdateToneBoxes(p);
+    TakeInImage(p, AfterTakeIn::SelectFirstChannel);
 }
 
 void Button6Click(ProgramState& p) {

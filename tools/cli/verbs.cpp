@@ -10,7 +10,7 @@
 
 #include "console.h"
 #include "file_report.h"
-#include "files/file_operations.h"
+#include "form/file_operations.h"
 #include "files/settings_file.h"
 #include "image/encoding.h"
 #include "link/radio_exchange.h"

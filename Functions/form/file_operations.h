@@ -13,6 +13,9 @@ inline const QString kFileCaptionPrefix = QStringLiteral("Настройка к�
 // True once a file name was chosen, false when the operator cancelled the dialog.
 bool SaveSettingsFile(ProgramState& p);
 bool LoadSettingsFile(ProgramState& p);
+// The load of a file already chosen (the command line, a dropped file): the same checks and
+// questions. True when the file was taken in.
+bool LoadSettingsFromPath(ProgramState& p, const QString& path);
 // The load button: the load, then UpdateToneBoxes whatever became of it.
 void Button12Click(ProgramState& p);
 // The name the save dialog proposes before the operator chose one.

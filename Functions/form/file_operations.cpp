@@ -4,11 +4,12 @@
 #include <QFileInfo>
 #include <algorithm>
 
+#include "files/settings_file.h"
 #include "image/decoding.h"
 #include "image/encoding.h"
 #include "plan/channel_editing.h"
 #include "program_state.h"
-#include "settings_file.h"
+#include "take_in_image.h"
 
 namespace belvan {
 
@@ -68,35 +69,32 @@ bool LoadSettingsFile(ProgramState& p) {
         Dialog(QStringLiteral("Загрузить настройки"), p.openDialogName, false));
     if (!chosen) return false;
     p.openDialogName = *chosen;
+    LoadSettingsFromPath(p, *chosen);
+    return true;
+}
 
+bool LoadSettingsFromPath(ProgramState& p, const QString& path) {
     // The whole file is read and checked before anything of the current plan is touched.
-    const FileReadResult read = ReadSettingsFile(*chosen);
+    const FileReadResult read = ReadSettingsFile(path);
     if (!read.bytes) {
         ShowError(
             p.Operator(),
-            QStringLiteral("Не удалось загрузить файл «%1»: %2.").arg(Shown(*chosen), read.error));
-        return true;
+            QStringLiteral("Не удалось загрузить файл «%1»: %2.").arg(Shown(path), read.error));
+        return false;
     }
     if (!FileChecksumMatches(*read.bytes) &&
         p.Operator().AskYesNo(
             QStringLiteral("Контрольная сумма файла «%1» не сходится: файл повреждён.\n"
                            "Загрузить его всё равно?")
-                .arg(Shown(*chosen)),
+                .arg(Shown(path)),
             QStringLiteral("Загрузить настройки"), MessageIcon::Warning) != Answer::Yes) {
-        return true;
+        return false;
     }
 
-    ResetSettingsControls(p);
-    ClearAllChannels(p);
-    p.BulkUpdateGuard = true;
     p.FileBuffer = *read.bytes;
     p.image = ImageFromFileBytes(p.FileBuffer);
-    CopyImageToChannels(p);
-    for (int c = 0; c < kChannelCount; ++c) ShowChannel(p, c);
-    DecodeSettings(p);
-    p.BulkUpdateGuard = false;
-    p.ctl.caption = kFileCaptionPrefix + Shown(*chosen);
-    RefreshInUseFlags(p);
+    TakeInImage(p, AfterTakeIn::KeepSelection);
+    p.ctl.caption = kFileCaptionPrefix + Shown(path);
     return true;
 }
 
