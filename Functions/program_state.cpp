@@ -1,7 +1,5 @@
 #include "program_state.h"
 
-#include "link/serial_port.h"
-
 namespace belvan {
 
 ProgramState::ProgramState() = default;

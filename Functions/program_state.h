@@ -5,8 +5,6 @@
 #include <QString>
 #include <array>
 #include <cstdint>
-#include <functional>
-#include <memory>
 
 #include "image/parameter_image.h"
 #include "operator_interface.h"
@@ -15,18 +13,13 @@
 
 namespace belvan {
 
-class SerialPort;
+class LinkRequests;
 
 inline constexpr int kFrameSize = 260;
 inline constexpr int kFileSize = 255;
 
-// Where a radio exchange stands, for a progress bar or line.
-struct LinkProgress {
-    QString stage;  // what the link is doing, in the operator's words
-    int done = 0;   // 0..total
-    int total = 100;
-};
-using ProgressCallback = std::function<void(const LinkProgress&)>;
+// The exchange with the radio under way, if any.
+enum class Exchange { None, Reading, Writing };
 
 struct ProgramState {
     ProgramState();
@@ -43,16 +36,18 @@ struct ProgramState {
     QString CellPrefix = QStringLiteral("    ");
     Controls ctl = DesignControls();
 
-    // The serial device; null until the first port is opened.
-    std::unique_ptr<SerialPort> PortHandle;
+    // The radio link: the port, the watch's polls and the exchanges are asked of it.
+    LinkRequests* link = nullptr;
+    Exchange exchange = Exchange::None;
+    quint64 pollTicket = 0;        // the number of the last poll asked for
+    bool pollAwaited = false;      // its answer is still wanted
+    int selectionBeforeRead = -1;  // the channel list's selection, given back by a failed read
 
     // The last names chosen in the two file dialogs.
     QString saveDialogName;
     QString openDialogName;
 
     OperatorInterface* op = nullptr;  // set by the owner before any operation runs
-    // Called during every wait of an exchange (every few ms), so the window can repaint.
-    ProgressCallback progress;
 
     OperatorInterface& Operator() const { return *op; }
     ChannelEntry& Channel(int index) { return plan[static_cast<std::size_t>(index)]; }

@@ -57,22 +57,26 @@ QIcon ToolIcon() {
     return QIcon(pixmap);
 }
 
-bool IsInputEvent(QEvent::Type type) {
-    switch (type) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::Wheel:
-        case QEvent::Shortcut:
-        case QEvent::ShortcutOverride:
-        case QEvent::ContextMenu:
-            return true;
-        default:
-            return false;
+// The form's requests to the link object, queued to its thread.
+class QueuedLinkRequests : public LinkRequests {
+  public:
+    explicit QueuedLinkRequests(RadioLink* link) : link_(link) {}
+    void OpenPort(const QString& portName) override {
+        QMetaObject::invokeMethod(link_, [l = link_, portName] { l->OpenPort(portName); });
     }
-}
+    void Poll(quint64 ticket) override {
+        QMetaObject::invokeMethod(link_, [l = link_, ticket] { l->Poll(ticket); });
+    }
+    void Read() override {
+        QMetaObject::invokeMethod(link_, [l = link_] { l->Read(); });
+    }
+    void Write(const ParameterImage& image) override {
+        QMetaObject::invokeMethod(link_, [l = link_, image] { l->Write(image); });
+    }
+
+  private:
+    RadioLink* link_;
+};
 
 void PaintCombo(QComboBox* box, const ComboState& state) {
     const QSignalBlocker blocker(box);
@@ -110,8 +114,12 @@ TForm1::TForm1(const Options& options) : QWidget(nullptr) {
         ownOperator_ = std::make_unique<QtOperator>(this);
         state_.op = ownOperator_.get();
     }
+    link_ = std::make_unique<LinkThread>(options.lineFactory);
+    requests_ = std::make_unique<QueuedLinkRequests>(link_->Link());
+    state_.link = requests_.get();
     BuildControls();
     BindEvents();
+    ConnectLink();
     if (!options.port.isEmpty()) state_.ctl.ComboBox1.SetText(options.port);
     FormCreate(state_);
     lastOpenedPort_ = state_.ctl.ComboBox1.text;
@@ -120,9 +128,12 @@ TForm1::TForm1(const Options& options) : QWidget(nullptr) {
 
 TForm1::~TForm1() {
     // Destroying the controls moves the focus and emits signals; none may reach a half-destroyed
-    // window.
+    // window, and nothing the link still sends either.
     Timer1->stop();
+    disconnect(link_->Link(), nullptr, this, nullptr);
     for (QObject* child : findChildren<QObject*>()) disconnect(child, nullptr, this, nullptr);
+    state_.link = nullptr;
+    link_.reset();
 }
 
 int TForm1::S(int pixels) const {
@@ -417,10 +428,8 @@ void TForm1::BindEvents() {
     click(Button11, [&p] { SaveSettingsFile(p); });
     click(Button12, [&p] { Button12Click(p); });
     connect(Button4, &QPushButton::clicked, this, &QWidget::close);
-    connect(Button5, &QPushButton::clicked, this,
-            [this] { RunExchange([this] { Button5Click(state_); }); });
-    connect(Button6, &QPushButton::clicked, this,
-            [this] { RunExchange([this] { Button6Click(state_); }); });
+    click(Button5, [&p] { Button5Click(p); });
+    click(Button6, [&p] { Button6Click(p); });
 
     // The box holds the focus and hands its keys to its line edit: both are filtered.
     for (QComboBox* box : ToneBoxes) digitBoxes_ << box << box->lineEdit();
@@ -476,47 +485,69 @@ void TForm1::Run(const std::function<void()>& handler) {
     }
 }
 
-void TForm1::Timer1Tick() {
-    if (busy_) return;  // an exchange owns the port
-    if (!handlerRunning_) {
-        Run([this] { Timer1Timer(state_); });
-        return;
-    }
-    // The watch goes on behind another handler's message box; it touches only the port, the
-    // status text and the timer, so only those are painted and nothing of the operator's
-    // unfinished input is taken.
-    Timer1Timer(state_);
-    Label39->setText(state_.ctl.Label39);
-    Label39->adjustSize();
-    if (!state_.ctl.Timer1) Timer1->stop();
+void TForm1::ConnectLink() {
+    RadioLink* link = link_->Link();
+    connect(link, &RadioLink::portStateChanged, this, [this](const PortState& port) {
+        RunLinkAnswer([this, port] { PortStateChanged(state_, port); });
+    });
+    connect(link, &RadioLink::polled, this, [this](quint64 ticket, bool announced) {
+        RunLinkAnswer([this, ticket, announced] { PollFinished(state_, ticket, announced); });
+    });
+    connect(link, &RadioLink::progress, this, &TForm1::ShowProgress);
+    connect(link, &RadioLink::readFinished, this, [this](const ReadResult& result) {
+        Run([this, result] { ReadFinished(state_, result); });
+    });
+    connect(link, &RadioLink::writeFinished, this, [this](const WriteResult& result) {
+        Run([this, result] { WriteFinished(state_, result); });
+    });
 }
 
-void TForm1::RunExchange(const std::function<void()>& handler) {
-    if (busy_ || handlerRunning_) return;
-    busy_ = true;
-    Timer1->stop();
-    qApp->installEventFilter(this);
-    QApplication::setOverrideCursor(Qt::BusyCursor);
-    state_.progress = [this](const LinkProgress& progress) { ShowProgress(progress); };
-    Run(handler);
-    state_.progress = nullptr;
-    QApplication::restoreOverrideCursor();
-    qApp->removeEventFilter(this);
-    ExchangeStage->hide();
-    ExchangeProgress->hide();
-    busy_ = false;
-    Repaint();
+void TForm1::Timer1Tick() {
+    RunLinkAnswer([this] { Timer1Timer(state_); });
+}
+
+void TForm1::RunLinkAnswer(const std::function<void()>& handler) {
+    if (!handlerRunning_) {
+        Run(handler);
+        return;
+    }
+    // Behind a message box: only the port, the watch and the two labels change.
+    handler();
+    Label1->setText(state_.ctl.Label1);
+    Label1->setStyleSheet(state_.ctl.label1Red ? QStringLiteral("color: red;") : QString());
+    Label1->setToolTip(state_.ctl.label1Reason);
+    Label1->adjustSize();
+    Label39->setText(state_.ctl.Label39);
+    Label39->adjustSize();
+    const bool watch = state_.ctl.Timer1 && !ExchangeRunning();
+    if (watch != Timer1->isActive()) watch ? Timer1->start() : Timer1->stop();
+}
+
+void TForm1::ShowExchangeState() {
+    const bool running = ExchangeRunning();
+    if (running == exchangeShown_) return;
+    exchangeShown_ = running;
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child != ExchangeStage && child != ExchangeProgress) child->setEnabled(!running);
+    if (running) {
+        ExchangeStage->clear();
+        ExchangeProgress->setRange(0, 100);
+        ExchangeProgress->setValue(0);
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+    ExchangeStage->setVisible(running);
+    ExchangeProgress->setVisible(running);
+    emit exchangeRunningChanged(running);
+    if (!running && closeWhenDone_) QTimer::singleShot(0, this, &QWidget::close);
 }
 
 void TForm1::ShowProgress(const LinkProgress& progress) {
-    Button5->setVisible(state_.ctl.Button5Visible);
-    Button6->setVisible(state_.ctl.Button6Visible);
+    if (!ExchangeRunning()) return;
     if (!progress.stage.isEmpty()) ExchangeStage->setText(progress.stage);
-    ExchangeStage->show();
     ExchangeProgress->setRange(0, progress.total);
     ExchangeProgress->setValue(progress.done);
-    ExchangeProgress->show();
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
 void TForm1::Repaint() {
@@ -533,7 +564,7 @@ void TForm1::Repaint() {
     Label1->adjustSize();
     Label39->setText(c.Label39);
     Label39->adjustSize();
-    const bool watch = c.Timer1 && !busy_;
+    const bool watch = c.Timer1 && !ExchangeRunning();
     if (watch && !Timer1->isActive()) Timer1->start();
     if (!watch && Timer1->isActive()) Timer1->stop();
 
@@ -575,22 +606,21 @@ void TForm1::Repaint() {
 
     Button5->setVisible(c.Button5Visible);
     Button6->setVisible(c.Button6Visible);
+    ShowExchangeState();
     repainting_ = false;
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (busy_) {
-        event->ignore();  // the exchange ends first; the radio must not be left half-written
+    if (ExchangeRunning()) {
+        // The exchange ends first; the radio must not be left half-written.
+        closeWhenDone_ = true;
+        event->ignore();
         return;
     }
     event->accept();
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (busy_ && IsInputEvent(event->type())) {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && widget->window() == this) return true;
-    }
     if (event->type() == QEvent::KeyPress && digitBoxes_.contains(watched)) {
         // Of the typed characters only digits, Backspace and Enter reach the box; keys that
         // type nothing (Tab, Delete, arrows, shortcuts) keep their work.

@@ -30,15 +30,21 @@ class TForm1 : public QWidget {
 
   public:
     struct Options {
-        QString port;                     // replaces the port box's initial text when set
-        OperatorInterface* op = nullptr;  // message boxes and dialogs; Qt's when null
+        QString port;                        // replaces the port box's initial text when set
+        OperatorInterface* op = nullptr;     // message boxes and dialogs; Qt's when null
+        RadioLink::LineFactory lineFactory = {};  // the serial port when empty
     };
     explicit TForm1(const Options& options);
     ~TForm1() override;
 
     ProgramState& State() { return state_; }
-    bool ExchangeRunning() const { return busy_; }
+    bool ExchangeRunning() const { return state_.exchange != Exchange::None; }
 
+  signals:
+    // An exchange with the radio began or ended; the form takes no input meanwhile.
+    void exchangeRunningChanged(bool running);
+
+  public:
     // The form's controls, by their names.
     QComboBox* ComboBox1;
     QLabel* Label1;
@@ -79,6 +85,7 @@ class TForm1 : public QWidget {
     void Repaint();
 
   protected:
+    // Refused while an exchange runs; the window then closes when it has ended.
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -88,19 +95,25 @@ class TForm1 : public QWidget {
     // Runs a handler: the operator's typed texts go into the state first, an error that escapes
     // is shown in a message box, and every control is repainted afterwards.
     void Run(const std::function<void()>& handler);
-    // The same for an exchange with the radio: the window keeps painting and showing progress
-    // but takes no input until it ends.
-    void RunExchange(const std::function<void()>& handler);
     void TakeOperatorInput();
+    void ConnectLink();
+    // While an exchange runs the form's controls are disabled and the progress shows.
+    void ShowExchangeState();
     void ShowProgress(const LinkProgress& progress);
     void OpenTypedPort(bool again);
     void Timer1Tick();
+    // The watch's answer and the port's state also come behind another handler's message box;
+    // then only what they change is painted, and nothing of the operator's input is taken.
+    void RunLinkAnswer(const std::function<void()>& handler);
     int S(int pixels) const;
 
     ProgramState state_;
     std::unique_ptr<OperatorInterface> ownOperator_;
     double scale_ = 1.0;
-    bool busy_ = false;
+    std::unique_ptr<LinkThread> link_;
+    std::unique_ptr<LinkRequests> requests_;
+    bool exchangeShown_ = false;
+    bool closeWhenDone_ = false;
     bool repainting_ = false;
     bool handlerRunning_ = false;
     std::vector<std::function<void()>> deferred_;  // handlers that came while another ran

@@ -443,31 +443,23 @@ TEST_F(CliRadioTest, WriteLeavesTheRadioHoldingTheFile) {
     EXPECT_EQ(ReadAll(again), Bytes(BuildFileBytes(SampleImage())));
 }
 
-TEST_F(CliRadioTest, WriteSendsWhatTheWindowWouldAndSaysWhatDiffers) {
+TEST_F(CliRadioTest, WriteSendsTheFilesBytesAsTheyAre) {
     ASSERT_NO_FATAL_FAILURE(StartSim());
+    // Values the window's lists never produce and bytes the window would zero go out unchanged.
     ParameterImage file = SampleImage();
     ChannelEntry carrierWithTone = file.Record(2);
-    carrierWithTone.toneNumber = 9;  // only CTCSS-detected channels keep their tone
+    carrierWithTone.toneNumber = 9;
     carrierWithTone.spare = 0x0101;
     file.SetRecord(2, carrierWithTone);
-    file.settings[SettingsOffset::f1Keys] = 0x22;         // no such function
-    file.SetSettingsWord(SettingsOffset::waitTime, 401);  // not a whole second
-    file.settings[SettingsOffset::carriedBytes] = 0xAB;   // carried as it is
-
-    ParameterImage expected = SampleImage();
-    expected.settings[SettingsOffset::carriedBytes] = 0xAB;
-    expected.SetSettingsWord(SettingsOffset::waitTime, 400);
+    file.settings[SettingsOffset::f1Keys] = 0x22;
+    file.SetSettingsWord(SettingsOffset::waitTime, 401);
+    file.settings[SettingsOffset::zero + 1] = 0x5A;
 
     const CliRun run = Cli({QStringLiteral("write"), QStringLiteral("--port"), port_,
                             WriteImage(QStringLiteral("odd.ctrch"), file)});
     ASSERT_EQ(run.exitCode, 0) << Text(run.err);
-    EXPECT_EQ(Held(), expected);
-    EXPECT_TRUE(run.err.startsWith(QStringLiteral("Предупреждение:"))) << Text(run.err);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("канал 03"))) << Text(run.err);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("F1, функция 1): 22 → FF"))) << Text(run.err);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("время ожидания): 91 → 90"))) << Text(run.err);
-    EXPECT_FALSE(run.err.contains(QStringLiteral("канал 01"))) << Text(run.err);
-    EXPECT_FALSE(run.err.contains(QStringLiteral("переносимый"))) << Text(run.err);
+    EXPECT_EQ(run.err.trimmed(), QStringLiteral("Параметры записаны"));
+    EXPECT_EQ(Held(), file);
 }
 
 TEST_F(CliRadioTest, ADamagedFileIsWrittenOnlyWithForce) {
@@ -598,10 +590,9 @@ TEST_F(CliRadioTest, ProgressLineOnATerminal) {
     EXPECT_EQ(process.exitCode(), 0);
 
     const QString text = QString::fromUtf8(seen);
-    for (const char* stage :
-         {"Запрос параметров", "Радиостанция передаёт параметры", "Приём параметров"})
+    for (const char* stage : {"Запрос параметров", "Приём параметров"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(stage))) << stage << ": " << Text(text);
-    EXPECT_GT(text.count(QStringLiteral("%\r")), 3) << "the line is redrawn in place";
+    EXPECT_GE(text.count(QStringLiteral("%\r")), 3) << "the line is redrawn in place";
     // The messages come on lines of their own after the progress line.
     EXPECT_TRUE(
         text.contains(QRegularExpression(QStringLiteral("\\d%\r\nПараметры прочитаны\r\n"))))

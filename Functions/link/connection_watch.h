@@ -1,16 +1,14 @@
-// The watch for the radio's 23-byte announcement, polled by Timer1 every 30 ms.
+// The watch for the radio's 23-byte announcement, which begins with 0x10.
 #pragma once
+
+#include "line.h"
 
 namespace belvan {
 
-struct ProgramState;
-
 inline constexpr int kWatchIntervalMs = 30;
 
-// True when the announcement's first byte 0x10 was read; the rest of it that has arrived is
-// consumed. Reads only what has already arrived, so a tick never blocks the window.
-bool PollRadioMessage(ProgramState& p);
-// One tick: stop the timer, poll, and either show "Устройство подключено." or start it again.
-void Timer1Timer(ProgramState& p);
+// Takes one byte of what has arrived; when it is 0x10, reads the 22 bytes that follow under the
+// read rule and returns true. Never waits while nothing has arrived.
+bool PollRadioMessage(Line& line);
 
 }  // namespace belvan

@@ -1,15 +1,6 @@
 #include "radio_exchange.h"
 
-#include <QElapsedTimer>
-#include <QThread>
 #include <algorithm>
-
-#include "form/take_in_image.h"
-#include "image/encoding.h"
-#include "plan/channel_editing.h"
-#include "program_state.h"
-#include "radio_frame.h"
-#include "serial_port.h"
 
 namespace belvan {
 
@@ -17,200 +8,146 @@ namespace {
 constexpr int kCommandReplyReads = 10;  // single-byte reads that may precede the 'O'
 constexpr int kAcknowledgeReads = 31;   // single-byte reads of an acknowledgement wait
 constexpr int kFramePauseMs = 1700;     // the radio sends its frame meanwhile
-constexpr int kSingleReadMs = 101;
 
-const QString kNoAnswer = QStringLiteral("Нет ответа от радиостанции");
-
-// Tells the window (or a terminal) where an exchange stands while it waits.
-class ExchangeProgress {
-  public:
-    explicit ExchangeProgress(ProgramState& p) : p_(p) {}
-
-    // A stage covering `from`..`to` of 100, expected to take about `expectedMs`.
-    void Stage(const QString& text, int from, int to, int expectedMs) {
-        text_ = text;
-        from_ = from;
-        to_ = to;
-        expectedMs_ = std::max(expectedMs, 1);
-        clock_.start();
-        Report();
-    }
-    void Report() const {
-        if (!p_.progress) return;
-        const qint64 elapsed = std::min<qint64>(clock_.elapsed(), expectedMs_);
-        p_.progress({text_, from_ + static_cast<int>((to_ - from_) * elapsed / expectedMs_), 100});
-    }
-    IdleCallback Idle() const {
-        return [this] { Report(); };
-    }
-
-  private:
-    ProgramState& p_;
-    QString text_;
-    int from_ = 0;
-    int to_ = 0;
-    int expectedMs_ = 1;
-    QElapsedTimer clock_;
-};
-
-SerialPort* Port(ProgramState& p) {
-    return p.PortHandle && p.PortHandle->IsOpen() ? p.PortHandle.get() : nullptr;
+QByteArray Bytes(const auto& frame) {
+    return QByteArray(reinterpret_cast<const char*>(frame.data()),
+                      static_cast<qsizetype>(frame.size()));
 }
 
-void PurgeInput(ProgramState& p) {
-    if (SerialPort* port = Port(p)) port->PurgeInput();
+// One single-byte read under the read rule; the byte, or nothing.
+std::optional<std::uint8_t> ReadByte(Line& line) {
+    const QByteArray got = line.Read(1);
+    if (got.isEmpty()) return std::nullopt;
+    return static_cast<std::uint8_t>(got[0]);
 }
 
-bool Send(ProgramState& p, const std::uint8_t* data, int count, const IdleCallback& idle) {
-    SerialPort* port = Port(p);
-    return port && port->Write(data, count, idle);
+// Waits for the answer to a write frame: the first byte received decides, and silence fails.
+std::uint8_t AwaitAcknowledge(Line& line) {
+    for (int read = 0; read < kAcknowledgeReads && !line.Lost(); ++read)
+        if (const auto byte = ReadByte(line)) return *byte;
+    return 0;
 }
 
-// One single-byte read; the byte, if any, lands in ReplyByte.
-bool ReadReplyByte(ProgramState& p, const IdleCallback& idle) {
-    SerialPort* port = Port(p);
-    std::uint8_t byte = 0;
-    if (!port || port->Read(&byte, 1, idle) != 1) return false;
-    p.ReplyByte = byte;
-    return true;
-}
-
-// Waits for the answer to a write frame: the first byte received decides. ReplyByte is cleared
-// first, so silence fails instead of counting an earlier byte.
-bool AwaitAcknowledge(ProgramState& p, const IdleCallback& idle) {
-    p.ReplyByte = 0;
-    for (int read = 0; read < kAcknowledgeReads; ++read)
-        if (ReadReplyByte(p, idle)) break;
-    return p.ReplyByte == kAcknowledge;
-}
-
-void Pause(int ms, const IdleCallback& idle) {
-    QElapsedTimer clock;
-    clock.start();
-    for (qint64 left = ms; left > 0; left = ms - clock.elapsed()) {
-        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, 5)));
-        if (idle) idle();
-    }
-}
-
-void FailWithPurge(ProgramState& p, const QString& text) {
-    ShowError(p.Operator(), text);
-    PurgeInput(p);
+// A line held low delivers a stream of zero bytes, which sums to valid checksums; a radio's
+// frame never consists of zeros alone.
+bool AllZero(const DataFrame& frame) {
+    return std::all_of(frame.begin(), frame.end(), [](std::uint8_t b) { return b == 0; });
 }
 }  // namespace
 
-bool SendCommand(ProgramState& p, std::uint8_t first, std::uint8_t second,
-                 const IdleCallback& idle) {
-    const CommandFrame frame = BuildCommandFrame(first, second);
-    Send(p, frame.data(), kCommandFrameSize, idle);
-    p.ReplyByte = 0;
-    for (int read = 0; read < kCommandReplyReads; ++read) {
-        ReadReplyByte(p, idle);
-        if (p.ReplyByte == kAcknowledge) return true;
-    }
-    return false;
+bool Succeeded(ExchangeOutcome outcome) {
+    return outcome == ExchangeOutcome::Read || outcome == ExchangeOutcome::Written;
 }
 
-bool ReadParameters(ProgramState& p, std::uint8_t second) {
-    ExchangeProgress progress(p);
-    PurgeInput(p);
-    progress.Stage(QStringLiteral("Запрос параметров…"), 0, 10, kCommandReplyReads * kSingleReadMs);
-    if (!SendCommand(p, kReadRequest, second, progress.Idle())) {
-        ShowError(p.Operator(), kNoAnswer);
-        return false;
+QString OutcomeText(ExchangeOutcome outcome) {
+    switch (outcome) {
+        case ExchangeOutcome::Read:
+            return QStringLiteral("Параметры прочитаны");
+        case ExchangeOutcome::Written:
+            return QStringLiteral("Параметры записаны");
+        case ExchangeOutcome::NoAnswer:
+            return QStringLiteral("Нет ответа от радиостанции");
+        case ExchangeOutcome::ChecksumA:
+            return QStringLiteral("Ошибка контрольной суммы.");
+        case ExchangeOutcome::ChecksumB:
+            return QStringLiteral("Ошибка контрольной суммы");
+        case ExchangeOutcome::FirstFrameRefused:
+            return QStringLiteral("Ошибка записи каналов радиостанции.");
+        case ExchangeOutcome::SecondFrameRefused:
+            return QStringLiteral("Ошибка записи в радиостанцию");
+        case ExchangeOutcome::LineLost:
+            return QStringLiteral("Связь с радиостанцией прервана: устройство отключено.");
     }
-    progress.Stage(QStringLiteral("Радиостанция передаёт параметры…"), 10, 90, kFramePauseMs);
-    Pause(kFramePauseMs, progress.Idle());
-    progress.Stage(QStringLiteral("Приём параметров…"), 90, 100, 100 + kDataFrameSize);
-
-    SerialPort* port = Port(p);
-    const int got = port ? port->Read(p.FrameBuffer.data(), kDataFrameSize, progress.Idle()) : 0;
-    // A short reply never reaches the checksums: the rest of the buffer is an older frame.
-    if (got < kDataFrameSize) {
-        FailWithPurge(p, kNoAnswer);
-        return false;
-    }
-    if (ChecksumA(p.FrameBuffer) != p.FrameBuffer[FrameOffset::checksumA]) {
-        FailWithPurge(p, QStringLiteral("Ошибка контрольной суммы."));
-        return false;
-    }
-    if (ChecksumB(p.FrameBuffer) != p.FrameBuffer[FrameOffset::checksumB]) {
-        FailWithPurge(p, QStringLiteral("Ошибка контрольной суммы"));
-        return false;
-    }
-    p.image = ImageFromFrame(p.FrameBuffer);
-    PurgeInput(p);
-    ShowInformation(p.Operator(), QStringLiteral("Параметры прочитаны"));
-    return true;
+    return {};
 }
 
-bool WriteParameters(ProgramState& p) {
-    ExchangeProgress progress(p);
-    RefreshInUseFlags(p);
-    PurgeInput(p);
-    EncodeSettings(p);
-    CopyChannelsToImage(p);
-
-    p.FrameBuffer = BuildDataFrame(p.image, kFirstWriteFrame);
-    progress.Stage(QStringLiteral("Запись каналов…"), 0, 50, 300 + kAcknowledgeReads * 20);
-    Send(p, p.FrameBuffer.data(), kDataFrameSize, progress.Idle());
-    if (!AwaitAcknowledge(p, progress.Idle())) {
-        FailWithPurge(p, QStringLiteral("Ошибка записи каналов радиостанции."));
-        return false;
-    }
-
-    p.FrameBuffer[FrameOffset::header2] = 0x00;
-    p.FrameBuffer[FrameOffset::sequence] = kSecondWriteFrame;
-    p.FrameBuffer[FrameOffset::checksumB] = ChecksumB(p.FrameBuffer);
-    progress.Stage(QStringLiteral("Запись параметров…"), 50, 100, 300 + kAcknowledgeReads * 20);
-    Send(p, p.FrameBuffer.data(), kDataFrameSize, progress.Idle());
-    if (!AwaitAcknowledge(p, progress.Idle())) {
-        FailWithPurge(p, QStringLiteral("Ошибка записи в радиостанцию"));
-        return false;
-    }
-    ShowInformation(p.Operator(), QStringLiteral("Параметры записаны"));
-    return true;
-}
-
-void Button5Click(ProgramState& p) {
-    Controls& ctl = p.ctl;
-    ctl.Timer1 = false;
-    p.BulkUpdateGuard = true;
-    const int selected = ctl.ListBox1.index;
-    ctl.ListBox1.index = -1;
-    ctl.Button6Visible = false;
-    ctl.Button5Visible = false;
-
-    if (!ReadParameters(p, 0)) {
-        // Nothing of the operator's plan was touched: it stays as it was, and so does the window.
-        ctl.ListBox1.index = selected;
-        p.BulkUpdateGuard = false;
-        ctl.Button6Visible = true;
-        ctl.Button5Visible = true;
-        ctl.Timer1 = true;
-        return;
-    }
-
-    ctl.Button6Visible = true;
-    ctl.Button5Visible = true;
-    ctl.Timer1 = true;
-    TakeInImage(p, AfterTakeIn::SelectFirstChannel);
-}
-
-void Button6Click(ProgramState& p) {
-    Controls& ctl = p.ctl;
-    ctl.Timer1 = false;
-    ctl.Button6Visible = false;
-    ctl.Button5Visible = false;
-    struct Restore {
-        Controls& ctl;
-        ~Restore() {
-            ctl.Button6Visible = true;
-            ctl.Button5Visible = true;
-            ctl.Timer1 = true;
+CommandResult SendCommand(Line& line, std::uint8_t first, std::uint8_t second) {
+    CommandResult result;
+    line.Write(Bytes(BuildCommandFrame(first, second)));
+    for (int read = 0; read < kCommandReplyReads && !line.Lost(); ++read) {
+        if (const auto byte = ReadByte(line)) result.replyByte = *byte;
+        if (result.replyByte == kAcknowledge) {
+            result.acknowledged = true;
+            break;
         }
-    } restore{ctl};
-    WriteParameters(p);
+    }
+    return result;
+}
+
+ReadResult ReadParameters(Line& line, std::uint8_t second, const ProgressCallback& progress) {
+    ReadResult result;
+    auto report = [&](const QString& stage, int done) {
+        if (progress) progress({stage, done, 100});
+    };
+    auto fail = [&](ExchangeOutcome outcome) {
+        result.outcome = line.Lost() ? ExchangeOutcome::LineLost : outcome;
+        line.PurgeInput();
+        return result;
+    };
+
+    line.PurgeInput();
+    report(QStringLiteral("Запрос параметров…"), 0);
+    const CommandResult command = SendCommand(line, kReadRequest, second);
+    result.replyByte = command.replyByte;
+    if (!command.acknowledged) {
+        // The input is left as it is on this path.
+        result.outcome = line.Lost() ? ExchangeOutcome::LineLost : ExchangeOutcome::NoAnswer;
+        return result;
+    }
+
+    // The progress bar follows the bytes received, from 5 to 100.
+    const QString receiving = QStringLiteral("Приём параметров…");
+    report(receiving, 5);
+    line.WaitUntilWaiting(kDataFrameSize, kFramePauseMs, [&](qint64 waiting) {
+        report(receiving, 5 + static_cast<int>(95 * std::min<qint64>(waiting, kDataFrameSize) /
+                                               kDataFrameSize));
+    });
+    const QByteArray got = line.Read(kDataFrameSize);
+    result.frameBytes = static_cast<int>(got.size());
+    std::copy(got.begin(), got.end(), result.frame.begin());
+    report(receiving, 100);
+
+    // A short reply never reaches the checksums.
+    if (result.frameBytes < kDataFrameSize || AllZero(result.frame))
+        return fail(ExchangeOutcome::NoAnswer);
+    if (ChecksumA(result.frame) != result.frame[FrameOffset::checksumA])
+        return fail(ExchangeOutcome::ChecksumA);
+    if (ChecksumB(result.frame) != result.frame[FrameOffset::checksumB])
+        return fail(ExchangeOutcome::ChecksumB);
+    result.image = ImageFromFrame(result.frame);
+    line.PurgeInput();
+    result.outcome = ExchangeOutcome::Read;
+    return result;
+}
+
+WriteResult WriteParameters(Line& line, const ParameterImage& image,
+                            const ProgressCallback& progress) {
+    WriteResult result;
+    auto fail = [&](ExchangeOutcome outcome) {
+        result.outcome = line.Lost() ? ExchangeOutcome::LineLost : outcome;
+        line.PurgeInput();
+        return result;
+    };
+    line.PurgeInput();
+
+    result.frame = BuildDataFrame(image, kFirstWriteFrame);
+    if (progress) progress({QStringLiteral("Запись каналов…"), 0, 100});
+    if (!line.Write(Bytes(result.frame))) return fail(ExchangeOutcome::FirstFrameRefused);
+    if (progress) progress({QStringLiteral("Ожидание подтверждения…"), 40, 100});
+    result.replyByte = AwaitAcknowledge(line);
+    if (result.replyByte != kAcknowledge) return fail(ExchangeOutcome::FirstFrameRefused);
+
+    result.frame[FrameOffset::header2] = 0x00;
+    result.frame[FrameOffset::sequence] = kSecondWriteFrame;
+    result.frame[FrameOffset::checksumB] = ChecksumB(result.frame);
+    if (progress) progress({QStringLiteral("Запись параметров…"), 50, 100});
+    if (!line.Write(Bytes(result.frame))) return fail(ExchangeOutcome::SecondFrameRefused);
+    if (progress) progress({QStringLiteral("Ожидание подтверждения…"), 90, 100});
+    result.replyByte = AwaitAcknowledge(line);
+    if (result.replyByte != kAcknowledge) return fail(ExchangeOutcome::SecondFrameRefused);
+    if (progress) progress({QStringLiteral("Запись параметров…"), 100, 100});
+    result.outcome = ExchangeOutcome::Written;
+    return result;
 }
 
 }  // namespace belvan

@@ -1,28 +1,66 @@
-// The read and the write of the parameter image over the serial link, and the two button
-// handlers that run them and refresh the window around them.
+// The read and the write of the parameter image over a line, and the command handshake they
+// start with. Each returns what happened; none shows anything.
 #pragma once
 
+#include <QString>
 #include <cstdint>
+#include <functional>
 
-#include "serial_port.h"
+#include "line.h"
+#include "radio_frame.h"
 
 namespace belvan {
 
-struct ProgramState;
+// How an exchange ended: each failure is one row of the table of messages below.
+enum class ExchangeOutcome {
+    Read,                // "Параметры прочитаны"
+    Written,             // "Параметры записаны"
+    NoAnswer,            // no 'O' to the read request, a reply cut short, or no frame at all
+    ChecksumA,           // "Ошибка контрольной суммы."
+    ChecksumB,           // "Ошибка контрольной суммы"
+    FirstFrameRefused,   // "Ошибка записи каналов радиостанции."
+    SecondFrameRefused,  // "Ошибка записи в радиостанцию"
+    LineLost,            // the device went away during the exchange
+};
+
+bool Succeeded(ExchangeOutcome outcome);
+// What the operator is told, exactly.
+QString OutcomeText(ExchangeOutcome outcome);
+
+// Where an exchange stands, for a progress bar or line.
+struct LinkProgress {
+    QString stage;  // what the link is doing, in the operator's words
+    int done = 0;   // 0..total
+    int total = 100;
+};
+using ProgressCallback = std::function<void(const LinkProgress&)>;
+
+struct ReadResult {
+    ExchangeOutcome outcome = ExchangeOutcome::NoAnswer;
+    ParameterImage image{};  // what the radio sent; only when the read succeeded
+    DataFrame frame{};       // the bytes received (zeros beyond what came)
+    int frameBytes = 0;      // how many of them came
+    std::uint8_t replyByte = 0;
+};
+
+struct WriteResult {
+    ExchangeOutcome outcome = ExchangeOutcome::FirstFrameRefused;
+    DataFrame frame{};  // the last frame sent
+    std::uint8_t replyByte = 0;
+};
+
+struct CommandResult {
+    bool acknowledged = false;
+    std::uint8_t replyByte = 0;  // the last byte received, 0 when none came
+};
 
 // Sends the command frame and waits for the radio's 'O' (at most ten single-byte reads).
-bool SendCommand(ProgramState& p, std::uint8_t first, std::uint8_t second,
-                 const IdleCallback& idle = {});
-// The read request, the pause while the radio sends, the 260-byte frame and its two checksums;
-// on success the ParameterImage holds what the radio sent.
-bool ReadParameters(ProgramState& p, std::uint8_t second);
-// The image of the current plan in two frames, each acknowledged by 'O'.
-bool WriteParameters(ProgramState& p);
-
-// "Прочитать": the plan and the radio-wide controls are replaced only by a frame that passed
-// both checksums; a failed read leaves them as they were.
-void Button5Click(ProgramState& p);
-// "Записать". An encoding error still brings the buttons and the watch back, then goes on up.
-void Button6Click(ProgramState& p);
+CommandResult SendCommand(Line& line, std::uint8_t first, std::uint8_t second);
+// The read request; the pause while the radio sends, which ends as soon as the whole frame is in
+// and lasts at most 1700 ms; the 260-byte frame and its two checksums.
+ReadResult ReadParameters(Line& line, std::uint8_t second, const ProgressCallback& progress = {});
+// The image in two frames, each acknowledged by 'O'.
+WriteResult WriteParameters(Line& line, const ParameterImage& image,
+                            const ProgressCallback& progress = {});
 
 }  // namespace belvan

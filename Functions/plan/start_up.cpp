@@ -1,7 +1,7 @@
 #include "start_up.h"
 
 #include "channel_editing.h"
-#include "link/serial_port.h"
+#include "form/radio_handlers.h"
 #include "program_state.h"
 #include "step_rules.h"
 

@@ -31,7 +31,14 @@ class WindowLinkTest : public ::testing::Test {
         form = std::make_unique<TForm1>(TForm1::Options{device, &op});
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        ASSERT_EQ(form->Label1->text(), QStringLiteral("открыт."));
+        // The link opens the port on its own thread and says so.
+        QTRY_COMPARE_WITH_TIMEOUT(form->Label1->text(), QStringLiteral("открыт."), 5000);
+    }
+    // Clicks the button and waits until the exchange it starts has told its outcome.
+    void Exchange(QPushButton* button) {
+        const auto before = op.shown.size();
+        QTest::mouseClick(button, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(op.shown.size() > before && !form->ExchangeRunning(), 10000);
     }
     QString Cell(int row, int column) const {
         return form->StringGrid1->item(row - 1, column)->text();
@@ -55,25 +62,23 @@ TEST_F(WindowLinkTest, ReadFillsTheTableWhileTheWindowStaysAliveButTakesNoInput)
     const auto held = sim.Image();
     ASSERT_TRUE(held);
 
-    // Halfway through the read: the buttons are hidden, progress shows, a click goes nowhere.
-    bool sawProgress = false, buttonsHidden = false, timerStopped = false;
-    QTimer::singleShot(900, form.get(), [&] {
-        sawProgress = form->ExchangeProgress->isVisible() && form->ExchangeProgress->value() > 0;
-        buttonsHidden = !form->Button5->isVisible() && !form->Button6->isVisible();
-        timerStopped = !form->Timer1->isActive();
-        QTest::mouseClick(form->Button8, Qt::LeftButton);  // "Очистить все" must not run
-    });
+    // While the link reads, the form is disabled and shows the progress; a click goes nowhere.
     QTest::mouseClick(form->Button5, Qt::LeftButton);
-    EXPECT_TRUE(sawProgress);
-    EXPECT_TRUE(buttonsHidden);
-    EXPECT_TRUE(timerStopped);
+    ASSERT_TRUE(form->ExchangeRunning());
+    EXPECT_FALSE(form->Button5->isVisible());
+    EXPECT_FALSE(form->Button6->isVisible());
+    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_TRUE(form->ExchangeProgress->isVisible());
+    EXPECT_FALSE(form->Button8->isEnabled());
+    QTest::mouseClick(form->Button8, Qt::LeftButton);  // "Очистить все" must not run
+    QTRY_VERIFY_WITH_TIMEOUT(!op.shown.empty(), 10000);
 
     ASSERT_EQ(op.shown.size(), 1u);
     EXPECT_EQ(op.shown[0].text, QStringLiteral("Параметры прочитаны"));
     EXPECT_TRUE(form->Button5->isVisible());
     EXPECT_TRUE(form->Button6->isVisible());
+    EXPECT_TRUE(form->Button8->isEnabled());
     EXPECT_FALSE(form->ExchangeProgress->isVisible());
-    EXPECT_TRUE(form->Timer1->isActive());
     EXPECT_EQ(form->ListBox1->currentRow(), 0);
 
     const ChannelEntry first = held->Record(0);
@@ -110,8 +115,7 @@ TEST_F(WindowLinkTest, WriteLeavesTheRadioHoldingWhatTheWindowEncodes) {
     form->ToneBoxes[2]->setCurrentIndex(12);
     form->ComboBox4->setCurrentIndex(6);
 
-    QTest::mouseClick(form->Button6, Qt::LeftButton);
-    ASSERT_FALSE(op.shown.empty());
+    Exchange(form->Button6);
     EXPECT_EQ(op.Last().text, QStringLiteral("Параметры записаны"));
     ASSERT_TRUE(sim.WaitForLog(QStringLiteral("WRITE kept")));
     const auto held = sim.Image();
@@ -134,12 +138,16 @@ TEST_F(WindowLinkTest, AFailedReadKeepsTheOperatorsTable) {
     const QString before = Cell(1, 1);
     ASSERT_FALSE(before.isEmpty());
     QTest::mouseClick(form->Button5, Qt::LeftButton);
-    ASSERT_FALSE(op.shown.empty());
+    // A close waits for the end of the exchange.
+    EXPECT_FALSE(form->close());
+    EXPECT_TRUE(form->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!op.shown.empty(), 10000);
     EXPECT_EQ(op.Last().text, QStringLiteral("Ошибка контрольной суммы."));
     EXPECT_EQ(Cell(1, 1), before);
     EXPECT_EQ(form->ListBox1->currentRow(), 0);
-    EXPECT_TRUE(form->Button5->isVisible());
-    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_TRUE(form->Button5->isVisibleTo(form.get()));
+    // Then the window closes.
+    QTRY_VERIFY_WITH_TIMEOUT(!form->isVisible(), 3000);
 }
 
 TEST_F(WindowLinkTest, ATypedPortNameOpensOnEnterNotOnEveryKeystroke) {
@@ -150,13 +158,29 @@ TEST_F(WindowLinkTest, ATypedPortNameOpensOnEnterNotOnEveryKeystroke) {
     // Nothing was opened while typing: the simulator's line is still ours.
     EXPECT_EQ(form->Label1->text(), QStringLiteral("открыт."));
     QTest::keyClick(edit, Qt::Key_Return);
-    EXPECT_EQ(form->Label1->text(), QStringLiteral("используется."));
+    QTRY_COMPARE_WITH_TIMEOUT(form->Label1->text(), QStringLiteral("используется."), 5000);
     EXPECT_FALSE(form->Label1->toolTip().isEmpty());
 
     edit->selectAll();
     QTest::keyClicks(edit, device);
     QTest::keyClick(edit, Qt::Key_Return);
-    EXPECT_EQ(form->Label1->text(), QStringLiteral("открыт."));
+    QTRY_COMPARE_WITH_TIMEOUT(form->Label1->text(), QStringLiteral("открыт."), 5000);
+}
+
+TEST_F(WindowLinkTest, ARadioPulledOutDuringAReadIsSaidSoAndTheTableStays) {
+    Open({QStringLiteral("--no-announce"), QStringLiteral("--fault"), QStringLiteral("hangup")});
+    form->State().ctl.ListBox2.index = 10;
+    form->Repaint();
+    QTest::mouseClick(form->Button3, Qt::LeftButton);
+    const QString before = Cell(1, 1);
+    Exchange(form->Button5);
+    EXPECT_EQ(op.Last().text,
+              QStringLiteral("Связь с радиостанцией прервана: устройство отключено."));
+    EXPECT_EQ(op.Last().icon, MessageIcon::Error);
+    EXPECT_EQ(Cell(1, 1), before);
+    QTRY_COMPARE_WITH_TIMEOUT(form->Label1->text(), QStringLiteral("используется."), 3000);
+    EXPECT_EQ(form->Label1->toolTip(), QStringLiteral("Устройство отключено."));
+    EXPECT_FALSE(form->Timer1->isActive()) << "a dead line is not polled";
 }
 
 }  // namespace

@@ -10,14 +10,9 @@
 
 #include "console.h"
 #include "file_report.h"
-#include "form/file_operations.h"
 #include "files/settings_file.h"
-#include "image/encoding.h"
 #include "link/radio_exchange.h"
-#include "link/serial_port.h"
-#include "plan/channel_editing.h"
-#include "program_state.h"
-#include "terminal_operator.h"
+#include "link/serial_line.h"
 
 namespace belvan::cli {
 
@@ -93,77 +88,35 @@ QString ChecksumMismatch(const FileBytes& bytes) {
         .arg(HexByte(bytes[kFileChecksumOffset]), HexByte(FileChecksum(bytes)));
 }
 
-// The program state for an exchange: the terminal operator and the progress line attached.
-struct Session {
-    explicit Session(bool force) : progress(StderrIsTerminal()), op(progress, force) {
-        state.op = &op;
-        state.progress = [this](const LinkProgress& at) {
-            progress.Update(at.stage, at.done, at.total);
-        };
-    }
-    ~Session() {
-        progress.Finish();
-        ClosePort(state);
-    }
+// The serial line of one command, with the progress line drawn while it exchanges.
+struct LinkSession {
+    explicit LinkSession(const QString& port)
+        : line(DeviceForPortName(port)), progress(StderrIsTerminal()) {}
+    ~LinkSession() { line.Close(); }
 
     // Opens the port, or says why not.
-    bool Open(const QString& port) {
-        if (OpenPort(state, port)) return true;
-        ErrLine(QStringLiteral("Ошибка: ") + state.PortHandle->FailureReason());
+    bool Open() {
+        if (line.Open()) return true;
+        ErrLine(QStringLiteral("Ошибка: ") + line.FailureReason());
+        return false;
+    }
+    ProgressCallback Progress() {
+        return [this](const LinkProgress& at) { progress.Update(at.stage, at.done, at.total); };
+    }
+    // The outcome on its own line after the progress line; true on success.
+    bool Report(ExchangeOutcome outcome) {
+        progress.Finish();
+        if (Succeeded(outcome)) {
+            ErrLine(OutcomeText(outcome));
+            return true;
+        }
+        ErrLine(QStringLiteral("Ошибка: ") + OutcomeText(outcome));
         return false;
     }
 
+    SerialLine line;
     ProgressLine progress;
-    TerminalOperator op;
-    ProgramState state;
 };
-
-QString RecordHex(const ParameterImage& image, int channel) {
-    QStringList bytes;
-    for (const std::uint8_t byte : image.Record(channel).ToBytes()) bytes << HexByte(byte);
-    return bytes.join(QLatin1Char(' '));
-}
-
-QString SettingsByteName(int offset) {
-    using namespace SettingsOffset;
-    if (offset == modeFlags) return QStringLiteral("флаги режима");
-    if (offset == operatingMode) return QStringLiteral("режим работы");
-    if (offset >= f1Keys && offset < f1Keys + kKeySlots)
-        return QStringLiteral("F1, функция %1").arg(offset - f1Keys + 1);
-    if (offset >= f2Keys && offset < f2Keys + kKeySlots)
-        return QStringLiteral("F2, функция %1").arg(offset - f2Keys + 1);
-    if (offset == waitTime || offset == waitTime + 1) return QStringLiteral("время ожидания");
-    if (offset == maxTransmitTime || offset == maxTransmitTime + 1)
-        return QStringLiteral("макс. время передачи");
-    if (offset == transmitOffTime || offset == transmitOffTime + 1)
-        return QStringLiteral("время откл. передачи");
-    if (offset >= carriedBytes) return QStringLiteral("переносимый байт");
-    return QStringLiteral("байт %1").arg(offset);
-}
-
-// What of the file the radio will not receive as it is: the window's load and write bring
-// every value to what its controls can hold.
-void WarnAboutChanges(const ParameterImage& file, const ParameterImage& sent) {
-    QStringList changes;
-    for (int c = 0; c < kChannelCount; ++c) {
-        if (file.Record(c) == sent.Record(c)) continue;
-        changes << QStringLiteral("  канал %1: %2 → %3")
-                       .arg(c + 1, 2, 10, QLatin1Char('0'))
-                       .arg(RecordHex(file, c), RecordHex(sent, c));
-    }
-    for (int offset = 0; offset < kSettingsBlockSize; ++offset) {
-        const auto before = file.settings[static_cast<std::size_t>(offset)];
-        const auto after = sent.settings[static_cast<std::size_t>(offset)];
-        if (before == after) continue;
-        changes << QStringLiteral("  настройки, байт %1 (%2): %3 → %4")
-                       .arg(offset)
-                       .arg(SettingsByteName(offset), HexByte(before), HexByte(after));
-    }
-    if (changes.isEmpty()) return;
-    ErrLine(QStringLiteral("Предупреждение: значения, которых программа не допускает, будут "
-                           "записаны так, как их записало бы окно программы:\n") +
-            changes.join(QLatin1Char('\n')));
-}
 
 int RunShow(const QStringList& arguments) {
     const QString verb = QStringLiteral("show");
@@ -253,12 +206,12 @@ int RunRead(const QStringList& arguments) {
         return Exit::FileProblem;
     }
 
-    Session session(false);
-    if (!session.Open(*portName)) return Exit::PortUnavailable;
-    if (!ReadParameters(session.state, 0)) return Exit::LinkFailed;
-    session.progress.Finish();
+    LinkSession session(*portName);
+    if (!session.Open()) return Exit::PortUnavailable;
+    const ReadResult read = ReadParameters(session.line, 0, session.Progress());
+    if (!session.Report(read.outcome)) return Exit::LinkFailed;
 
-    const QString failure = WriteSettingsFile(*path, BuildFileBytes(session.state.image));
+    const QString failure = WriteSettingsFile(*path, BuildFileBytes(read.image));
     if (!failure.isEmpty()) {
         ErrLine(QStringLiteral("Ошибка: не удалось сохранить файл «%1»: %2.")
                     .arg(Shown(*path), failure));
@@ -271,9 +224,10 @@ int RunRead(const QStringList& arguments) {
 int RunWrite(const QStringList& arguments) {
     const QString verb = QStringLiteral("write");
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Загружает файл настроек каналов так же, как окно программы, и записывает "
-                       "его в радиостанцию."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Записывает файл настроек каналов в радиостанцию. Передаются 194 байта файла в точности "
+        "такими, какие они есть, — в отличие от окна программы, которое приводит значения к "
+        "тем, что допускают его списки, и обнуляет служебные байты."));
     const QCommandLineOption port = PortOption();
     const QCommandLineOption force(
         QStringLiteral("force"),
@@ -285,29 +239,25 @@ int RunWrite(const QStringList& arguments) {
     const auto portName = Required(parser, port, verb);
     if (!portName) return Exit::Usage;
 
-    Session session(parser.isSet(force));
-    ProgramState& p = session.state;
-    session.op.SetFileToOpen(parser.positionalArguments().constFirst());
-    // The window's "Загрузить настройки": the plan and the controls from the file.
-    Button12Click(p);
-    if (session.op.ErrorsShown() > 0) return Exit::FileProblem;
-    if (session.op.QuestionsRefused() > 0) return Exit::BadChecksum;
-
-    // The image the write will send, made the way the write makes it, to tell the operator
-    // beforehand what of the file does not reach the radio as it is.
-    const ParameterImage fromFile = p.image;
-    try {
-        RefreshInUseFlags(p);
-        EncodeSettings(p);
-        CopyChannelsToImage(p);
-    } catch (const std::exception& error) {
-        ErrLine(QStringLiteral("Ошибка: ") + QString::fromStdString(error.what()));
-        return Exit::FileProblem;
+    const QString path = parser.positionalArguments().constFirst();
+    const auto bytes = ReadFile(path);
+    if (!bytes) return Exit::FileProblem;
+    if (!FileChecksumMatches(*bytes)) {
+        if (!parser.isSet(force)) {
+            ErrLine(QStringLiteral("Ошибка: файл «%1»: %2; файл повреждён.\nЧтобы записать его "
+                                   "всё равно, добавьте --force.")
+                        .arg(Shown(path), ChecksumMismatch(*bytes)));
+            return Exit::BadChecksum;
+        }
+        ErrLine(QStringLiteral("Предупреждение: файл «%1»: %2; записывается всё равно (--force).")
+                    .arg(Shown(path), ChecksumMismatch(*bytes)));
     }
-    WarnAboutChanges(fromFile, p.image);
 
-    if (!session.Open(*portName)) return Exit::PortUnavailable;
-    return WriteParameters(p) ? Exit::Ok : Exit::LinkFailed;
+    LinkSession session(*portName);
+    if (!session.Open()) return Exit::PortUnavailable;
+    const WriteResult written =
+        WriteParameters(session.line, ImageFromFileBytes(*bytes), session.Progress());
+    return session.Report(written.outcome) ? Exit::Ok : Exit::LinkFailed;
 }
 
 int RunHelp(const QStringList& arguments);

@@ -1,0 +1,131 @@
+#include "radio_handlers.h"
+
+#include "image/encoding.h"
+#include "link_requests.h"
+#include "plan/channel_editing.h"
+#include "program_state.h"
+#include "take_in_image.h"
+
+namespace belvan {
+
+namespace {
+void ShowReadAndWriteButtons(Controls& ctl) {
+    ctl.Button6Visible = true;
+    ctl.Button5Visible = true;
+}
+
+void HideReadAndWriteButtons(Controls& ctl) {
+    ctl.Button6Visible = false;
+    ctl.Button5Visible = false;
+}
+
+// The watch stops, and the answer to a poll already asked for is no longer awaited.
+void StopWatch(ProgramState& p) {
+    p.ctl.Timer1 = false;
+    p.pollAwaited = false;
+}
+
+void ShowOutcome(ProgramState& p, ExchangeOutcome outcome) {
+    if (Succeeded(outcome))
+        ShowInformation(p.Operator(), OutcomeText(outcome));
+    else
+        ShowError(p.Operator(), OutcomeText(outcome));
+}
+}  // namespace
+
+void ComboBox1Change(ProgramState& p) {
+    p.ctl.Label39.clear();
+    StopWatch(p);
+    if (p.link) p.link->OpenPort(p.ctl.ComboBox1.text);
+    // The new port is watched for the radio's announcement from now on.
+    p.ctl.Timer1 = true;
+}
+
+void PortStateChanged(ProgramState& p, const PortState& state) {
+    p.ctl.Label1 = state.open ? QStringLiteral("открыт.") : QStringLiteral("используется.");
+    p.ctl.label1Red = !state.open;
+    p.ctl.label1Reason = state.reason;
+    if (state.lost) {
+        // Nothing is connected any more, and a dead line is not polled.
+        p.ctl.Label39.clear();
+        StopWatch(p);
+    } else if (state.open && p.exchange == Exchange::None) {
+        // A device that came back is watched for its announcement again.
+        p.ctl.Timer1 = true;
+    }
+}
+
+void Timer1Timer(ProgramState& p) {
+    p.ctl.Timer1 = false;
+    p.pollAwaited = true;
+    ++p.pollTicket;
+    if (p.link) p.link->Poll(p.pollTicket);
+}
+
+void PollFinished(ProgramState& p, quint64 ticket, bool announced) {
+    if (!p.pollAwaited || ticket != p.pollTicket) return;
+    p.pollAwaited = false;
+    if (announced) {
+        p.ctl.Label39 = QStringLiteral("Устройство подключено.");
+        return;
+    }
+    p.ctl.Timer1 = true;
+}
+
+void Button5Click(ProgramState& p) {
+    StopWatch(p);
+    p.BulkUpdateGuard = true;
+    p.selectionBeforeRead = p.ctl.ListBox1.index;
+    p.ctl.ListBox1.index = -1;
+    HideReadAndWriteButtons(p.ctl);
+    p.exchange = Exchange::Reading;
+    if (p.link) p.link->Read();
+}
+
+void ReadFinished(ProgramState& p, const ReadResult& result) {
+    p.exchange = Exchange::None;
+    p.ReplyByte = result.replyByte;
+    if (result.outcome != ExchangeOutcome::NoAnswer || result.frameBytes > 0)
+        p.FrameBuffer = result.frame;
+    if (!Succeeded(result.outcome)) {
+        ShowOutcome(p, result.outcome);
+        // Nothing of the operator's plan was touched: it stays as it was, and so does the window.
+        p.ctl.ListBox1.index = p.selectionBeforeRead;
+        p.BulkUpdateGuard = false;
+        ShowReadAndWriteButtons(p.ctl);
+        p.ctl.Timer1 = true;
+        return;
+    }
+    p.image = result.image;
+    ShowOutcome(p, result.outcome);
+    ShowReadAndWriteButtons(p.ctl);
+    p.ctl.Timer1 = true;
+    TakeInImage(p, AfterTakeIn::SelectFirstChannel);
+}
+
+void Button6Click(ProgramState& p) {
+    StopWatch(p);
+    HideReadAndWriteButtons(p.ctl);
+    try {
+        RefreshInUseFlags(p);
+        EncodeSettings(p);
+    } catch (...) {
+        ShowReadAndWriteButtons(p.ctl);
+        p.ctl.Timer1 = true;
+        throw;
+    }
+    CopyChannelsToImage(p);
+    p.exchange = Exchange::Writing;
+    if (p.link) p.link->Write(p.image);
+}
+
+void WriteFinished(ProgramState& p, const WriteResult& result) {
+    p.exchange = Exchange::None;
+    p.FrameBuffer = result.frame;
+    p.ReplyByte = result.replyByte;
+    ShowOutcome(p, result.outcome);
+    ShowReadAndWriteButtons(p.ctl);
+    p.ctl.Timer1 = true;
+}
+
+}  // namespace belvan

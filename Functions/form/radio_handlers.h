@@ -1,0 +1,35 @@
+// The form's handlers that talk to the radio: the port box, the connection watch's timer, the
+// read and write buttons. Each starts its part of the work and asks the link for the rest; the
+// link's answer comes back to the matching *Finished handler.
+#pragma once
+
+#include "link/radio_link.h"
+
+namespace belvan {
+
+struct ProgramState;
+
+// The port box changed: Label39 emptied, the new port asked for, the watch started.
+void ComboBox1Change(ProgramState& p);
+// The link's word on the port: Label1 reads "открыт." or "используется." (in red, the reason in
+// its tooltip). A port that came back after it was lost is watched again.
+void PortStateChanged(ProgramState& p, const PortState& state);
+
+// One tick of Timer1: the timer stops and the link polls the port.
+void Timer1Timer(ProgramState& p);
+// The poll's answer: "Устройство подключено." and the timer left stopped, or the timer again.
+// An answer to a poll that the window no longer waits for is dropped.
+void PollFinished(ProgramState& p, quint64 ticket, bool announced);
+
+// "Прочитать": the watch stops, the buttons hide, the link reads.
+void Button5Click(ProgramState& p);
+// The plan and the radio-wide controls are replaced only by a frame that passed both checksums;
+// a failed read leaves them, the list selection and the watch as they were.
+void ReadFinished(ProgramState& p, const ReadResult& result);
+
+// "Записать": the image of the plan is made and sent. An encoding error brings the buttons and
+// the watch back at once and goes on up; nothing is sent.
+void Button6Click(ProgramState& p);
+void WriteFinished(ProgramState& p, const WriteResult& result);
+
+}  // namespace belvan

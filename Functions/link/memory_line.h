@@ -1,0 +1,71 @@
+// A line in memory, for tests and fuzzing: what arrives and when comes from a script, time is the
+// line's own and passes only while the exchange waits, so the read rule's timings are exact and
+// nothing sleeps.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "line.h"
+
+namespace belvan {
+
+class MemoryLine : public Line {
+  public:
+    // Called after every write the line accepted, with what was written; it may schedule the
+    // answer with Arrive(NowMs() + delay, ...).
+    using Responder = std::function<void(MemoryLine& line, const QByteArray& written)>;
+
+    explicit MemoryLine(QString deviceName = QStringLiteral("memory"));
+
+    // --- The script ------------------------------------------------------------------------
+    // `bytes` arrive at `atMs` on the line's clock, one after the other, `spacingMs` apart.
+    void Arrive(qint64 atMs, const QByteArray& bytes, double spacingMs = 0);
+    // The line goes away at `atMs`: what has not been taken is lost and every later read and
+    // write fails.
+    void HangUpAt(qint64 atMs);
+    void SetResponder(Responder responder) { responder_ = std::move(responder); }
+    // Opens fail with this reason while it is not empty.
+    void SetOpenFailure(const QString& reason) { openFailure_ = reason; }
+    // Writes are refused (the device takes nothing) while set.
+    void SetRefuseWrites(bool refuse) { refuseWrites_ = refuse; }
+    // Every write the line accepted, in order.
+    const std::vector<QByteArray>& Writes() const { return writes_; }
+    int Opens() const { return opens_; }
+
+    // --- Line ------------------------------------------------------------------------------
+    bool Open() override;
+    void Close() override { open_ = false; }
+    bool IsOpen() const override { return open_; }
+    bool Lost() override;
+    QString FailureReason() const override { return failureReason_; }
+    QString DeviceName() const override { return deviceName_; }
+    bool Write(const QByteArray& bytes) override;
+    qint64 BytesWaiting() override;
+    QByteArray Take(qint64 max) override;
+    void PurgeInput() override;
+    void PurgeOutput() override {}
+    qint64 NowMs() override { return now_; }
+    void WaitForInput(qint64 ms) override;
+
+  private:
+    void Deliver();  // moves what is due by now into the input
+
+    QString deviceName_;
+    qint64 now_ = 0;
+    bool open_ = false;
+    bool lost_ = false;
+    int opens_ = 0;
+    QString openFailure_;
+    QString failureReason_;
+    bool refuseWrites_ = false;
+    std::multimap<double, char> scheduled_;  // arrival time -> byte, in order of arrival
+    double hangUpAt_ = -1;
+    QByteArray input_;
+    std::vector<QByteArray> writes_;
+    Responder responder_;
+};
+
+}  // namespace belvan

@@ -1,0 +1,122 @@
+#include "radio_link.h"
+
+#include <QTimer>
+
+#include "connection_watch.h"
+#include "serial_line.h"
+
+namespace belvan {
+
+namespace {
+constexpr int kReopenIntervalMs = 1000;
+constexpr int kLivenessIntervalMs = 1000;
+}  // namespace
+
+RadioLink::RadioLink(LineFactory factory, QObject* parent)
+    : QObject(parent), factory_(factory ? std::move(factory) : LineFactory(SerialLineFor)) {
+    qRegisterMetaType<PortState>();
+    qRegisterMetaType<LinkProgress>();
+    qRegisterMetaType<ReadResult>();
+    qRegisterMetaType<WriteResult>();
+    qRegisterMetaType<ParameterImage>();
+    reopen_ = new QTimer(this);
+    reopen_->setInterval(kReopenIntervalMs);
+    connect(reopen_, &QTimer::timeout, this, &RadioLink::TryReopen);
+    // A line nobody polls (the watch has seen its radio) is still noticed when it goes away.
+    liveness_ = new QTimer(this);
+    liveness_->setInterval(kLivenessIntervalMs);
+    connect(liveness_, &QTimer::timeout, this, &RadioLink::CheckLost);
+}
+
+RadioLink::~RadioLink() {
+    if (line_) line_->Close();
+}
+
+std::unique_ptr<Line> RadioLink::SerialLineFor(const QString& portName) {
+    return std::make_unique<SerialLine>(DeviceForPortName(portName));
+}
+
+void RadioLink::OpenPort(const QString& portName) {
+    ClosePort();
+    portName_ = portName;
+    line_ = factory_(portName);
+    PortState state{portName, line_->Open(), false, {}};
+    if (state.open) {
+        liveness_->start();
+    } else {
+        state.reason = line_->FailureReason();
+    }
+    emit portStateChanged(state);
+}
+
+void RadioLink::ClosePort() {
+    reopen_->stop();
+    liveness_->stop();
+    if (line_) line_->Close();
+    line_.reset();
+}
+
+void RadioLink::Poll(quint64 ticket) {
+    const bool announced = line_ && PollRadioMessage(*line_);
+    emit polled(ticket, announced);
+    CheckLost();
+}
+
+void RadioLink::Read() {
+    ReadResult result;
+    if (line_) {
+        result = ReadParameters(*line_, 0, [this](const LinkProgress& at) { emit progress(at); });
+    }
+    emit readFinished(result);
+    CheckLost();
+}
+
+void RadioLink::Write(const ParameterImage& image) {
+    WriteResult result;
+    if (line_) {
+        result =
+            WriteParameters(*line_, image, [this](const LinkProgress& at) { emit progress(at); });
+    } else {
+        // No port: the frames go nowhere and no acknowledgement comes.
+        result.frame = BuildDataFrame(image, kFirstWriteFrame);
+    }
+    emit writeFinished(result);
+    CheckLost();
+}
+
+void RadioLink::CheckLost() {
+    if (!line_ || !line_->IsOpen() || !line_->Lost()) return;
+    const QString reason = line_->FailureReason();
+    line_->Close();
+    liveness_->stop();
+    emit portStateChanged({portName_, false, true, reason});
+    reopen_->start();
+}
+
+void RadioLink::TryReopen() {
+    if (!line_) {
+        reopen_->stop();
+        return;
+    }
+    // A fresh line each time, as on a first open.
+    auto line = factory_(portName_);
+    if (!line->Open()) return;
+    line_ = std::move(line);
+    reopen_->stop();
+    liveness_->start();
+    emit portStateChanged({portName_, true, false, {}});
+}
+
+LinkThread::LinkThread(RadioLink::LineFactory factory) : link_(new RadioLink(std::move(factory))) {
+    thread_.setObjectName(QStringLiteral("radio link"));
+    link_->moveToThread(&thread_);
+    QObject::connect(&thread_, &QThread::finished, link_, &QObject::deleteLater);
+    thread_.start();
+}
+
+LinkThread::~LinkThread() {
+    thread_.quit();
+    thread_.wait();
+}
+
+}  // namespace belvan

@@ -1,0 +1,89 @@
+// The link object: owns the line of one port and runs on a thread of its own. Opening, the
+// connection watch's polls, the read and the write run there; requests come in as slot calls
+// (queued from other threads), and what happened goes out as signals.
+#pragma once
+
+#include <QMetaType>
+#include <QObject>
+#include <QThread>
+#include <functional>
+#include <memory>
+
+#include "radio_exchange.h"
+
+class QTimer;
+
+namespace belvan {
+
+// What became of the port.
+struct PortState {
+    QString name;  // as it was asked for ("COM1", "/dev/ttyUSB0")
+    bool open = false;
+    bool lost = false;  // it was open and the device went away
+    QString reason;     // why it is not open, in the operator's words
+};
+
+class RadioLink : public QObject {
+    Q_OBJECT
+
+  public:
+    // Makes the line for a port name; the serial port by default.
+    using LineFactory = std::function<std::unique_ptr<Line>(const QString& portName)>;
+
+    explicit RadioLink(LineFactory factory = {}, QObject* parent = nullptr);
+    ~RadioLink() override;
+
+    static std::unique_ptr<Line> SerialLineFor(const QString& portName);
+
+  public slots:
+    // Closes the line held and opens the named one; portStateChanged tells the outcome.
+    void OpenPort(const QString& portName);
+    void ClosePort();
+    // One poll of the connection watch; polled(ticket, announced) answers it.
+    void Poll(quint64 ticket);
+    void Read();
+    void Write(const belvan::ParameterImage& image);
+
+  signals:
+    void portStateChanged(const belvan::PortState& state);
+    void progress(const belvan::LinkProgress& progress);
+    void polled(quint64 ticket, bool announced);
+    void readFinished(const belvan::ReadResult& result);
+    void writeFinished(const belvan::WriteResult& result);
+
+  private:
+    // After an exchange or a poll: a line that went away is closed and reported, and tried
+    // again about once a second until the same device is back.
+    void CheckLost();
+    void TryReopen();
+
+    LineFactory factory_;
+    std::unique_ptr<Line> line_;
+    QString portName_;
+    QTimer* reopen_ = nullptr;
+    QTimer* liveness_ = nullptr;
+};
+
+// A RadioLink on a thread of its own, stopped and joined when this goes away.
+class LinkThread {
+  public:
+    explicit LinkThread(RadioLink::LineFactory factory = {});
+    ~LinkThread();
+    LinkThread(const LinkThread&) = delete;
+    LinkThread& operator=(const LinkThread&) = delete;
+
+    // Lives on the link's thread: call its slots through queued connections or invokeMethod.
+    RadioLink* Link() const { return link_; }
+
+  private:
+    QThread thread_;
+    RadioLink* link_;
+};
+
+}  // namespace belvan
+
+Q_DECLARE_METATYPE(belvan::PortState)
+Q_DECLARE_METATYPE(belvan::LinkProgress)
+Q_DECLARE_METATYPE(belvan::ReadResult)
+Q_DECLARE_METATYPE(belvan::WriteResult)
+Q_DECLARE_METATYPE(belvan::ParameterImage)

@@ -1,0 +1,159 @@
+#include "serial_line.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSerialPort>
+#include <QSerialPortInfo>
+#include <algorithm>
+
+namespace belvan {
+
+namespace {
+constexpr int kWriteLimitMs = 10000;  // a device that takes nothing for this long is gone
+constexpr int kWriteSliceMs = 20;
+
+QString OpenFailure(const QSerialPort& port, const QString& deviceName) {
+    const QString shown = deviceName.isEmpty() ? QStringLiteral("(пустое имя)") : deviceName;
+    switch (port.error()) {
+        case QSerialPort::PermissionError: {
+#ifndef Q_OS_WIN
+            const QFileInfo device(deviceName);
+            if (device.exists() && !device.isWritable()) {
+                return QStringLiteral(
+                           "Нет прав на порт %1. Добавьте пользователя в группу «%2» "
+                           "(например: sudo usermod -aG %2 $USER) и войдите в систему "
+                           "заново.")
+                    .arg(shown, device.group());
+            }
+#endif
+            return QStringLiteral("Порт %1 занят другой программой.").arg(shown);
+        }
+        case QSerialPort::DeviceNotFoundError:
+            return QStringLiteral("Порт %1 не найден.").arg(shown);
+        default:
+            return QStringLiteral("Порт %1 не открывается: %2").arg(shown, port.errorString());
+    }
+}
+}  // namespace
+
+SerialLine::SerialLine(const QString& deviceName) : deviceName_(deviceName) {
+    clock_.start();
+}
+
+SerialLine::~SerialLine() = default;
+
+bool SerialLine::Open() {
+    port_ = std::make_unique<QSerialPort>();
+    port_->setPortName(deviceName_);
+    failureReason_.clear();
+    lost_ = false;
+    if (deviceName_.isEmpty() || !port_->open(QIODevice::ReadWrite)) {
+        failureReason_ = OpenFailure(*port_, deviceName_);
+        port_.reset();
+        return false;
+    }
+    // Frames carry the XON and XOFF byte values, so software flow control goes off too.
+    port_->setBaudRate(QSerialPort::Baud9600);
+    port_->setDataBits(QSerialPort::Data8);
+    port_->setParity(QSerialPort::NoParity);
+    port_->setStopBits(QSerialPort::OneStop);
+    port_->setFlowControl(QSerialPort::NoFlowControl);
+    port_->setDataTerminalReady(true);
+    port_->setRequestToSend(false);
+    // Settings a device refuses (modem lines of a pseudo-terminal) are not an open failure.
+    port_->clearError();
+    PurgeInput();
+    PurgeOutput();
+    return true;
+}
+
+void SerialLine::Close() {
+    if (port_) port_->close();
+    port_.reset();
+}
+
+bool SerialLine::IsOpen() const {
+    return port_ && port_->isOpen();
+}
+
+bool SerialLine::Lost() {
+    // A device that went away answers reads with an error (EIO on a hung-up line), which Qt
+    // reports as a read or a resource error.
+    const auto error = port_ ? port_->error() : QSerialPort::NoError;
+    if (!lost_ && port_ &&
+        (!port_->isOpen() || error == QSerialPort::ResourceError ||
+         error == QSerialPort::ReadError)) {
+        lost_ = true;
+        failureReason_ = kDeviceDisconnected;
+    }
+    return lost_;
+}
+
+bool SerialLine::Write(const QByteArray& bytes) {
+    if (!IsOpen() || Lost()) return false;
+    if (port_->write(bytes) != bytes.size()) {
+        Lost();
+        return false;
+    }
+    const qint64 start = NowMs();
+    while (port_->bytesToWrite() > 0) {
+        if (Lost() || NowMs() - start > kWriteLimitMs) return false;
+        port_->waitForBytesWritten(kWriteSliceMs);
+    }
+    return !Lost();
+}
+
+qint64 SerialLine::BytesWaiting() {
+    if (!IsOpen()) return 0;
+    // Takes in what the system holds, so a wait never ends on bytes that are already here.
+    if (port_->bytesAvailable() == 0) port_->waitForReadyRead(0);
+    return port_->bytesAvailable();
+}
+
+QByteArray SerialLine::Take(qint64 max) {
+    if (!IsOpen() || max <= 0) return {};
+    if (port_->bytesAvailable() == 0) port_->waitForReadyRead(0);
+    return port_->read(max);
+}
+
+void SerialLine::PurgeInput() {
+    if (!IsOpen()) return;
+    port_->waitForReadyRead(0);
+    port_->clear(QSerialPort::Input);
+    port_->readAll();
+}
+
+void SerialLine::PurgeOutput() {
+    if (IsOpen()) port_->clear(QSerialPort::Output);
+}
+
+void SerialLine::WaitForInput(qint64 ms) {
+    if (!IsOpen() || Lost()) return;
+    port_->waitForReadyRead(static_cast<int>(std::clamp<qint64>(ms, 0, 1000)));
+}
+
+QString DeviceForPortName(const QString& name) {
+#ifdef Q_OS_WIN
+    return name;
+#else
+    static const QRegularExpression comName(QStringLiteral("^COM([1-9][0-9]{0,2})$"));
+    const auto match = comName.match(name);
+    if (match.hasMatch()) return QStringLiteral("/dev/ttyS%1").arg(match.captured(1).toInt() - 1);
+    return name;
+#endif
+}
+
+QStringList SystemPortNames() {
+    QStringList names;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+#ifdef Q_OS_WIN
+        names << info.portName();
+#else
+        names << info.systemLocation();
+#endif
+    }
+    names.sort();
+    return names;
+}
+
+}  // namespace belvan

@@ -1,0 +1,256 @@
+// The exchanges, the read rule and the watch over an in-memory line: every row of the failure
+// table, split replies and lost lines, on the line's own clock, so nothing sleeps.
+#include <gtest/gtest.h>
+
+#include "link/connection_watch.h"
+#include "link/memory_line.h"
+#include "link/radio_exchange.h"
+
+namespace belvan {
+namespace {
+
+constexpr double kByteMs = 10.0 / 9.6;  // one byte at 9600 baud
+
+QByteArray Bytes(const DataFrame& frame) {
+    return QByteArray(reinterpret_cast<const char*>(frame.data()), kDataFrameSize);
+}
+
+ParameterImage SampleImage() {
+    std::array<std::uint8_t, kImageSize> bytes;
+    for (int i = 0; i < kImageSize; ++i)
+        bytes[static_cast<std::size_t>(i)] = std::uint8_t(i * 7 + 3);
+    return ParameterImage::FromBytes(bytes.data());
+}
+
+// The radio at the other end of the line, paced at 9600 baud.
+struct MemoryRadio {
+    ParameterImage image = SampleImage();
+    qint64 latencyMs = 0;  // between the 'O' and the frame
+    QByteArray beforeAck;  // stray bytes before the 'O' to the read request
+    bool answerRead = true;
+    int frameBytes = kDataFrameSize;  // how much of the frame is sent
+    int splitAt = 0;                  // the frame pauses after this many bytes ...
+    qint64 splitMs = 0;               // ... for this long
+    std::function<void(DataFrame&)> spoil;
+    QByteArray ackFirst = "O", ackSecond = "O";
+    std::vector<ParameterImage> kept;
+
+    void Attach(MemoryLine& line) {
+        line.SetResponder([this](MemoryLine& l, const QByteArray& written) { Answer(l, written); });
+    }
+    void Answer(MemoryLine& line, const QByteArray& written) {
+        const qint64 now = line.NowMs();
+        if (written == QByteArray::fromHex("21FF000020")) {
+            if (!answerRead) return;
+            const QByteArray ack = beforeAck + 'O';
+            line.Arrive(now + 2, ack, kByteMs);
+            DataFrame frame = BuildDataFrame(image, 0);
+            if (spoil) spoil(frame);
+            const QByteArray bytes = Bytes(frame).left(frameBytes);
+            const double start = now + 2 + ack.size() * kByteMs + latencyMs;
+            const int first = splitAt > 0 ? splitAt : static_cast<int>(bytes.size());
+            line.Arrive(static_cast<qint64>(start), bytes.left(first), kByteMs);
+            if (splitAt > 0)
+                line.Arrive(static_cast<qint64>(start + first * kByteMs + splitMs),
+                            bytes.mid(first), kByteMs);
+            return;
+        }
+        if (written.size() != kDataFrameSize) return;
+        const bool first = written[FrameOffset::sequence] == char(kFirstWriteFrame);
+        const QByteArray ack = first ? ackFirst : ackSecond;
+        if (!ack.isEmpty()) line.Arrive(now + 1 + qint64(kDataFrameSize * kByteMs), ack, kByteMs);
+        if (!first) {
+            DataFrame frame;
+            std::copy(written.begin(), written.end(), frame.begin());
+            kept.push_back(ImageFromFrame(frame));
+        }
+    }
+};
+
+class ExchangeTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        radio.Attach(line);
+        ASSERT_TRUE(line.Open());
+    }
+    MemoryLine line;
+    MemoryRadio radio;
+};
+
+TEST_F(ExchangeTest, ReadSendsTheRequestAndEndsAsSoonAsTheFrameIsIn) {
+    std::vector<LinkProgress> seen;
+    const ReadResult read =
+        ReadParameters(line, 0, [&](const LinkProgress& at) { seen.push_back(at); });
+    ASSERT_EQ(read.outcome, ExchangeOutcome::Read);
+    EXPECT_EQ(read.image, radio.image);
+    EXPECT_EQ(read.replyByte, kAcknowledge);
+    ASSERT_EQ(line.Writes().size(), 1u);
+    EXPECT_EQ(line.Writes()[0], QByteArray::fromHex("21FF000020"));
+    // 'O' and 260 bytes at 9600 baud: about 274 ms, not the 1700 ms pause.
+    EXPECT_GE(line.NowMs(), 270);
+    EXPECT_LE(line.NowMs(), 290);
+    // The progress follows the bytes as they come, up to the end.
+    ASSERT_GT(seen.size(), 20u);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end(),
+                               [](const auto& a, const auto& b) { return a.done < b.done; }));
+    EXPECT_EQ(seen.back().done, 100);
+
+    // A radio that takes its time is waited for up to 1700 ms after its 'O' and read the same.
+    radio.latencyMs = 1400;
+    const qint64 start = line.NowMs();
+    EXPECT_EQ(ReadParameters(line, 0).outcome, ExchangeOutcome::Read);
+    EXPECT_GE(line.NowMs() - start, 1400 + 270);
+}
+
+TEST_F(ExchangeTest, ReadRuleGapsUpToTenMillisecondsAreOneReply) {
+    radio.splitAt = 130;
+    radio.splitMs = 5;
+    EXPECT_EQ(ReadParameters(line, 0).outcome, ExchangeOutcome::Read);
+
+    // Within the 1700 ms after the 'O' the frame is collected whole, pauses and all; a pause of
+    // 20 ms after that ends the read by the read rule, and the reply is short.
+    radio.splitMs = 20;
+    EXPECT_EQ(ReadParameters(line, 0).outcome, ExchangeOutcome::Read);
+    radio.latencyMs = 1600;
+    const ReadResult split = ReadParameters(line, 0);
+    EXPECT_EQ(split.outcome, ExchangeOutcome::NoAnswer);
+    EXPECT_EQ(split.frameBytes, 130);
+    line.WaitUntilWaiting(kDataFrameSize, 200);  // the rest of that frame comes and goes
+    radio.splitMs = 5;
+    EXPECT_EQ(ReadParameters(line, 0).outcome, ExchangeOutcome::Read);
+
+    // The read rule itself: 10 ms between two bytes still counts as one reply, 11 does not.
+    MemoryLine bare;
+    ASSERT_TRUE(bare.Open());
+    bare.Arrive(5, "ab");
+    bare.Arrive(15, "c");
+    bare.Arrive(26, "d");
+    EXPECT_EQ(bare.Read(10), QByteArray("abc"));
+    // Nothing at all: the read gives up after 100 + n ms.
+    const qint64 start = bare.NowMs();
+    bare.Read(1);  // takes the "d"
+    EXPECT_TRUE(bare.Read(5).isEmpty());
+    EXPECT_GE(bare.NowMs() - start, 105);
+}
+
+TEST_F(ExchangeTest, EveryReadFailureHasItsRow) {
+    struct Row {
+        const char* name;
+        std::function<void(MemoryRadio&)> setUp;
+        ExchangeOutcome outcome;
+    };
+    const Row rows[] = {
+        {"silent", [](MemoryRadio& r) { r.answerRead = false; }, ExchangeOutcome::NoAnswer},
+        {"noise 10", [](MemoryRadio& r) { r.beforeAck = QByteArray(10, 'x'); },
+         ExchangeOutcome::NoAnswer},
+        {"checksum A",
+         [](MemoryRadio& r) { r.spoil = [](DataFrame& f) { f[FrameOffset::checksumA] ^= 1; }; },
+         ExchangeOutcome::ChecksumA},
+        {"checksum B",
+         [](MemoryRadio& r) { r.spoil = [](DataFrame& f) { f[FrameOffset::checksumB] ^= 1; }; },
+         ExchangeOutcome::ChecksumB},
+        {"short", [](MemoryRadio& r) { r.frameBytes = 259; }, ExchangeOutcome::NoAnswer},
+        // A line held low: zeros pass both checksums but are no radio's answer.
+        {"zeros", [](MemoryRadio& r) { r.spoil = [](DataFrame& f) { f.fill(0); }; },
+         ExchangeOutcome::NoAnswer},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        MemoryLine l;
+        MemoryRadio r;
+        row.setUp(r);
+        r.Attach(l);
+        ASSERT_TRUE(l.Open());
+        const ReadResult read = ReadParameters(l, 0);
+        EXPECT_EQ(read.outcome, row.outcome);
+        EXPECT_FALSE(Succeeded(read.outcome));
+        EXPECT_EQ(read.image, ParameterImage{});
+    }
+    // Stray bytes before the 'O' are skipped up to nine.
+    radio.beforeAck = QByteArray(9, 'x');
+    EXPECT_EQ(ReadParameters(line, 0).outcome, ExchangeOutcome::Read);
+}
+
+TEST_F(ExchangeTest, WriteSendsTwoFramesAndEveryRefusalHasItsRow) {
+    const ParameterImage image = SampleImage();
+    ASSERT_EQ(WriteParameters(line, image).outcome, ExchangeOutcome::Written);
+    ASSERT_EQ(line.Writes().size(), 2u);
+    const QByteArray first = line.Writes()[0], second = line.Writes()[1];
+    EXPECT_EQ(first.left(4), QByteArray::fromHex("22FF0000"));
+    EXPECT_EQ(second.left(4), QByteArray::fromHex("22FF0002"));
+    EXPECT_EQ(first.mid(4, 255), second.mid(4, 255));
+    EXPECT_EQ(std::uint8_t(second[259]), std::uint8_t(std::uint8_t(first[259]) + 2));
+    EXPECT_EQ(first.mid(FrameOffset::filler, FrameOffset::fillerLength),
+              QByteArray(FrameOffset::fillerLength, '\xFF'));
+    ASSERT_EQ(radio.kept.size(), 1u);
+    EXPECT_EQ(radio.kept[0], image);
+
+    struct Row {
+        QByteArray ackFirst, ackSecond;
+        ExchangeOutcome outcome;
+        std::size_t frames;
+    };
+    for (const Row& row : {Row{"E", "O", ExchangeOutcome::FirstFrameRefused, 1},
+                           Row{"EO", "O", ExchangeOutcome::FirstFrameRefused, 1},
+                           Row{"", "O", ExchangeOutcome::FirstFrameRefused, 1},
+                           Row{"O", "E", ExchangeOutcome::SecondFrameRefused, 2},
+                           Row{"O", "", ExchangeOutcome::SecondFrameRefused, 2}}) {
+        SCOPED_TRACE(row.ackFirst.toStdString() + "/" + row.ackSecond.toStdString());
+        MemoryLine l;
+        MemoryRadio r;
+        r.ackFirst = row.ackFirst;
+        r.ackSecond = row.ackSecond;
+        r.Attach(l);
+        ASSERT_TRUE(l.Open());
+        EXPECT_EQ(WriteParameters(l, image).outcome, row.outcome);
+        EXPECT_EQ(l.Writes().size(), row.frames);
+    }
+    // A line that takes nothing fails the write; no port at all too.
+    MemoryLine refusing;
+    ASSERT_TRUE(refusing.Open());
+    refusing.SetRefuseWrites(true);
+    EXPECT_EQ(WriteParameters(refusing, image).outcome, ExchangeOutcome::FirstFrameRefused);
+    MemoryLine closed;
+    EXPECT_EQ(WriteParameters(closed, image).outcome, ExchangeOutcome::FirstFrameRefused);
+    EXPECT_EQ(ReadParameters(closed, 0).outcome, ExchangeOutcome::NoAnswer);
+}
+
+TEST_F(ExchangeTest, ALineLostDuringAnExchangeFailsItWithItsOwnOutcome) {
+    line.HangUpAt(150);  // in the middle of the frame
+    const ReadResult read = ReadParameters(line, 0);
+    EXPECT_EQ(read.outcome, ExchangeOutcome::LineLost);
+    EXPECT_LT(read.frameBytes, kDataFrameSize);
+    EXPECT_TRUE(line.Lost());
+    EXPECT_EQ(WriteParameters(line, SampleImage()).outcome, ExchangeOutcome::LineLost);
+
+    MemoryLine writing;
+    MemoryRadio r;
+    r.Attach(writing);
+    ASSERT_TRUE(writing.Open());
+    writing.HangUpAt(100);  // before the first acknowledgement
+    EXPECT_EQ(WriteParameters(writing, SampleImage()).outcome, ExchangeOutcome::LineLost);
+    EXPECT_EQ(OutcomeText(ExchangeOutcome::LineLost),
+              QStringLiteral("Связь с радиостанцией прервана: устройство отключено."));
+}
+
+TEST_F(ExchangeTest, TheWatchTakesOneByteATickAndTheWholeAnnouncement) {
+    EXPECT_FALSE(PollRadioMessage(line));
+    EXPECT_EQ(line.NowMs(), 0) << "a poll never waits for nothing";
+    QByteArray announcement(kAnnouncementLength, '\x55');
+    announcement[0] = char(kAnnouncementStart);
+    line.Arrive(0, "\x11\x12" + announcement + "\x10", kByteMs);
+    line.WaitUntilWaiting(kAnnouncementLength + 3, 100);
+    EXPECT_FALSE(PollRadioMessage(line));
+    EXPECT_FALSE(PollRadioMessage(line));
+    EXPECT_TRUE(PollRadioMessage(line));
+    // The rest of the announcement was read with it; what follows is left.
+    EXPECT_EQ(line.Take(10), QByteArray("\x10"));
+    // 23 bytes that are not an announcement are dropped one per tick.
+    line.Arrive(line.NowMs(), QByteArray(kAnnouncementLength, '\x11'));
+    line.WaitUntilWaiting(kAnnouncementLength, 1);
+    for (int tick = 0; tick < kAnnouncementLength; ++tick) EXPECT_FALSE(PollRadioMessage(line));
+    EXPECT_EQ(line.BytesWaiting(), 0);
+}
+
+}  // namespace
+}  // namespace belvan
