@@ -75,6 +75,11 @@ FileReadResult ReadSettingsFile(const QString& path) {
         result.error = ReasonOf(file);
         return result;
     }
+    return SettingsFileFromBytes(data);
+}
+
+FileReadResult SettingsFileFromBytes(const QByteArray& data) {
+    FileReadResult result;
     if (data.size() != kSettingsFileSize) {
         result.error = data.size() > kSettingsFileSize
                            ? QStringLiteral("файл длиннее %1 байт; это не файл настроек каналов")

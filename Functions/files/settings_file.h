@@ -36,6 +36,8 @@ struct FileReadResult {
 
 // Reads the whole file and checks its length; never more than a little past 255 bytes is read.
 FileReadResult ReadSettingsFile(const QString& path);
+// The same check of what was read: exactly 255 bytes.
+FileReadResult SettingsFileFromBytes(const QByteArray& data);
 
 // Writes the 255 bytes so that an existing file is replaced only by a complete new one.
 // Returns the empty text on success, else why it failed in the operator's words.

@@ -75,7 +75,10 @@ bool LoadSettingsFile(ProgramState& p) {
 
 bool LoadSettingsFromPath(ProgramState& p, const QString& path) {
     // The whole file is read and checked before anything of the current plan is touched.
-    const FileReadResult read = ReadSettingsFile(path);
+    return TakeInSettingsFile(p, ReadSettingsFile(path), path);
+}
+
+bool TakeInSettingsFile(ProgramState& p, const FileReadResult& read, const QString& path) {
     if (!read.bytes) {
         ShowError(
             p.Operator(),

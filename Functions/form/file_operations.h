@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include "files/settings_file.h"
+
 namespace belvan {
 
 struct ProgramState;
@@ -16,6 +18,9 @@ bool LoadSettingsFile(ProgramState& p);
 // The load of a file already chosen (the command line, a dropped file): the same checks and
 // questions. True when the file was taken in.
 bool LoadSettingsFromPath(ProgramState& p, const QString& path);
+// What was read of the file named `path` (the reason it could not be, or its bytes) into the
+// plan: the same errors and question as above.
+bool TakeInSettingsFile(ProgramState& p, const FileReadResult& read, const QString& path);
 // The load button: the load, then UpdateToneBoxes whatever became of it.
 void Button12Click(ProgramState& p);
 // The name the save dialog proposes before the operator chose one.

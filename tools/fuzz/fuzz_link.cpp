@@ -1,0 +1,73 @@
+// libFuzzer target: arbitrary bytes and timings from the radio's side of an in-memory line, into
+// the read, the write and the watch. Nothing may crash or hang, and a read succeeds only with a
+// frame whose two checksums pass.
+//
+// The input is a script of pieces: a delay byte (x 8 ms), a length byte, then that many bytes
+// that arrive at 9600 baud; a length of 255 hangs the line up instead.
+#include <cstdint>
+#include <cstdlib>
+
+#include "link/connection_watch.h"
+#include "link/memory_line.h"
+#include "link/radio_exchange.h"
+
+namespace {
+void Script(belvan::MemoryLine& line, const std::uint8_t* data, std::size_t size) {
+    qint64 at = 0;
+    for (std::size_t i = 0; i + 1 < size;) {
+        at += data[i] * 8;
+        const std::size_t length = data[i + 1];
+        i += 2;
+        if (length == 255) {
+            line.HangUpAt(at);
+            continue;
+        }
+        const std::size_t taken = std::min(length, size - i);
+        line.Arrive(at, QByteArray(reinterpret_cast<const char*>(data + i), qsizetype(taken)),
+                    10.0 / 9.6);
+        i += taken;
+    }
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace belvan;
+    {
+        MemoryLine line;
+        line.Open();
+        Script(line, data, size);
+        const ReadResult read = ReadParameters(line, 0);
+        if (Succeeded(read.outcome)) {
+            if (read.frameBytes != kDataFrameSize) std::abort();
+            if (ChecksumA(read.frame) != read.frame[FrameOffset::checksumA]) std::abort();
+            if (ChecksumB(read.frame) != read.frame[FrameOffset::checksumB]) std::abort();
+            if (read.image != ImageFromFrame(read.frame)) std::abort();
+        } else if (read.outcome != ExchangeOutcome::NoAnswer &&
+                   read.outcome != ExchangeOutcome::ChecksumA &&
+                   read.outcome != ExchangeOutcome::ChecksumB &&
+                   read.outcome != ExchangeOutcome::LineLost) {
+            std::abort();
+        }
+        // 10 command reads, the 1700 ms pause and the frame's read: never longer than that.
+        if (line.NowMs() > 10 * 101 + 1700 + 360 + 10) std::abort();
+    }
+    {
+        MemoryLine line;
+        line.Open();
+        Script(line, data, size);
+        const WriteResult write = WriteParameters(line, ParameterImage{});
+        if (Succeeded(write.outcome) != (write.replyByte == kAcknowledge)) std::abort();
+        if (Succeeded(write.outcome) && line.Writes().size() != 2) std::abort();
+        if (line.NowMs() > 2 * 31 * 101 + 10) std::abort();
+    }
+    {
+        MemoryLine line;
+        line.Open();
+        Script(line, data, size);
+        for (int tick = 0; tick < 64 && !line.Lost(); ++tick) {
+            PollRadioMessage(line);
+            line.WaitForInput(30);
+        }
+    }
+    return 0;
+}
