@@ -390,7 +390,7 @@ void SimulatedRadio::Schedule(Clock::time_point now, milliseconds delay,
     // Each piece begins when the one before it has gone out, then waits for its delay.
     const Clock::time_point due = std::max(now, lineFreeAt_) + delay;
     lineFreeAt_ = due + ByteTimes(bytes.size());
-    outputs_.push_back(Pending{due, std::move(bytes), std::move(log), hangUpAfter});
+    outputs_.push_back(Pending{due, delay, std::move(bytes), std::move(log), hangUpAfter});
 }
 
 std::chrono::nanoseconds SimulatedRadio::ByteTimes(std::size_t count) const {
@@ -418,8 +418,18 @@ void SimulatedRadio::SendDue(Clock::time_point now) {
         }
         if (piece.sent < piece.bytes.size()) return;
         const bool hangUp = piece.hangUpAfter;
+        const bool hadBytes = !piece.bytes.empty();
         outputs_.pop_front();
         if (hangUp) HangUp("in the middle of the read frame");
+        if (outputs_.empty() || !hadBytes) continue;
+        // A late wake-up must not shorten the pause the client sees after this piece's last
+        // byte: what follows moves back as far as needed.
+        const Clock::time_point earliest = now + ByteTimes(1) + outputs_.front().pause;
+        if (outputs_.front().due < earliest) {
+            const auto shift = earliest - outputs_.front().due;
+            for (Pending& later : outputs_) later.due += shift;
+            lineFreeAt_ += shift;
+        }
     }
 }
 

@@ -69,9 +69,11 @@ class SimulatedRadio {
   private:
     SimulatedRadio(int master, int slave, std::string path, Logger log);
 
-    // A piece of output: its first byte is due at `due`, byte k of it k byte times later.
+    // A piece of output: its first byte is due at `due`, byte k of it k byte times later. The
+    // pause before it is kept even when the piece before it went out late.
     struct Pending {
         Clock::time_point due;
+        std::chrono::milliseconds pause;
         std::vector<std::uint8_t> bytes;
         std::string log;
         bool hangUpAfter = false;
