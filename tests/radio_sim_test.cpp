@@ -28,6 +28,7 @@ namespace {
 using belvan::testing::RadioSimProcess;
 using Bytes = std::vector<std::uint8_t>;
 using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
 
 constexpr std::uint8_t kRefusal = 0x45;  // 'E'
 
@@ -90,10 +91,21 @@ class Line {
         }
     }
 
+    // Bytes as they came, each with the time it was read.
+    struct Arrival {
+        Bytes bytes;
+        std::vector<Clock::time_point> at;
+    };
+
     // Reads until `count` bytes have come, the line falls quiet for quietMs after at least one
     // byte, or timeoutMs pass; returns what came.
     Bytes Receive(std::size_t count, int timeoutMs, int quietMs = 300) {
-        Bytes bytes;
+        return ReceiveTimed(count, timeoutMs, quietMs).bytes;
+    }
+
+    Arrival ReceiveTimed(std::size_t count, int timeoutMs, int quietMs = 300) {
+        Arrival arrival;
+        Bytes& bytes = arrival.bytes;
         const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
         while (bytes.size() < count && !hungUp_) {
             const auto left =
@@ -111,11 +123,12 @@ class Line {
             const ssize_t got = ::read(fd_, buffer, std::min(sizeof buffer, count - bytes.size()));
             if (got > 0) {
                 bytes.insert(bytes.end(), buffer, buffer + got);
+                arrival.at.resize(bytes.size(), Clock::now());
             } else if (got == 0 || errno != EAGAIN) {
                 hungUp_ = true;  // the other side closed the line
             }
         }
-        return bytes;
+        return arrival;
     }
 
     // Everything that comes within ms, stopping early only if the line hangs up.
@@ -149,10 +162,12 @@ class RadioSimTest : public ::testing::Test {
     }
 
     // Sends the read request; returns the answer ('O' and the frame when all is well).
-    Bytes ReadRequest(int timeoutMs = 2000) {
+    Bytes ReadRequest(int timeoutMs = 2000) { return TimedReadRequest(timeoutMs, 300).bytes; }
+
+    Line::Arrival TimedReadRequest(int timeoutMs, int quietMs) {
         const auto request = BuildCommandFrame(kReadRequest, 0x00);
         line_->Send(Bytes(request.begin(), request.end()));
-        return line_->Receive(1 + kDataFrameSize, timeoutMs);
+        return line_->ReceiveTimed(1 + kDataFrameSize, timeoutMs, quietMs);
     }
 
     Bytes SendFrame(const ParameterImage& image, std::uint8_t sequence) {
@@ -210,6 +225,40 @@ TEST_F(RadioSimTest, ReadRequestIsAnsweredWithOThenAFrameCarryingTheHeldImage) {
     EXPECT_EQ(image.SettingsWord(SettingsOffset::transmitOffTime), 600);
 }
 
+TEST_F(RadioSimTest, AnswerComesAtTheLineRateWithTheFrameAfterTheLatency) {
+    ASSERT_NO_FATAL_FAILURE(Start({QStringLiteral("--latency"), QStringLiteral("300")}));
+    const Line::Arrival answer = TimedReadRequest(3000, 1000);
+    ASSERT_EQ(answer.bytes.size(), 1u + kDataFrameSize);
+    EXPECT_EQ(answer.bytes[0], kAcknowledge);
+    EXPECT_EQ(ImageFromFrame(FrameOf(answer.bytes, 1)), HeldImage());
+    // 300 ms of silence after the 'O'; then 260 bytes of about 1.04 ms each, 270 ms in all.
+    EXPECT_GE(answer.at[1] - answer.at[0], milliseconds(250));
+    EXPECT_GE(answer.at[kDataFrameSize] - answer.at[1], milliseconds(200));
+}
+
+TEST_F(RadioSimTest, SplitFaultsPauseHalfWayThroughTheFrame) {
+    for (const bool paced : {true, false}) {
+        ASSERT_NO_FATAL_FAILURE(Start(paced ? QStringList() : QStringList{"--no-pacing"}));
+        const DataFrame good = BuildDataFrame(HeldImage(), 0x00);
+        for (const int pause : {5, 20}) {
+            SCOPED_TRACE(::testing::Message() << "split" << pause << (paced ? "" : " unpaced"));
+            ASSERT_NO_FATAL_FAILURE(Command(QStringLiteral("fault split%1").arg(pause)));
+            // Byte 130 of the frame comes after the pause. A busy machine can make this side
+            // read byte 129 late, which hides the pause: the longest of three reads counts.
+            const std::size_t second = 1 + kDataFrameSize / 2;
+            Clock::duration longest{};
+            for (int attempt = 0; attempt < 3 && longest < milliseconds(pause - 1); ++attempt) {
+                const Line::Arrival answer = TimedReadRequest(2000, 300);
+                ASSERT_EQ(answer.bytes.size(), 1u + kDataFrameSize);
+                EXPECT_EQ(answer.bytes[0], kAcknowledge);
+                EXPECT_TRUE(std::equal(answer.bytes.begin() + 1, answer.bytes.end(), good.begin()));
+                longest = std::max(longest, answer.at[second] - answer.at[second - 1]);
+            }
+            EXPECT_GE(longest, milliseconds(pause - 1));
+        }
+    }
+}
+
 TEST_F(RadioSimTest, WriteChangesTheImageOnlyWithTheSecondFrame) {
     ASSERT_NO_FATAL_FAILURE(Start({QStringLiteral("--save"), TempPath("saved.ctrch")}));
     const ParameterImage before = HeldImage();
@@ -260,7 +309,7 @@ TEST_F(RadioSimTest, SilentRadioAnswersNothing) {
     EXPECT_EQ(ReadRequest().size(), 1u + kDataFrameSize);
 }
 
-TEST_F(RadioSimTest, WriteFaultsRefuseOrDelayTheAcknowledgement) {
+TEST_F(RadioSimTest, WriteFaultsRefuseDelayOrAlterTheWrite) {
     ASSERT_NO_FATAL_FAILURE(Start());
     const ParameterImage before = HeldImage();
     const ParameterImage wanted = AnotherImage(before);
@@ -284,10 +333,25 @@ TEST_F(RadioSimTest, WriteFaultsRefuseOrDelayTheAcknowledgement) {
     EXPECT_EQ(SendFrame(wanted, kFirstWriteFrame), (Bytes{kRefusal, kAcknowledge}));
     EXPECT_EQ(SendFrame(wanted, kSecondWriteFrame), Bytes{kAcknowledge});
     EXPECT_EQ(HeldImage(), wanted);
+
+    // Both frames acknowledged, yet what a read brings back differs from what was written:
+    // channel 3's receive code is 2 higher.
+    ASSERT_NO_FATAL_FAILURE(Command(QStringLiteral("fault changes-image")));
+    const ParameterImage written = AnotherImage(wanted);
+    EXPECT_EQ(SendFrame(written, kFirstWriteFrame), Bytes{kAcknowledge});
+    EXPECT_EQ(SendFrame(written, kSecondWriteFrame), Bytes{kAcknowledge});
+    ParameterImage changed = written;
+    ChannelEntry third = changed.Record(2);
+    third.rxCode = static_cast<std::uint16_t>(third.rxCode + 2);
+    changed.SetRecord(2, third);
+    const Bytes answer = ReadRequest();
+    ASSERT_EQ(answer.size(), 1u + kDataFrameSize);
+    EXPECT_EQ(ImageFromFrame(FrameOf(answer, 1)), changed);
+    EXPECT_EQ(HeldImage(), changed);
 }
 
 TEST_F(RadioSimTest, ReadFaultsSpoilTheFrameAsAnnounced) {
-    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(Start({QStringLiteral("--no-pacing")}));
     const DataFrame good = BuildDataFrame(HeldImage(), 0x00);
 
     ASSERT_NO_FATAL_FAILURE(Command(QStringLiteral("fault bad-checksum-a")));
@@ -402,7 +466,7 @@ TEST_F(RadioSimTest, BadImageFileIsRefusedWithCode2) {
     }
 }
 
-TEST_F(RadioSimTest, AnnouncementIsTwentyThreeBytesStartingWith0x10) {
+TEST_F(RadioSimTest, AnnouncesOnDemandWithTwentyThreeBytesStartingWith0x10) {
     ASSERT_NO_FATAL_FAILURE(Start());
     EXPECT_TRUE(line_->ReceiveFor(400).empty()) << "--no-announce keeps it quiet on open";
 
@@ -415,6 +479,20 @@ TEST_F(RadioSimTest, AnnouncementIsTwentyThreeBytesStartingWith0x10) {
     ASSERT_EQ(::kill(static_cast<pid_t>(sim_.ProcessId()), SIGUSR1), 0);
     const Bytes again = line_->Receive(kAnnouncementLength + 1, 1000);
     EXPECT_EQ(again, got);
+
+    // After a completed write, as when the next radio is plugged in, on the same open line.
+    const ParameterImage wanted = AnotherImage(HeldImage());
+    EXPECT_EQ(SendFrame(wanted, kFirstWriteFrame), Bytes{kAcknowledge});
+    EXPECT_EQ(SendFrame(wanted, kSecondWriteFrame), Bytes{kAcknowledge});
+    ASSERT_NO_FATAL_FAILURE(Command(QStringLiteral("announce")));
+    EXPECT_EQ(line_->Receive(kAnnouncementLength + 1, 1000), got);
+
+    // The false announcement is as long but holds no 0x10 anywhere for a watch to take.
+    ASSERT_NO_FATAL_FAILURE(Command(QStringLiteral("fault false-announce")));
+    ASSERT_NO_FATAL_FAILURE(Command(QStringLiteral("announce")));
+    const Bytes notOne = line_->Receive(kAnnouncementLength + 1, 1000);
+    EXPECT_EQ(notOne.size(), static_cast<std::size_t>(kAnnouncementLength));
+    EXPECT_EQ(std::count(notOne.begin(), notOne.end(), kAnnouncementStart), 0);
 }
 
 TEST_F(RadioSimTest, AnnouncesWhenAClientOpensTheLineButNeverIntoAnExchange) {

@@ -36,6 +36,8 @@ struct Options {
     std::string imageFile;
     std::string saveFile;
     FaultSetting fault;
+    int latencyMs = 0;
+    bool pacing = true;
     bool announce = true;
     bool help = false;
 };
@@ -47,30 +49,40 @@ void Usage(std::FILE* out) {
         "\n"
         "Simulates a Belvan-T radio on a pseudo-terminal. The first line on stdout is\n"
         "'PTY <device>'; open that device at 9600 baud as if it were the radio's port.\n"
+        "Every byte goes out at the radio's line rate, 9600 baud with 10 bits a byte\n"
+        "(about 1.04 ms a byte; the 'O' and the 260-byte frame of a read take 272 ms).\n"
         "\n"
         "options:\n"
         "  --link PATH         also make PATH a symbolic link to the device\n"
         "  --image FILE        start with the image of a .ctrch file (default: a demo plan)\n"
         "  --save FILE         write the held image to FILE after each write and on exit\n"
-        "  --fault NAME        misbehave from the start (default none); one of:\n"
-        "                      %s\n"
+        "  --no-pacing         send each reply in one piece instead (for quick tests)\n"
+        "  --latency MS        silence between the 'O' to a read request and the frame\n"
+        "                      (default 0)\n"
+        "  --fault NAME        misbehave from the start (default none); see the faults below\n"
         "  --late-ms MS        delay of the 'O' under the late fault (default 1500)\n"
         "  --noise-count N     stray bytes before the 'O' under the noise fault (default 3)\n"
         "  --short-count N     bytes of the frame sent under short-frame (default 200)\n"
         "  --no-announce       no announcement at start-up or when a client opens the line\n"
         "  --help              this text\n"
         "\n"
+        "faults:\n"
+        "%s"
+        "\n"
         "commands on stdin, one per line, each answered by a line starting 'ok' or 'error':\n"
-        "  announce            send the 23-byte announcement (after any exchange under way)\n"
+        "  announce            send the 23-byte announcement, as a radio just plugged in\n"
+        "                      does; also while a client holds the line open and after a\n"
+        "                      write (waits for any exchange under way to end)\n"
         "  fault NAME [N]      change the fault; N sets the late delay in ms, the noise\n"
         "                      count or the short-frame length\n"
         "  save FILE           write the held image as a .ctrch file\n"
         "  image FILE          load the held image from a .ctrch file\n"
         "  dump                print 'IMAGE <388 hex digits>' of the held image\n"
         "  quit                end the program\n"
-        "SIGUSR1 announces; SIGTERM and SIGINT end the program. The log goes to stderr.\n"
+        "SIGUSR1 announces as the announce command does; SIGTERM and SIGINT end the\n"
+        "program. The log goes to stderr.\n"
         "Exit codes: 0 done, 1 system failure, 2 bad option or file, 3 hung up by fault.\n",
-        AllFaultNames().c_str());
+        FaultDescriptions().c_str());
 }
 
 bool ParseNumber(std::string_view text, int low, int high, int* value) {
@@ -124,9 +136,13 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
             options->announce = false;
             continue;
         }
-        static const char* const kWithValue[] = {"--link",       "--image",   "--save",
-                                                 "--fault",      "--late-ms", "--noise-count",
-                                                 "--short-count"};
+        if (option == "--no-pacing") {
+            options->pacing = false;
+            continue;
+        }
+        static const char* const kWithValue[] = {"--link",        "--image",   "--save",
+                                                 "--fault",       "--late-ms", "--noise-count",
+                                                 "--short-count", "--latency"};
         if (std::find_if(std::begin(kWithValue), std::end(kWithValue), [&](const char* name) {
                 return option == name;
             }) == std::end(kWithValue)) {
@@ -153,6 +169,11 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
                 return false;
             }
             options->fault.fault = *fault;
+        } else if (option == "--latency") {
+            if (!ParseNumber(value, 0, 60000, &options->latencyMs)) {
+                *error = "--latency takes a whole number of ms from 0 to 60000";
+                return false;
+            }
         } else if (!SetFaultNumber(option, value, &options->fault, error)) {
             return false;
         }
@@ -336,6 +357,8 @@ int main(int argc, char** argv) {
     }
     radio->SetImage(image);
     radio->SetFault(options.fault);
+    radio->SetPacing(options.pacing);
+    radio->SetLatency(std::chrono::milliseconds(options.latencyMs));
     radio->SetAutomaticAnnouncements(options.announce);
     const std::string saveFile = options.saveFile;
     radio->OnImageKept([&saveFile](const ParameterImage& kept) {
@@ -351,7 +374,9 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     Say("PTY " + device);
-    Log("READY " + device + " fault " + std::string(FaultName(options.fault.fault)));
+    Log("READY " + device + " fault " + std::string(FaultName(options.fault.fault)) +
+        (options.pacing ? " paced" : " unpaced") + " latency " + std::to_string(options.latencyMs) +
+        " ms");
 
     Program program(options, *radio);
     if (options.announce) radio->RequestAnnouncement(Clock::now(), false);
@@ -366,12 +391,15 @@ int main(int argc, char** argv) {
             exitCode = kExitHungUp;
             break;
         }
-        const auto wait =
-            std::chrono::ceil<std::chrono::milliseconds>(radio->NextWakeUp(now) - now);
+        // Paced output wakes the loop for each byte, so the wait is kept finer than a ms.
+        const auto wait = std::clamp<std::chrono::nanoseconds>(radio->NextWakeUp(now) - now,
+                                                               std::chrono::nanoseconds(0),
+                                                               std::chrono::milliseconds(50));
+        const timespec timeout{0, static_cast<long>(wait.count())};
         pollfd fds[3] = {{radio->MasterFd(), POLLIN, 0},
                          {signalFd, POLLIN, 0},
                          {stdinOpen ? STDIN_FILENO : -1, POLLIN, 0}};
-        if (::poll(fds, 3, static_cast<int>(std::clamp<long>(wait.count(), 0, 50))) < 0) {
+        if (::ppoll(fds, 3, &timeout, nullptr) < 0) {
             if (errno == EINTR) continue;
             Log(std::string("poll: ") + std::strerror(errno));
             exitCode = kExitSystem;

@@ -19,13 +19,18 @@ namespace {
 using std::chrono::milliseconds;
 
 constexpr std::uint8_t kRefusal = 0x45;           // 'E': what the radio answers instead of 'O'
-constexpr milliseconds kFrameAfterAck{20};        // the frame follows the 'O' promptly
 constexpr milliseconds kRefusalThenAck{30};       // gap between 'E' and 'O' (other-then-ack)
 constexpr milliseconds kCommandByteTimeout{300};  // a command whose bytes stop coming is dropped
 constexpr milliseconds kFrameTimeout{1000};       // a frame not complete by then is dropped
 constexpr milliseconds kClientBusyAfterAnswer{2000};  // the client reads the frame ~1.7 s late
 constexpr milliseconds kAnnounceAfterOpen{300};       // the client purges right after opening
 constexpr milliseconds kHangUpAfterHalfFrame{200};
+constexpr milliseconds kSplit5Gap{5};    // within the tool's 10 ms gap between two bytes
+constexpr milliseconds kSplit20Gap{20};  // beyond it
+constexpr long long kBitsPerByte = 10;   // start bit, eight data bits, stop bit
+constexpr long long kLineRate = 9600;    // baud
+constexpr int kChangedChannel = 2;       // changes-image: channel 3 ...
+constexpr std::uint16_t kChangedBy = 2;  // ... keeps a receive code this much higher
 constexpr milliseconds kSpeedCheckPeriod{50};
 constexpr unsigned kIdleSpeed = 38400;
 constexpr unsigned kClientSpeed = 9600;
@@ -41,6 +46,16 @@ constexpr auto kAnnouncement = [] {
 }();
 static_assert(std::find(kAnnouncement.begin(), kAnnouncement.end(), kAcknowledge) ==
               kAnnouncement.end());
+
+// What the false-announce fault sends instead: as long, but with 0x11 first. No byte of it is
+// 0x10, so a watch that looks for the start byte finds none anywhere in it.
+constexpr auto kFalseAnnouncement = [] {
+    auto bytes = kAnnouncement;
+    bytes[0] = 0x11;
+    return bytes;
+}();
+static_assert(std::find(kFalseAnnouncement.begin(), kFalseAnnouncement.end(), kAnnouncementStart) ==
+              kFalseAnnouncement.end());
 
 // Bytes sent before the 'O' by the noise fault; none of them is an 'O'.
 constexpr std::array<std::uint8_t, 8> kNoise = {0x00, 0xA5, 0x5A, 0xFE, 0x3C, 0x81, 0x11, 0x7E};
@@ -231,21 +246,20 @@ void SimulatedRadio::AnswerReadRequest(Clock::time_point now) {
         case Fault::BadChecksumA:
             frame[FrameOffset::checksumA] = static_cast<std::uint8_t>(ChecksumA(frame) + 1);
             frame[FrameOffset::checksumB] = ChecksumB(frame);
-            Schedule(now, kFrameAfterAck, Bytes(frame), "TX frame (checksum A wrong)");
+            Schedule(now, latency_, Bytes(frame), "TX frame (checksum A wrong)");
             break;
         case Fault::BadChecksumB:
             frame[FrameOffset::checksumB] = static_cast<std::uint8_t>(ChecksumB(frame) + 1);
-            Schedule(now, kFrameAfterAck, Bytes(frame), "TX frame (checksum B wrong)");
+            Schedule(now, latency_, Bytes(frame), "TX frame (checksum B wrong)");
             break;
         case Fault::ShortFrame: {
             const auto count = static_cast<std::size_t>(fault_.shortCount);
-            Schedule(now, kFrameAfterAck,
-                     std::vector<std::uint8_t>(frame.begin(), frame.begin() + count),
+            Schedule(now, latency_, std::vector<std::uint8_t>(frame.begin(), frame.begin() + count),
                      "TX frame cut short after " + std::to_string(count) + " bytes");
             break;
         }
         case Fault::ZeroFrame:
-            Schedule(now, kFrameAfterAck, std::vector<std::uint8_t>(kDataFrameSize, 0),
+            Schedule(now, latency_, std::vector<std::uint8_t>(kDataFrameSize, 0),
                      "TX frame of zero bytes");
             break;
         case Fault::GarbageFrame: {
@@ -256,22 +270,33 @@ void SimulatedRadio::AnswerReadRequest(Clock::time_point now) {
             }
             frame[FrameOffset::checksumA] = static_cast<std::uint8_t>(ChecksumA(frame) + 0x5A);
             frame[FrameOffset::checksumB] = static_cast<std::uint8_t>(ChecksumB(frame) + 0x33);
-            Schedule(now, kFrameAfterAck, Bytes(frame), "TX frame of junk");
+            Schedule(now, latency_, Bytes(frame), "TX frame of junk");
+            break;
+        }
+        case Fault::Split5:
+        case Fault::Split20: {
+            const milliseconds gap = fault == Fault::Split5 ? kSplit5Gap : kSplit20Gap;
+            const auto middle = frame.begin() + kDataFrameSize / 2;
+            Schedule(now, latency_, std::vector<std::uint8_t>(frame.begin(), middle),
+                     "TX frame, first half");
+            Schedule(
+                now, gap, std::vector<std::uint8_t>(middle, frame.end()),
+                "TX frame, second half after " + std::to_string(gap.count()) + " ms of silence");
             break;
         }
         case Fault::Hangup:
-            // A short pause lets a client that reads at once see the half frame: the kernel
+            // A pause after the half frame lets a client that reads at once see it: the kernel
             // discards unread input when the line hangs up.
-            Schedule(now, kFrameAfterAck,
+            Schedule(now, latency_,
                      std::vector<std::uint8_t>(frame.begin(), frame.begin() + kDataFrameSize / 2),
                      "TX half a frame");
             Schedule(now, kHangUpAfterHalfFrame, {}, "", true);
             break;
         default:
-            Schedule(now, kFrameAfterAck, Bytes(frame), "TX frame");
+            Schedule(now, latency_, Bytes(frame), "TX frame");
             break;
     }
-    quietUntil_ = outputs_.back().due + kClientBusyAfterAnswer;
+    quietUntil_ = lineFreeAt_ + kClientBusyAfterAnswer;
 }
 
 void SimulatedRadio::HandleFrame(const DataFrame& frame, Clock::time_point now) {
@@ -316,7 +341,7 @@ void SimulatedRadio::HandleFrame(const DataFrame& frame, Clock::time_point now) 
                 break;
         }
         firstFrameImage_ = image;
-        quietUntil_ = outputs_.back().due + kClientBusyAfterAnswer;
+        quietUntil_ = lineFreeAt_ + kClientBusyAfterAnswer;
         log_("WRITE first frame taken, waiting for the second");
         return;
     }
@@ -338,7 +363,15 @@ void SimulatedRadio::HandleFrame(const DataFrame& frame, Clock::time_point now) 
         }
         Reply(now, kAcknowledge, "");
         image_ = image;
-        log_("WRITE kept");
+        if (fault == Fault::ChangesImage) {
+            ChannelEntry entry = image_.Record(kChangedChannel);
+            entry.rxCode = static_cast<std::uint16_t>(entry.rxCode + kChangedBy);
+            image_.SetRecord(kChangedChannel, entry);
+            log_("WRITE kept, but with channel " + std::to_string(kChangedChannel + 1) +
+                 "'s receive code " + std::to_string(kChangedBy) + " higher (changes-image)");
+        } else {
+            log_("WRITE kept");
+        }
         if (imageKept_) imageKept_(image_);
         return;
     }
@@ -354,22 +387,61 @@ void SimulatedRadio::Reply(Clock::time_point now, std::uint8_t byte, const std::
 
 void SimulatedRadio::Schedule(Clock::time_point now, milliseconds delay,
                               std::vector<std::uint8_t> bytes, std::string log, bool hangUpAfter) {
-    Clock::time_point due = outputs_.empty() ? now : std::max(now, outputs_.back().due);
-    due += delay;
-    outputs_.push_back(Pending{due, std::move(bytes), std::move(log), hangUpAfter});
+    // Each piece begins when the one before it has gone out, then waits for its delay.
+    const Clock::time_point due = std::max(now, lineFreeAt_) + delay;
+    lineFreeAt_ = due + ByteTimes(bytes.size());
+    outputs_.push_back(Pending{due, delay, std::move(bytes), std::move(log), hangUpAfter});
 }
 
-void SimulatedRadio::Send(const std::vector<std::uint8_t>& bytes, const std::string& log) {
-    std::size_t done = 0;
-    while (master_ >= 0 && done < bytes.size()) {
-        const ssize_t count = ::write(master_, bytes.data() + done, bytes.size() - done);
-        if (count < 0 && errno == EINTR) continue;
-        if (count <= 0) break;
-        done += static_cast<std::size_t>(count);
+std::chrono::nanoseconds SimulatedRadio::ByteTimes(std::size_t count) const {
+    if (!pacing_) return std::chrono::nanoseconds(0);
+    return std::chrono::nanoseconds(static_cast<long long>(count) * kBitsPerByte * 1'000'000'000LL /
+                                    kLineRate);
+}
+
+void SimulatedRadio::SendDue(Clock::time_point now) {
+    while (master_ >= 0 && !outputs_.empty()) {
+        Pending& piece = outputs_.front();
+        if (piece.due > now) return;
+        // Byte k is due k byte times after the first: a late wake-up sends all that is due.
+        std::size_t due = piece.bytes.size();
+        if (pacing_) {
+            const long long elapsed =
+                std::chrono::duration_cast<std::chrono::nanoseconds>(now - piece.due).count();
+            const long long count = elapsed * kLineRate / (kBitsPerByte * 1'000'000'000LL) + 1;
+            due = std::min(due, static_cast<std::size_t>(count));
+        }
+        if (piece.sent == 0 && !piece.log.empty()) log_(piece.log);
+        if (due > piece.sent) {
+            Write(piece.bytes.data() + piece.sent, due - piece.sent);
+            piece.sent = due;
+        }
+        if (piece.sent < piece.bytes.size()) return;
+        const bool hangUp = piece.hangUpAfter;
+        const bool hadBytes = !piece.bytes.empty();
+        outputs_.pop_front();
+        if (hangUp) HangUp("in the middle of the read frame");
+        if (outputs_.empty() || !hadBytes) continue;
+        // A late wake-up must not shorten the pause the client sees after this piece's last
+        // byte: what follows moves back as far as needed.
+        const Clock::time_point earliest = now + ByteTimes(1) + outputs_.front().pause;
+        if (outputs_.front().due < earliest) {
+            const auto shift = earliest - outputs_.front().due;
+            for (Pending& later : outputs_) later.due += shift;
+            lineFreeAt_ += shift;
+        }
     }
-    log_(log);
-    if (done < bytes.size())
-        log_("TX overflow: " + std::to_string(bytes.size() - done) + " bytes not sent");
+}
+
+void SimulatedRadio::Write(const std::uint8_t* bytes, std::size_t count) {
+    std::size_t done = 0;
+    while (master_ >= 0 && done < count) {
+        const ssize_t written = ::write(master_, bytes + done, count - done);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) break;
+        done += static_cast<std::size_t>(written);
+    }
+    if (done < count) log_("TX overflow: " + std::to_string(count - done) + " bytes not sent");
 }
 
 void SimulatedRadio::HangUp(const std::string& why) {
@@ -380,12 +452,7 @@ void SimulatedRadio::HangUp(const std::string& why) {
 }
 
 void SimulatedRadio::OnTimer(Clock::time_point now) {
-    while (master_ >= 0 && !outputs_.empty() && outputs_.front().due <= now) {
-        const Pending pending = std::move(outputs_.front());
-        outputs_.pop_front();
-        if (!pending.bytes.empty()) Send(pending.bytes, pending.log);
-        if (pending.hangUpAfter) HangUp("in the middle of the read frame");
-    }
+    SendDue(now);
     if (master_ < 0) return;
 
     if (!partial_.empty()) {
@@ -406,7 +473,7 @@ void SimulatedRadio::OnTimer(Clock::time_point now) {
     }
 
     if (announceAt_ && now >= *announceAt_ && !Busy(now)) {
-        if (announceRequested_ || fault_.fault != Fault::Silent) Announce();
+        if (announceRequested_ || fault_.fault != Fault::Silent) Announce(now);
         announceAt_.reset();
         announceRequested_ = false;
     }
@@ -429,13 +496,22 @@ bool SimulatedRadio::Busy(Clock::time_point now) const {
     return !partial_.empty() || !outputs_.empty() || now < quietUntil_;
 }
 
-void SimulatedRadio::Announce() {
-    Send(std::vector<std::uint8_t>(kAnnouncement.begin(), kAnnouncement.end()), "ANNOUNCE");
+void SimulatedRadio::Announce(Clock::time_point now) {
+    if (fault_.fault == Fault::FalseAnnounce) {
+        Schedule(now, milliseconds(0),
+                 std::vector<std::uint8_t>(kFalseAnnouncement.begin(), kFalseAnnouncement.end()),
+                 "ANNOUNCE false (first byte 11, false-announce)");
+    } else {
+        Schedule(now, milliseconds(0),
+                 std::vector<std::uint8_t>(kAnnouncement.begin(), kAnnouncement.end()), "ANNOUNCE");
+    }
+    SendDue(now);
 }
 
 Clock::time_point SimulatedRadio::NextWakeUp(Clock::time_point now) const {
     Clock::time_point next = std::max(now, nextSpeedCheck_);
-    if (!outputs_.empty()) next = std::min(next, outputs_.front().due);
+    if (!outputs_.empty())
+        next = std::min(next, outputs_.front().due + ByteTimes(outputs_.front().sent));
     if (!partial_.empty())
         next =
             std::min(next, partial_.front() == kDataFrameStart ? partialStarted_ + kFrameTimeout

@@ -1,9 +1,12 @@
 // The simulated radio on its side of a pseudo-terminal: it answers read requests and write frames
 // the way the radio does (or, when told, the way a faulty one does) and announces itself.
 //
+// By default every byte goes out at the radio's line rate, 9600 baud with ten bits a byte, so a
+// 260-byte frame takes about 271 ms to arrive; without pacing each reply goes out in one piece.
+//
 // Nothing here blocks. The owner polls MasterFd() for input, calls OnReadable() when it has some,
-// and calls OnTimer() no later than NextWakeUp() so that delayed answers, abandoned input and the
-// line-speed watch are looked after.
+// and calls OnTimer() no later than NextWakeUp() so that paced and delayed answers, abandoned
+// input and the line-speed watch are looked after.
 #pragma once
 
 #include <chrono>
@@ -42,6 +45,10 @@ class SimulatedRadio {
     // Announce by itself at start-up and whenever a client opens the line.
     void SetAutomaticAnnouncements(bool on) { autoAnnounce_ = on; }
     void SetFault(const FaultSetting& setting) { fault_ = setting; }
+    // Send at the line rate (the default) or each reply in one piece.
+    void SetPacing(bool on) { pacing_ = on; }
+    // Silence between the 'O' to a read request and the first byte of the frame.
+    void SetLatency(std::chrono::milliseconds latency) { latency_ = latency; }
     const FaultSetting& CurrentFault() const { return fault_; }
     const ParameterImage& Image() const { return image_; }
     void SetImage(const ParameterImage& image) { image_ = image; }
@@ -62,11 +69,15 @@ class SimulatedRadio {
   private:
     SimulatedRadio(int master, int slave, std::string path, Logger log);
 
+    // A piece of output: its first byte is due at `due`, byte k of it k byte times later. The
+    // pause before it is kept even when the piece before it went out late.
     struct Pending {
         Clock::time_point due;
+        std::chrono::milliseconds pause;
         std::vector<std::uint8_t> bytes;
         std::string log;
         bool hangUpAfter = false;
+        std::size_t sent = 0;
     };
 
     void TakeByte(std::uint8_t byte, Clock::time_point now);
@@ -77,11 +88,13 @@ class SimulatedRadio {
     void Schedule(Clock::time_point now, std::chrono::milliseconds delay,
                   std::vector<std::uint8_t> bytes, std::string log, bool hangUpAfter = false);
     void Reply(Clock::time_point now, std::uint8_t byte, const std::string& why);
-    void Send(const std::vector<std::uint8_t>& bytes, const std::string& log);
+    std::chrono::nanoseconds ByteTimes(std::size_t count) const;
+    void SendDue(Clock::time_point now);
+    void Write(const std::uint8_t* bytes, std::size_t count);
     void HangUp(const std::string& why);
     void WatchLineSpeed(Clock::time_point now);
     bool Busy(Clock::time_point now) const;
-    void Announce();
+    void Announce(Clock::time_point now);
 
     int master_ = -1;
     int slave_ = -1;  // held open so that the line stays up while clients come and go
@@ -92,6 +105,8 @@ class SimulatedRadio {
     ParameterImage image_;
     FaultSetting fault_;
     bool autoAnnounce_ = true;
+    bool pacing_ = true;
+    std::chrono::milliseconds latency_{0};
 
     std::vector<std::uint8_t> partial_;  // a command or frame being collected
     Clock::time_point partialStarted_;
@@ -99,6 +114,7 @@ class SimulatedRadio {
     std::vector<std::uint8_t> dropped_;  // stray bytes waiting to be logged
 
     std::deque<Pending> outputs_;
+    Clock::time_point lineFreeAt_;  // when the last byte queued will have gone out
     Clock::time_point quietUntil_;  // the client is still busy with our last answer
     std::optional<ParameterImage> firstFrameImage_;  // first write frame acknowledged, second due
 
