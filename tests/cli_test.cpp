@@ -387,7 +387,11 @@ TEST_F(CliTest, HelpAndCommandLineErrors) {
 
 class CliRadioTest : public CliTest {
   protected:
+    // The radio stays quiet unless asked: an announcement that crosses a write frame would be
+    // taken for the radio's answer to it.
     void StartSim(QStringList arguments = {}) {
+        if (!arguments.contains(QStringLiteral("--no-announce")))
+            arguments << QStringLiteral("--no-announce");
         port_ = sim_.Start(arguments);
         ASSERT_FALSE(port_.isEmpty()) << Text(sim_.Error());
     }
