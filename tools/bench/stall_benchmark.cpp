@@ -1,8 +1,9 @@
-// Measures how long the window's event loop goes without turning while the connection watch
-// polls a silent port, and during a read and a write against a radio on the given port.
-// Prints the figures; the port is normally the radio simulator's (run-bench.sh starts it).
+// Times reads and writes through the window against a radio on the given port, and measures how
+// long the window's event loop goes without turning while the connection watch polls and while
+// the exchanges run. Prints the figures; run-bench.sh starts the radio simulator for it.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QPushButton>
 #include <QTimer>
 #include <cstdio>
@@ -10,26 +11,33 @@
 #include "nastroika.h"
 
 namespace {
-// Answers every message with OK and records nothing: the benchmark only watches the clock.
+// Answers every message with OK and remembers the last one.
 class SilentOperator : public belvan::OperatorInterface {
-public:
+  public:
     QString last;
-    void ShowMessage(const QString& text, const QString&, belvan::MessageIcon) override { last = text; }
+    void ShowMessage(const QString& text, const QString&, belvan::MessageIcon) override {
+        last = text;
+    }
     belvan::Answer AskYesNoCancel(const QString&, const QString&, belvan::MessageIcon) override {
         return belvan::Answer::Cancel;
     }
     belvan::Answer AskYesNo(const QString&, const QString&, belvan::MessageIcon) override {
         return belvan::Answer::No;
     }
-    std::optional<QString> ChooseFileToOpen(const belvan::FileDialogRequest&) override { return {}; }
-    std::optional<QString> ChooseFileToSave(const belvan::FileDialogRequest&) override { return {}; }
+    std::optional<QString> ChooseFileToOpen(const belvan::FileDialogRequest&) override {
+        return {};
+    }
+    std::optional<QString> ChooseFileToSave(const belvan::FileDialogRequest&) override {
+        return {};
+    }
 };
 
 // The longest gap between two turns of the event loop, seen by a 1 ms timer.
 class StallMeter {
-public:
+  public:
     StallMeter() {
         timer_.setInterval(1);
+        timer_.setTimerType(Qt::PreciseTimer);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             const qint64 now = clock_.nsecsElapsed();
             longest_ = std::max(longest_, now - last_);
@@ -48,7 +56,7 @@ public:
         return longest_ / 1e6;
     }
 
-private:
+  private:
     QTimer timer_;
     QElapsedTimer clock_;
     qint64 last_ = 0;
@@ -56,19 +64,38 @@ private:
 };
 
 void Wait(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Clicks the button and runs the event loop until the exchange it started has ended.
+qint64 Exchange(belvan::TForm1& form, QPushButton* button) {
+    QEventLoop loop;
+    QObject::connect(&form, &belvan::TForm1::exchangeRunningChanged, &loop, [&](bool running) {
+        if (!running) loop.quit();
+    });
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QTimer::singleShot(0, button, &QPushButton::click);
+    loop.exec();
+    return clock.elapsed();
 }
 }  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: stall_benchmark PORT [rounds]\n");
+        std::fprintf(stderr, "usage: stall_benchmark PORT [rounds] [latency-ms]\n");
         return 64;
     }
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
+    const int latency = argc > 3 ? std::atoi(argv[3]) : 0;
+    // What the line allows at 9600 baud, 10 bits a byte: the request, the 'O' and the frame for
+    // a read; two frames and two acknowledgements for a write.
+    const double readLimit = (5 + 1 + 260) * 10 / 9.6 + latency;
+    const double writeLimit = (2 * 260 + 2) * 10 / 9.6;
+
     SilentOperator op;
     belvan::TForm1 form({QString::fromLocal8Bit(argv[1]), &op});
     form.show();
@@ -77,25 +104,24 @@ int main(int argc, char* argv[]) {
 
     meter.Start();
     Wait(3000);
-    std::printf("watch polling a silent port, 3 s: longest stall %.1f ms\n", meter.StopMs());
+    std::printf("watch polling, 3 s: longest stall %.1f ms\n", meter.StopMs());
 
     for (int round = 0; round < rounds; ++round) {
-        QElapsedTimer exchange;
         meter.Start();
-        exchange.start();
-        form.Button5->click();
-        const qint64 readMs = exchange.elapsed();
+        const qint64 readMs = Exchange(form, form.Button5);
         const double readStall = meter.StopMs();
-        std::printf("read  %d: %lld ms, longest stall %.1f ms (%s)\n", round + 1,
-                    static_cast<long long>(readMs), readStall, qPrintable(op.last));
-
+        std::printf("read  %d: %5lld ms = %.2f x the line's limit of %.0f ms, longest stall %.1f ms "
+                    "(%s)\n",
+                    round + 1, static_cast<long long>(readMs), readMs / readLimit, readLimit,
+                    readStall, qPrintable(op.last));
         meter.Start();
-        exchange.start();
-        form.Button6->click();
-        const qint64 writeMs = exchange.elapsed();
+        const qint64 writeMs = Exchange(form, form.Button6);
         const double writeStall = meter.StopMs();
-        std::printf("write %d: %lld ms, longest stall %.1f ms (%s)\n", round + 1,
-                    static_cast<long long>(writeMs), writeStall, qPrintable(op.last));
+        std::printf("write %d: %5lld ms = %.2f x the line's limit of %.0f ms, longest stall %.1f ms "
+                    "(%s)\n",
+                    round + 1, static_cast<long long>(writeMs), writeMs / writeLimit, writeLimit,
+                    writeStall, qPrintable(op.last));
+        Wait(2500);  // the simulator takes a read's frame as still being read for 2 s
     }
     return 0;
 }
