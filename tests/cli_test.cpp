@@ -17,7 +17,9 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 #include <algorithm>
+#include <csignal>
 
 #include "files/settings_file.h"
 #include "image/parameter_image.h"
@@ -99,8 +101,14 @@ QString SettingsLine(const QString& out, const QString& name) {
 
 class CliTest : public ::testing::Test {
   protected:
-    static CliRun Cli(const QStringList& arguments, int timeoutMs = 15000) {
+    // `environment`: NAME=value pairs added to the program's environment.
+    static CliRun Cli(const QStringList& arguments, int timeoutMs = 15000,
+                      const QStringList& environment = {}) {
         QProcess process;
+        QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+        for (const QString& pair : environment)
+            variables.insert(pair.section(u'=', 0, 0), pair.section(u'=', 1));
+        process.setProcessEnvironment(variables);
         process.start(QStringLiteral(BELVAN_CLI_PATH), arguments);
         CliRun run;
         if (!process.waitForStarted(5000)) {
@@ -604,11 +612,112 @@ TEST_F(CliRadioTest, ProgressLineOnATerminal) {
     EXPECT_TRUE(QFile::exists(out));
 }
 
+TEST_F(CliRadioTest, ABackupThatCannotBeKeptNeverFailsTheRead) {
+    ASSERT_NO_FATAL_FAILURE(StartSim());
+    const QString out = Path(QStringLiteral("out.ctrch"));
+    // A file where the data folder would be: no folder can be made there, not even by root.
+    const QString blocked = WriteFile(QStringLiteral("not-a-folder"), "x");
+    const CliRun run =
+        Cli({QStringLiteral("read"), QStringLiteral("--port"), port_, QStringLiteral("-o"), out},
+            15000, {QStringLiteral("XDG_DATA_HOME=") + blocked});
+    EXPECT_EQ(run.exitCode, 0) << Text(run.err);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Предупреждение: резервная копия не сохранена")))
+        << Text(run.err);
+    EXPECT_EQ(ReadAll(out), Bytes(BuildFileBytes(Held())));
+
+    // Where it can, the backup holds exactly what was read, and write --backup keeps the radio's
+    // contents before writing over them.
+    const ParameterImage before = Held();
+    const QString data = Path(QStringLiteral("data"));
+    const CliRun write =
+        Cli({QStringLiteral("write"), QStringLiteral("--backup"), QStringLiteral("--port"), port_,
+             WriteImage(QStringLiteral("plan.ctrch"), SampleImage())},
+            15000, {QStringLiteral("XDG_DATA_HOME=") + data});
+    ASSERT_EQ(write.exitCode, 0) << Text(write.err);
+    const QFileInfoList backups =
+        QDir(data + QStringLiteral("/belvan/backups")).entryInfoList({QStringLiteral("*.ctrch")});
+    ASSERT_EQ(backups.size(), 1);
+    EXPECT_EQ(ReadAll(backups[0].filePath()), Bytes(BuildFileBytes(before)));
+    EXPECT_EQ(Held(), SampleImage());
+}
+
+TEST_F(CliRadioTest, ABatchWritesEveryRadioAndNamesTheOneThatFailed) {
+    ASSERT_NO_FATAL_FAILURE(StartSim());
+    RadioSimProcess faulty;
+    const QString faultyPort = faulty.Start(
+        {QStringLiteral("--no-announce"), QStringLiteral("--fault"), QStringLiteral("nak-second")});
+    ASSERT_FALSE(faultyPort.isEmpty());
+    const CliRun run =
+        Cli({QStringLiteral("write"), QStringLiteral("--port"), port_, QStringLiteral("--port"),
+             faultyPort, WriteImage(QStringLiteral("plan.ctrch"), SampleImage())});
+    EXPECT_EQ(run.exitCode, 1) << Text(run.err);
+    EXPECT_EQ(Held(), SampleImage());
+    QString goodRow, faultyRow;
+    for (const QString& line : run.out.split(u'\n')) {
+        if (line.startsWith(port_ + u' ')) goodRow = line;
+        if (line.startsWith(faultyPort + u' ')) faultyRow = line;
+    }
+    EXPECT_TRUE(goodRow.contains(QStringLiteral("успех"))) << Text(run.out);
+    EXPECT_TRUE(faultyRow.contains(QStringLiteral("ОШИБКА"))) << Text(run.out);
+    EXPECT_TRUE(faultyRow.contains(QStringLiteral("Ошибка записи в радиостанцию")))
+        << Text(run.out);
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Записано 1 из 2."))) << Text(run.out);
+}
+
+TEST_F(CliRadioTest, TheStationWritesEveryRadioThatAnnouncesAndVerifies) {
+    ASSERT_NO_FATAL_FAILURE(StartSim());
+    RadioSimProcess changing;
+    const QString changingPort =
+        changing.Start({QStringLiteral("--no-announce"), QStringLiteral("--fault"),
+                        QStringLiteral("changes-image")});
+    ASSERT_FALSE(changingPort.isEmpty());
+    const QString log = Path(QStringLiteral("report.csv"));
+    QProcess station;
+    station.start(QStringLiteral(BELVAN_CLI_PATH),
+                  {QStringLiteral("station"), QStringLiteral("--verify"), QStringLiteral("--log"),
+                   log, QStringLiteral("--port"), port_, QStringLiteral("--port"), changingPort,
+                   WriteImage(QStringLiteral("plan.ctrch"), SampleImage())});
+    ASSERT_TRUE(station.waitForStarted(5000));
+    QByteArray out;
+    // Three radios plugged in one after the other on the first port, one on the second.
+    auto waitForRows = [&](int rows) {
+        QDeadlineTimer deadline(10000);
+        while (out.count('\n') < rows && !deadline.hasExpired()) {
+            station.waitForReadyRead(100);
+            out += station.readAllStandardOutput();
+        }
+        return out.count('\n') >= rows;
+    };
+    QThread::msleep(300);  // the ports are opened and watched
+    for (int radio = 1; radio <= 3; ++radio) {
+        ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
+        ASSERT_TRUE(waitForRows(radio)) << Text(QString::fromUtf8(out));
+    }
+    ASSERT_TRUE(changing.Command(QStringLiteral("announce")).ok);
+    ASSERT_TRUE(waitForRows(4)) << Text(QString::fromUtf8(out));
+    ::kill(static_cast<pid_t>(station.processId()), SIGINT);
+    ASSERT_TRUE(station.waitForFinished(5000));
+    out += station.readAllStandardOutput();
+    EXPECT_EQ(station.exitCode(), 1) << "one radio failed its check";
+
+    const QStringList rows = QString::fromUtf8(ReadAll(log)).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 5) << Text(rows.join(u'\n'));  // the header and four radios
+    EXPECT_EQ(rows.filter(port_ + QStringLiteral(",успех,Запись проверена")).size(), 3);
+    const QStringList failed = rows.filter(changingPort + QStringLiteral(",ошибка"));
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_TRUE(failed[0].contains(QStringLiteral("канал 03"))) << Text(failed[0]);
+    EXPECT_TRUE(QString::fromUtf8(out).contains(QStringLiteral("Итог: записано 3, ошибок 1.")));
+    EXPECT_EQ(Held(), SampleImage());
+}
+
 }  // namespace
 }  // namespace belvan
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // Backups of what the tests read go to a folder of their own.
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

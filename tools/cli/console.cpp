@@ -1,5 +1,6 @@
 #include "console.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #ifdef _WIN32
@@ -21,6 +22,10 @@ void Write(std::FILE* stream, const QByteArray& bytes) {
 void PrepareConsole() {
 #ifdef _WIN32
     SetConsoleOutputCP(CP_UTF8);
+    // The progress lines of several radios move the cursor with the usual escape sequences.
+    const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (GetConsoleMode(err, &mode)) SetConsoleMode(err, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
 #endif
 }
 
@@ -61,6 +66,33 @@ void ProgressLine::Finish() {
     Err(QStringLiteral("\n"));
     shown_ = false;
     percent_ = -1;
+}
+
+ProgressLines::ProgressLines(const QStringList& names, bool enabled)
+    : names_(names), enabled_(enabled) {
+    for (qsizetype i = 0; i < names.size(); ++i) texts_ << QString();
+}
+
+void ProgressLines::Update(int index, const QString& text) {
+    if (!enabled_ || index < 0 || index >= texts_.size() || texts_[index] == text) return;
+    texts_[index] = text;
+    Draw();
+}
+
+void ProgressLines::Draw() {
+    int width = 0;
+    for (const QString& name : names_) width = std::max(width, static_cast<int>(name.size()));
+    QString out;
+    // Back to the first of the lines drawn before, then each line anew.
+    if (shown_) out += QStringLiteral("\x1b[%1F").arg(names_.size());
+    for (qsizetype i = 0; i < names_.size(); ++i)
+        out += QStringLiteral("%1  %2\x1b[K\n").arg(names_[i], -width).arg(texts_[i]);
+    Err(out);
+    shown_ = true;
+}
+
+void ProgressLines::Finish() {
+    shown_ = false;
 }
 
 }  // namespace belvan::cli

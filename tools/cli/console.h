@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace belvan::cli {
 
@@ -43,6 +44,27 @@ class ProgressLine {
     bool shown_ = false;
     QString stage_;
     int percent_ = -1;
+};
+
+// One line per radio, each "name  stage  NN%", redrawn in place on stderr (terminals only).
+class ProgressLines {
+  public:
+    ProgressLines(const QStringList& names, bool enabled);
+    ~ProgressLines() { Finish(); }
+    ProgressLines(const ProgressLines&) = delete;
+    ProgressLines& operator=(const ProgressLines&) = delete;
+
+    void Update(int index, const QString& text);
+    // Leaves the lines as they are and moves below them.
+    void Finish();
+
+  private:
+    void Draw();
+
+    QStringList names_;
+    QStringList texts_;
+    bool enabled_;
+    bool shown_ = false;
 };
 
 }  // namespace belvan::cli
