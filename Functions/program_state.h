@@ -19,7 +19,7 @@ inline constexpr int kFrameSize = 260;
 inline constexpr int kFileSize = 255;
 
 // The exchange with the radio under way, if any.
-enum class Exchange { None, Reading, Writing };
+enum class Exchange { None, Reading, Writing, Verifying };
 
 struct ProgramState {
     ProgramState();
@@ -42,6 +42,9 @@ struct ProgramState {
     quint64 pollTicket = 0;        // the number of the last poll asked for
     bool pollAwaited = false;      // its answer is still wanted
     int selectionBeforeRead = -1;  // the channel list's selection, given back by a failed read
+    bool verifyAfterWrite = false;  // "Проверять после записи": a write is read back and compared
+    QString backupFolder;  // where reads are kept; the user's data folder when empty
+    QString statusLine;    // the window's status line: the last backup, or why none
 
     // The last names chosen in the two file dialogs.
     QString saveDialogName;

@@ -1,6 +1,10 @@
 #include "radio_handlers.h"
 
+#include <QDir>
+
+#include "files/backup.h"
 #include "image/encoding.h"
+#include "image/image_differences.h"
 #include "link_requests.h"
 #include "plan/channel_editing.h"
 #include "program_state.h"
@@ -82,7 +86,44 @@ void Button5Click(ProgramState& p) {
     if (p.link) p.link->Read();
 }
 
+namespace {
+// The read after a write: what the radio holds against what was sent. The plan stays as it is.
+void VerifyFinished(ProgramState& p, const ReadResult& result) {
+    p.exchange = Exchange::None;
+    p.ReplyByte = result.replyByte;
+    ShowReadAndWriteButtons(p.ctl);
+    p.ctl.Timer1 = true;
+    if (!Succeeded(result.outcome)) {
+        ShowError(p.Operator(),
+                  QStringLiteral("Запись не проверена: ") + OutcomeText(result.outcome));
+        return;
+    }
+    const QStringList differences = ImageDifferences(p.image, result.image);
+    if (differences.isEmpty()) {
+        ShowInformation(p.Operator(), QStringLiteral("Запись проверена"));
+        return;
+    }
+    ShowError(p.Operator(), QStringLiteral("Радиостанция хранит не то, что записано:\n") +
+                                differences.join(u'\n'));
+}
+
+// Every image read from a radio is also kept as a file; a backup that fails only says so.
+void KeepBackup(ProgramState& p, const ParameterImage& image) {
+    const BackupResult backup =
+        p.backupFolder.isEmpty() ? WriteBackup(image)
+                                 : WriteBackup(image, QDateTime::currentDateTime(), p.backupFolder);
+    p.statusLine =
+        backup.Ok()
+            ? QStringLiteral("Резервная копия: %1").arg(QDir::toNativeSeparators(backup.path))
+            : QStringLiteral("Резервная копия не сохранена: %1").arg(backup.error);
+}
+}  // namespace
+
 void ReadFinished(ProgramState& p, const ReadResult& result) {
+    if (p.exchange == Exchange::Verifying) {
+        VerifyFinished(p, result);
+        return;
+    }
     p.exchange = Exchange::None;
     p.ReplyByte = result.replyByte;
     if (result.outcome != ExchangeOutcome::NoAnswer || result.frameBytes > 0)
@@ -97,6 +138,7 @@ void ReadFinished(ProgramState& p, const ReadResult& result) {
         return;
     }
     p.image = result.image;
+    KeepBackup(p, result.image);
     ShowOutcome(p, result.outcome);
     ShowReadAndWriteButtons(p.ctl);
     p.ctl.Timer1 = true;
@@ -124,6 +166,12 @@ void WriteFinished(ProgramState& p, const WriteResult& result) {
     p.FrameBuffer = result.frame;
     p.ReplyByte = result.replyByte;
     ShowOutcome(p, result.outcome);
+    if (Succeeded(result.outcome) && p.verifyAfterWrite && p.link) {
+        // The buttons stay hidden and the watch stopped while the radio is read back.
+        p.exchange = Exchange::Verifying;
+        p.link->Read();
+        return;
+    }
     ShowReadAndWriteButtons(p.ctl);
     p.ctl.Timer1 = true;
 }

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 #include "Functions.h"
 #include "radio_sim_process.h"
@@ -15,6 +16,7 @@ namespace {
 
 using testing::RadioSimProcess;
 using testing::ScriptedOperator;
+using testing::Text;
 
 // What the form asked of the link, in order.
 struct RecordedRequests : LinkRequests {
@@ -43,6 +45,7 @@ class FormLinkTest : public ::testing::Test {
   protected:
     void SetUp() override {
         p.link = &link;
+        p.backupFolder = backups.path();
         testing::StartProgram(p, op);
         PortStateChanged(p, {p.ctl.ComboBox1.text, true, false, {}});
     }
@@ -61,6 +64,7 @@ class FormLinkTest : public ::testing::Test {
     ProgramState p;
     ScriptedOperator op;
     RecordedRequests link;
+    QTemporaryDir backups;
 };
 
 TEST_F(FormLinkTest, AFailedReadLeavesThePlanTheWindowAndTheWatchAsTheyWere) {
@@ -181,6 +185,65 @@ TEST_F(FormLinkTest, TheWatchTakesOnlyTheAnswerItWaitsFor) {
     EXPECT_EQ(p.ctl.Label1, QStringLiteral("открыт."));
     EXPECT_FALSE(p.ctl.label1Red);
     EXPECT_TRUE(p.ctl.Timer1);
+}
+
+TEST_F(FormLinkTest, AWriteIsReadBackAndComparedWhenAskedWithoutTouchingThePlan) {
+    p.verifyAfterWrite = true;
+    EditAPlan();
+    Button6Click(p);
+    const ParameterImage sent = link.written;
+    WriteResult written;
+    written.outcome = ExchangeOutcome::Written;
+    WriteFinished(p, written);
+    EXPECT_EQ(op.Last().text, QStringLiteral("Параметры записаны"));
+    EXPECT_EQ(link.asked.last(), QStringLiteral("read"));
+    EXPECT_EQ(p.exchange, Exchange::Verifying);
+    EXPECT_FALSE(p.ctl.Button5Visible);
+    const ChannelPlan plan = p.plan;
+    const auto grid = p.ctl.StringGrid1;
+
+    ParameterImage held = sent;
+    ChannelEntry changed = held.Record(0);
+    changed.rxCode += 2;
+    held.SetRecord(0, changed);
+    ReadFinished(p, ReadOf(held));
+    EXPECT_EQ(op.Last().icon, MessageIcon::Error);
+    EXPECT_TRUE(op.Last().text.contains(QStringLiteral("канал 01"))) << Text(op.Last().text);
+    EXPECT_EQ(p.plan, plan);
+    EXPECT_EQ(p.ctl.StringGrid1, grid);
+    EXPECT_EQ(p.exchange, Exchange::None);
+    EXPECT_TRUE(p.ctl.Button5Visible && p.ctl.Timer1);
+    EXPECT_TRUE(QDir(backups.path()).isEmpty()) << "a check is no read to keep";
+
+    Button6Click(p);
+    WriteFinished(p, written);
+    ReadFinished(p, ReadOf(sent));
+    EXPECT_EQ(op.Last().text, QStringLiteral("Запись проверена"));
+    EXPECT_EQ(op.Last().icon, MessageIcon::Information);
+}
+
+TEST_F(FormLinkTest, EveryReadIsKeptAsABackupAndAFailedBackupOnlySaysSo) {
+    ParameterImage image;
+    image.SetSettingsWord(SettingsOffset::waitTime, 400);
+    Button5Click(p);
+    ReadFinished(p, ReadOf(image));
+    const QFileInfoList kept = QDir(backups.path()).entryInfoList(QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_TRUE(kept[0].fileName().endsWith(QStringLiteral(".ctrch")));
+    const FileReadResult read = ReadSettingsFile(kept[0].filePath());
+    ASSERT_TRUE(read.bytes);
+    EXPECT_EQ(ImageFromFileBytes(*read.bytes), image);
+    EXPECT_TRUE(p.statusLine.contains(QDir::toNativeSeparators(kept[0].filePath())));
+
+    // A file where the folder should be: the read still succeeds and the status line says why.
+    QFile blocker(backups.filePath(QStringLiteral("blocked")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    p.backupFolder = blocker.fileName();
+    Button5Click(p);
+    ReadFinished(p, ReadOf(image));
+    EXPECT_EQ(op.Last().text, QStringLiteral("Параметры прочитаны"));
+    EXPECT_TRUE(p.statusLine.startsWith(QStringLiteral("Резервная копия не сохранена")));
 }
 
 // A line the test can pull out and plug back in.
