@@ -83,6 +83,18 @@ QCommandLineOption PortOption() {
                               QStringLiteral("ПОРТ"));
 }
 
+QCommandLineOption ForceOption() {
+    return QCommandLineOption(
+        QStringLiteral("force"),
+        QStringLiteral("Записать и файл, контрольная сумма которого не сходится."));
+}
+
+QCommandLineOption VerifyOption() {
+    return QCommandLineOption(
+        QStringLiteral("verify"),
+        QStringLiteral("После записи прочитать радиостанцию и сравнить с записанным."));
+}
+
 // The file, or nothing after the reason was printed.
 std::optional<FileBytes> ReadFile(const QString& path) {
     const FileReadResult read = ReadSettingsFile(path);
@@ -309,16 +321,12 @@ int RunWrite(const QStringList& arguments) {
         "отличие от окна программы, которое приводит значения к тем, что допускают его списки, и "
         "обнуляет служебные байты."));
     const QCommandLineOption port = PortOption();
-    const QCommandLineOption force(
-        QStringLiteral("force"),
-        QStringLiteral("Записать и файл, контрольная сумма которого не сходится."));
+    const QCommandLineOption force = ForceOption();
     const QCommandLineOption backup(
         QStringLiteral("backup"),
         QStringLiteral("Сначала прочитать радиостанцию и сохранить прочитанное в папке резервных "
                        "копий; без копии запись не выполняется."));
-    const QCommandLineOption verify(
-        QStringLiteral("verify"),
-        QStringLiteral("После записи прочитать радиостанцию и сравнить с записанным."));
+    const QCommandLineOption verify = VerifyOption();
     parser.addOptions({port, force, backup, verify});
     parser.addPositionalArgument(QStringLiteral("ФАЙЛ"), QStringLiteral("Файл настроек (.ctrch)."));
     if (const auto done = Parse(parser, verb, arguments, 1, 1)) return *done;
@@ -416,12 +424,8 @@ int RunStation(const QStringList& arguments) {
         "которая сообщила о подключении; затем ждёт следующую. Радиостанцию, запись в которую не "
         "удалась, достаточно подключить заново. Ctrl+C завершает работу с итогом."));
     const QCommandLineOption port = PortOption();
-    const QCommandLineOption force(
-        QStringLiteral("force"),
-        QStringLiteral("Записывать и файл, контрольная сумма которого не сходится."));
-    const QCommandLineOption verify(
-        QStringLiteral("verify"),
-        QStringLiteral("После записи прочитать радиостанцию и сравнить с записанным."));
+    const QCommandLineOption force = ForceOption();
+    const QCommandLineOption verify = VerifyOption();
     const QCommandLineOption log(QStringLiteral("log"),
                                  QStringLiteral("Дописывать строку о каждой радиостанции в "
                                                 "CSV-файл (время, порт, итог, сообщение, "
