@@ -3,6 +3,8 @@
 #pragma once
 
 #include "files/settings_file.h"
+#include "files/channel_csv.h"
+#include "form/csv_handlers.h"
 #include "form/file_operations.h"
 #include "form/take_in_image.h"
 #include "image/decoding.h"

@@ -18,6 +18,7 @@
 #include "plan/channel_editing.h"
 #include "program_state.h"
 #include "terminal_operator.h"
+#include "verbs_csv.h"
 
 namespace belvan::cli {
 
@@ -330,6 +331,12 @@ const QList<Verb>& Verbs() {
          QStringLiteral("прочитать параметры радиостанции в файл"), RunRead},
         {QStringLiteral("write"), QStringLiteral("--port ПОРТ [--force] ФАЙЛ"),
          QStringLiteral("записать файл в радиостанцию"), RunWrite},
+        {QStringLiteral("export"), QStringLiteral("ФАЙЛ [-o СПИСОК.csv] [--pdf -o ЛИСТ.pdf]"),
+         QStringLiteral("выгрузить каналы в CSV (формат CHIRP) или печатный лист в PDF"),
+         RunExport},
+        {QStringLiteral("import"),
+         QStringLiteral("СПИСОК.csv -o ФАЙЛ [--base ДРУГОЙ] [--skip-invalid]"),
+         QStringLiteral("составить файл настроек из списка каналов CSV"), RunImport},
         {QStringLiteral("help"), QStringLiteral("[КОМАНДА]"),
          QStringLiteral("эта справка или справка по команде"), RunHelp},
     };
