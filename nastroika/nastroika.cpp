@@ -416,7 +416,8 @@ void TForm1::BindEvents() {
     click(Button9, [&p] { ResetSettingsControls(p); });
     click(Button11, [&p] { SaveSettingsFile(p); });
     click(Button12, [&p] { Button12Click(p); });
-    connect(Button4, &QPushButton::clicked, this, &QWidget::close);
+    // "Выход" closes the window the form stands in (the main window with its menu bar).
+    connect(Button4, &QPushButton::clicked, this, [this] { window()->close(); });
     connect(Button5, &QPushButton::clicked, this,
             [this] { RunExchange([this] { Button5Click(state_); }); });
     connect(Button6, &QPushButton::clicked, this,
@@ -589,7 +590,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (busy_ && IsInputEvent(event->type())) {
         auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && widget->window() == this) return true;
+        if (widget && widget->window() == window()) return true;
     }
     if (event->type() == QEvent::KeyPress && digitBoxes_.contains(watched)) {
         // Of the typed characters only digits, Backspace and Enter reach the box; keys that

@@ -77,6 +77,9 @@ class TForm1 : public QWidget {
 
     // Repaints every control from the state.
     void Repaint();
+    // Runs an action of the menu bar the way the form runs its own handlers: the operator's
+    // typed texts taken first, an escaping error shown, every control repainted after.
+    void RunAction(const std::function<void()>& handler) { Run(handler); }
 
   protected:
     void closeEvent(QCloseEvent* event) override;

@@ -89,10 +89,12 @@ QString Duration(unsigned count, unsigned unitMs, unsigned per, const QString& u
     return text + QStringLiteral("&nbsp;") + unit;
 }
 
-constexpr QPageSize::PageSizeId kPage = QPageSize::A4;
-const QMarginsF kMarginsMm(15, 12, 15, 12);
-
 }  // namespace
+
+QPageLayout SheetPageLayout() {
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 12, 15, 12),
+                       QPageLayout::Millimeter);
+}
 
 QString ChannelSheetHtml(const ParameterImage& image, const QString& title, const QDateTime& when) {
     const QString table = QStringLiteral(
@@ -224,8 +226,7 @@ QByteArray ChannelSheetPdf(const ParameterImage& image, const QString& title,
     {
         QPdfWriter writer(&buffer);
         writer.setResolution(300);
-        writer.setPageSize(QPageSize(kPage));
-        writer.setPageMargins(kMarginsMm, QPageLayout::Millimeter);
+        writer.setPageLayout(SheetPageLayout());
         writer.setTitle(title);
         writer.setCreator(QStringLiteral("Belvan-T"));
         if (!PaintChannelSheet(image, title, when, writer)) return {};

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QPageLayout>
 #include <QString>
 
 #include "../image/parameter_image.h"
@@ -12,6 +13,9 @@
 class QPagedPaintDevice;
 
 namespace belvan {
+
+// A4 portrait with the sheet's margins, for the PDF and the printer alike.
+QPageLayout SheetPageLayout();
 
 // The sheet's content as HTML: the title ("1.ctrch" or "Радиостанция"), the date, the channels
 // and the settings.
