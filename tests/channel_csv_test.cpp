@@ -255,6 +255,8 @@ TEST(ChannelCsv, AFileThatIsNoChannelListChangesNothingAndSaysWhy) {
         {"Location,Frequency\n1,\"146.000\n2,146.025\n", "не закрыта"},
         {"Location,Frequency\n1,300\n2,x\n", "ни одна строка"},
         {QByteArray(kCsvMaxBytes + 1, 'a'), "больше 4 МБ"},
+        {"Frequency\n" + QByteArray("146.000\n").repeated(kCsvMaxRows + 1), "больше 10000 строк"},
+        {"Frequency" + QByteArray(kCsvMaxColumns + 1, ','), "больше 1000 столбцов"},
     };
     for (const Case& c : cases) {
         const CsvImport imported = ImportCsv(c.data, Base());

@@ -140,6 +140,12 @@ struct Tokenized {
     QString error;
 };
 
+bool AllEmpty(const QStringList& cells) {
+    for (const QString& cell : cells)
+        if (!cell.trimmed().isEmpty()) return false;
+    return true;
+}
+
 QChar GuessDelimiter(const QString& text) {
     const qsizetype end = text.indexOf(u'\n');
     const QString first = text.left(end < 0 ? text.size() : end);
@@ -159,10 +165,13 @@ Tokenized Tokenize(const QString& text, QChar delimiter) {
     auto endRecord = [&](int nextLine) {
         record.cells << field;
         field.clear();
-        out.records.push_back(std::move(record));
+        if (!AllEmpty(record.cells)) out.records.push_back(std::move(record));
         record = Record{nextLine, {}};
+        if (out.records.size() > static_cast<std::size_t>(kCsvMaxRows) + 1)
+            out.error =
+                QStringLiteral("в файле больше %1 строк; это не список каналов").arg(kCsvMaxRows);
     };
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    for (qsizetype i = 0; i < text.size() && out.error.isEmpty(); ++i) {
         const QChar ch = text.at(i);
         if (quoted) {
             if (ch == u'"') {
@@ -187,6 +196,10 @@ Tokenized Tokenize(const QString& text, QChar delimiter) {
         } else if (ch == delimiter) {
             record.cells << field;
             field.clear();
+            if (record.cells.size() > kCsvMaxColumns)
+                out.error = QStringLiteral("в строке %1 больше %2 столбцов; это не список каналов")
+                                .arg(record.line)
+                                .arg(kCsvMaxColumns);
         } else if (ch == u'\r' || ch == u'\n') {
             if (ch == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') ++i;
             ++line;
@@ -195,6 +208,7 @@ Tokenized Tokenize(const QString& text, QChar delimiter) {
             field += ch;
         }
     }
+    if (!out.error.isEmpty()) return out;
     if (quoted) {
         out.error = QStringLiteral("кавычка, открытая в строке %1, не закрыта до конца файла")
                         .arg(quoteLine);
@@ -202,12 +216,6 @@ Tokenized Tokenize(const QString& text, QChar delimiter) {
     }
     if (!field.isEmpty() || !record.cells.isEmpty()) endRecord(line);
     return out;
-}
-
-bool AllEmpty(const QStringList& cells) {
-    for (const QString& cell : cells)
-        if (!cell.trimmed().isEmpty()) return false;
-    return true;
 }
 
 bool HasControlCharacters(const QString& text) {
@@ -312,7 +320,7 @@ struct ParsedRow {
 };
 
 const QRegularExpression& ToneTokenPattern() {
-    static const QRegularExpression pattern(QStringLiteral("^тон\\s+(\\d+)(\\s|\\(|$)"),
+    static const QRegularExpression pattern(QStringLiteral("^тон\\s+([0-9]+)(\\s|\\(|$)"),
                                             QRegularExpression::CaseInsensitiveOption);
     return pattern;
 }

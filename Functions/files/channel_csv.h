@@ -23,8 +23,10 @@ inline const QString kCsvHeader = QStringLiteral(
     "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,"
     "RxDtcsCode,CrossMode,Mode,TStep,Skip,Power,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE");
 
-// A CSV file larger than this is not a channel list.
+// A CSV file larger than this, or with more rows or columns, is not a channel list.
 inline constexpr qsizetype kCsvMaxBytes = 4 * 1024 * 1024;
+inline constexpr int kCsvMaxRows = 10000;
+inline constexpr int kCsvMaxColumns = 1000;
 
 // The Comment phrases the export writes and the import reads (case is ignored on import).
 namespace CsvComment {

@@ -1,22 +1,52 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with clang and runs each for a bounded time (seconds, default 60).
+# Builds the fuzz targets with clang and runs each for a bounded time.
+#   run-fuzz.sh [SECONDS] [TARGET...]    SECONDS per target (default 60); TARGET one of
+#                                        fuzz_settings_file, fuzz_channel_csv (default: both)
 # A crash leaves its input in build/fuzz/ and fails the script.
 set -euo pipefail
 seconds="${1:-60}"
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+[ $# -gt 0 ] && shift
+targets=("$@")
+[ ${#targets[@]} -eq 0 ] && targets=(fuzz_settings_file fuzz_channel_csv)
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
 out="$root/build/fuzz"
 CC=clang CXX=clang++ cmake -S "$root" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DBELVAN_FUZZ=ON -DBELVAN_TESTS=OFF \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" >/dev/null
-cmake --build "$out" --target fuzz_settings_file
-corpus="$out/corpus-settings-file"
-mkdir -p "$corpus"
+cmake --build "$out" --target "${targets[@]}"
+
 # Seeds: a file of every byte 0, one of every byte 0xFF, and short and long ones.
-head -c 255 /dev/zero >"$corpus/zeros"
-head -c 255 /dev/zero | tr '\0' '\377' >"$corpus/ones"
-head -c 10 /dev/zero >"$corpus/short"
-head -c 300 /dev/zero >"$corpus/long"
-cd "$out"
-QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
-  ./tools/fuzz/fuzz_settings_file -max_total_time="$seconds" -max_len=300 -print_final_stats=1 \
-  "$corpus" 2>&1 | tail -n 12
+seed_settings_file() {
+  head -c 255 /dev/zero >"$1/zeros"
+  head -c 255 /dev/zero | tr '\0' '\377' >"$1/ones"
+  head -c 10 /dev/zero >"$1/short"
+  head -c 300 /dev/zero >"$1/long"
+}
+# Seeds: the tool's own export and another radio's, with a BOM, quotes and CRLF.
+seed_channel_csv() {
+  printf '%s\r\n' \
+    'Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,RxDtcsCode,CrossMode,Mode,TStep,Skip,Power,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE' \
+    '1,,150.000000,split,150.025000,TSQL,85.4,85.4,023,NN,023,Tone->Tone,FM,25.00,S,,,,,,' \
+    '5,,146.037500,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,12.50,S,,только передача; обнаружение по CTSS; без тона,,,,' \
+    '16,,174.987500,off,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,25.00,,,"маскирование; тон 40 (62,5 Гц); шаг 25 кГц",,,,' \
+    >"$1/own"
+  printf '\357\273\277%s\r\n' 'Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,Mode,TStep,Skip' \
+    '1,"North, rpt",146.850,-,0.600,Tone,100.0,88.5,FM,5.00,P' >"$1/other"
+  printf 'Location;Frequency;Duplex;Offset\n7;"146,025";split;"146,05"\n' >"$1/semicolons"
+}
+
+for target in "${targets[@]}"; do
+  name="${target#fuzz_}"
+  corpus="$out/corpus-${name//_/-}"
+  mkdir -p "$corpus"
+  "seed_$name" "$corpus"
+  options=(-max_total_time="$seconds" -print_final_stats=1)
+  case "$name" in
+    settings_file) options+=(-max_len=300) ;;
+    channel_csv) options+=(-max_len=4096 -dict="$here/channel_csv.dict") ;;
+  esac
+  echo "-- $target, $seconds s"
+  (cd "$out" && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
+    "./tools/fuzz/$target" "${options[@]}" "$corpus" 2>&1 | tail -n 12)
+done
