@@ -156,6 +156,10 @@ TEST(ChannelCsv, ReadsSpreadsheetVariants) {
     EXPECT_EQ(imported.image.Record(6).rxCode, 2);
     EXPECT_EQ(imported.image.Record(6).txCode, 4);
 
+    // A tone within 0.05 Hz of the table's.
+    imported = ImportCsv("Frequency,Tone,cToneFreq\n146.000,TSQL,71.95\n", Base());
+    EXPECT_EQ(imported.image.Record(0).toneNumber, 2);
+
     imported = ImportCsv("frequency\n146.000\n\n146.025\n", Base());
     ASSERT_TRUE(imported.error.isEmpty()) << imported.error.toStdString();
     EXPECT_EQ(imported.image.Record(0).rxCode, 0);
@@ -191,6 +195,8 @@ TEST(ChannelCsv, RefusesEachBadRowWithLineColumnValueAndReason) {
         {"2,146.500,+,0.001,,,,FM,,", "Offset", "0.001", "не лежит на сетке"},
         {"2,146.500,x,,,,,FM,,", "Duplex", "x", "неизвестное значение"},
         {"2,146.500,,,TSQL,88.5,88.6,FM,,", "cToneFreq", "88.6", "нет среди 51 тона"},
+        {"2,146.500,,,TSQL,88.5,88.551,FM,,", "cToneFreq", "88.551", "нет среди 51 тона"},
+        {"2,146.500,-,200,,,,FM,,", "Offset", "200", "частота передачи -53,500 МГц вне"},
         {"2,146.500,,,TSQL,88.5,,FM,,", "cToneFreq", "", "не указана частота тона"},
         {"2,146.500,,,TSQL,88.5,abc,FM,,", "cToneFreq", "abc", "частота тона не число"},
         {"2,146.500,,,Tone,123.4,88.5,FM,,", "rToneFreq", "123.4", "нет среди 51 тона"},

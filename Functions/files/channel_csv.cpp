@@ -2,9 +2,9 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QRegularExpression>
 #include <array>
+#include <cstdlib>
 
 #include "../plan/ctcss_table.h"
 #include "../plan/frequency.h"
@@ -28,10 +28,13 @@ QString MhzText(long long hz) {
     return QStringLiteral("%1.%2").arg(hz / 1000000).arg(hz % 1000000, 6, 10, QLatin1Char('0'));
 }
 
-// 146012500 -> "146,0125": the operator's way, without trailing zeros beyond the kHz.
+// 146012500 -> "146,0125": the operator's way, at least three decimals.
 QString MhzShown(long long hz) {
-    QString text =
-        QStringLiteral("%1,%2").arg(hz / 1000000).arg(hz % 1000000, 6, 10, QLatin1Char('0'));
+    const QString sign = hz < 0 ? QStringLiteral("-") : QString();
+    const long long magnitude = std::llabs(hz);
+    QString text = sign + QStringLiteral("%1,%2")
+                              .arg(magnitude / 1000000)
+                              .arg(magnitude % 1000000, 6, 10, QLatin1Char('0'));
     while (text.endsWith(QLatin1Char('0')) && text.size() - text.indexOf(u',') > 4) text.chop(1);
     return text;
 }
@@ -305,10 +308,10 @@ CodeOrReason CodeOfHz(long long hz, const QString& what) {
 
 // Tone number of a frequency in Hz (±0.05 Hz), or 0.
 int ToneOfHz(const QString& text) {
-    const auto hundredths = ParseDecimal(text, 2);
-    if (!hundredths) return 0;
+    const auto milliHz = ParseDecimal(text, 3);
+    if (!milliHz) return 0;
     for (int n = 1; n <= kToneCount; ++n)
-        if (std::llabs(*hundredths - ToneTenthsOfHz(n) * 10LL) <= 5) return n;
+        if (std::llabs(*milliHz - ToneTenthsOfHz(n) * 100LL) <= 50) return n;
     return 0;
 }
 
