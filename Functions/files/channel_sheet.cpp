@@ -103,7 +103,7 @@ QString ChannelSheetHtml(const ParameterImage& image, const QString& title, cons
     const QString heading = QStringLiteral(
         "<p style=\"font-size: 13pt; font-weight: bold; margin-top: 16px; margin-bottom: 6px;\">"
         "%1</p>");
-    const QString grey = QStringLiteral(" bgcolor=\"#dddddd\"");
+    const QString grey = QStringLiteral(" bgcolor=\"#dddddd\" valign=\"middle\"");
     QString html = QStringLiteral(
                        "<html><body style=\"font-family: 'DejaVu Sans', Arial, sans-serif; "
                        "font-size: 10pt;\">"
