@@ -3,6 +3,8 @@
 #pragma once
 
 #include "files/settings_file.h"
+#include "files/channel_csv.h"
+#include "form/csv_handlers.h"
 #include "form/file_operations.h"
 #include "form/link_requests.h"
 #include "form/radio_handlers.h"

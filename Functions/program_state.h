@@ -49,6 +49,8 @@ struct ProgramState {
     // The last names chosen in the two file dialogs.
     QString saveDialogName;
     QString openDialogName;
+    // The last channel list chosen for a CSV export or import.
+    QString csvDialogName;
 
     OperatorInterface* op = nullptr;  // set by the owner before any operation runs
 

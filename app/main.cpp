@@ -9,7 +9,7 @@
 #include <QTranslator>
 #include <cstdio>
 
-#include "nastroika.h"
+#include "main_window.h"
 
 namespace {
 // Qt's own texts (file dialogs, context menus) in Russian.
@@ -42,7 +42,7 @@ int main(int argc, char* argv[]) {
     parser.process(app);
 
     try {
-        belvan::TForm1 form({parser.value(port), nullptr});
+        belvan::MainWindow form({parser.value(port), nullptr});
         if (QScreen* screen = QGuiApplication::primaryScreen())
             form.move(screen->availableGeometry().center() - form.rect().center());
         form.show();

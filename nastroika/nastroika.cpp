@@ -427,7 +427,8 @@ void TForm1::BindEvents() {
     click(Button9, [&p] { ResetSettingsControls(p); });
     click(Button11, [&p] { SaveSettingsFile(p); });
     click(Button12, [&p] { Button12Click(p); });
-    connect(Button4, &QPushButton::clicked, this, &QWidget::close);
+    // "Выход" closes the window the form stands in (the main window with its menu bar).
+    connect(Button4, &QPushButton::clicked, this, [this] { window()->close(); });
     click(Button5, [&p] { Button5Click(p); });
     click(Button6, [&p] { Button6Click(p); });
 
@@ -540,7 +541,7 @@ void TForm1::ShowExchangeState() {
     ExchangeStage->setVisible(running);
     ExchangeProgress->setVisible(running);
     emit exchangeRunningChanged(running);
-    if (!running && closeWhenDone_) QTimer::singleShot(0, this, &QWidget::close);
+    if (!running && closeWhenDone_) QTimer::singleShot(0, window(), &QWidget::close);
 }
 
 void TForm1::ShowProgress(const LinkProgress& progress) {
@@ -607,6 +608,10 @@ void TForm1::Repaint() {
     Button5->setVisible(c.Button5Visible);
     Button6->setVisible(c.Button6Visible);
     ShowExchangeState();
+    if (state_.statusLine != statusLineShown_) {
+        statusLineShown_ = state_.statusLine;
+        emit statusLineChanged(statusLineShown_);
+    }
     repainting_ = false;
 }
 

@@ -30,8 +30,8 @@ class TForm1 : public QWidget {
 
   public:
     struct Options {
-        QString port;                        // replaces the port box's initial text when set
-        OperatorInterface* op = nullptr;     // message boxes and dialogs; Qt's when null
+        QString port;                             // replaces the port box's initial text when set
+        OperatorInterface* op = nullptr;          // message boxes and dialogs; Qt's when null
         RadioLink::LineFactory lineFactory = {};  // the serial port when empty
     };
     explicit TForm1(const Options& options);
@@ -43,6 +43,8 @@ class TForm1 : public QWidget {
   signals:
     // An exchange with the radio began or ended; the form takes no input meanwhile.
     void exchangeRunningChanged(bool running);
+    // The text for the window's status line changed (the last backup, or why there is none).
+    void statusLineChanged(const QString& text);
 
   public:
     // The form's controls, by their names.
@@ -83,6 +85,9 @@ class TForm1 : public QWidget {
 
     // Repaints every control from the state.
     void Repaint();
+    // Runs an action of the menu bar the way the form runs its own handlers: the operator's
+    // typed texts taken first, an escaping error shown, every control repainted after.
+    void RunAction(const std::function<void()>& handler) { Run(handler); }
 
   protected:
     // Refused while an exchange runs; the window then closes when it has ended.
@@ -113,6 +118,7 @@ class TForm1 : public QWidget {
     std::unique_ptr<LinkThread> link_;
     std::unique_ptr<LinkRequests> requests_;
     bool exchangeShown_ = false;
+    QString statusLineShown_;
     bool closeWhenDone_ = false;
     bool repainting_ = false;
     bool handlerRunning_ = false;

@@ -494,5 +494,112 @@ TEST_F(FileTest, WrongChecksumIsAskedAbout) {
     ExpectSameControls(reference.ctl, p.ctl);
 }
 
+// --- Channel lists as CSV ----------------------------------------------------------------
+
+// The plan exported and imported again looks exactly as the same plan saved and loaded.
+TEST_F(FileTest, CsvExportThenImportShowsWhatSaveThenLoadShows) {
+    EnterSamplePlan(p);
+    SaveAs(p, Path(QStringLiteral("plan.ctrch")));
+    op.files.push_back(Path(QStringLiteral("plan")));
+    EXPECT_EQ(Text(ExportCsvFile(p)), "В файл «plan.csv» экспортировано каналов: 3");
+    EXPECT_TRUE(op.shown.empty());
+    EXPECT_TRUE(FilesInDir().contains(QStringLiteral("plan.csv")));
+
+    op.files.push_back(Path(QStringLiteral("plan.csv")));
+    EXPECT_EQ(Text(ImportCsvFile(p)), "Из файла «plan.csv» импортировано каналов: 3");
+    EXPECT_TRUE(op.shown.empty());
+
+    ProgramState loaded;
+    ScriptedOperator loadedOp;
+    StartProgram(loaded, loadedOp);
+    // The selections are the operator's; neither the load nor the import touches them.
+    ListBox1Click(loaded, p.ctl.ListBox1.index);
+    loaded.ctl.ListBox2.index = p.ctl.ListBox2.index;
+    loaded.ctl.ListBox3.index = p.ctl.ListBox3.index;
+    loadedOp.files.push_back(Path(QStringLiteral("plan.ctrch")));
+    Button12Click(loaded);
+    EXPECT_EQ(loaded.plan, p.plan);
+    ExpectSameControls(loaded.ctl, p.ctl);
+    const auto image = ProduceImage(p);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(*image, ImageFromFileBytes(loaded.FileBuffer));
+}
+
+TEST_F(FileTest, CsvImportListsRefusedRowsAndTakesTheRestOnYes) {
+    EnterSamplePlan(p);
+    p.Channel(9).reserved = 0x5A;
+    p.ctl.ComboBox4.SetText(QStringLiteral("15"));  // typed, not in the list
+    WriteAll(Path(QStringLiteral("list.csv")),
+             "Location,Frequency,Tone,rToneFreq,cToneFreq\r\n"
+             "2,146.025,TSQL,88.5,71.9\r\n"
+             "3,180.000,,,\r\n"
+             "4,146.050,Tone,88.5,88.5\r\n");
+    op.files.push_back(Path(QStringLiteral("list.csv")));
+    op.answers.push_back(Answer::Yes);
+    EXPECT_FALSE(ImportCsvFile(p).isEmpty());
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(op.Last().kind, ShownMessage::YesNo);
+    EXPECT_EQ(Text(op.Last().caption), "Импорт из CSV");
+    EXPECT_TRUE(op.Last().text.contains(QStringLiteral("строка 3, Frequency = «180.000»")))
+        << Text(op.Last().text);
+    EXPECT_TRUE(op.Last().text.contains(QStringLiteral("строка 4, Tone = «Tone»")))
+        << Text(op.Last().text);
+
+    // Channels 1 and 16 of the sample are not in the list: empty now, reserved bytes kept.
+    EXPECT_TRUE(p.Channel(0).IsEmpty());
+    EXPECT_TRUE(p.Channel(15).IsEmpty());
+    EXPECT_EQ(p.Channel(9).reserved, 0x5A);
+    EXPECT_EQ(p.Channel(1).rxCode, 2);
+    EXPECT_EQ(Text(p.ctl.toneBoxes[1].text), "02 - 71,9");
+    EXPECT_TRUE(p.ctl.toneBoxes[1].enabled);
+    EXPECT_EQ(Text(p.ctl.toneBoxes[3].text), "08 - 88,5");
+    EXPECT_TRUE(p.Channel(2).IsEmpty());
+    // The radio-wide settings stay as entered.
+    EXPECT_TRUE(p.ctl.CheckBox3);
+    EXPECT_EQ(Text(p.ctl.ComboBox29.text), "3");
+    EXPECT_EQ(Text(p.ctl.ComboBox4.text), "15");
+}
+
+TEST_F(FileTest, CsvHandlersChangeNothingWhenTheyCannotWork) {
+    EnterSamplePlan(p);
+    p.ctl.ComboBox29.SetText(QStringLiteral("abc"));
+    const Snapshot before(p);
+    // A typed value that does not encode: the export asks for no file and writes nothing.
+    EXPECT_TRUE(ExportCsvFile(p).isEmpty());
+    EXPECT_TRUE(op.dialogs.empty());
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(op.Last().icon, MessageIcon::Error);
+    ExpectUnchanged(before, p);
+    // Nor does the import, which needs the settings on screen for the new image.
+    WriteAll(Path(QStringLiteral("list.csv")), "Frequency\n146.000\n");
+    op.files.push_back(Path(QStringLiteral("list.csv")));
+    EXPECT_TRUE(ImportCsvFile(p).isEmpty());
+    ASSERT_EQ(op.shown.size(), 2u);
+    EXPECT_EQ(op.Last().icon, MessageIcon::Error);
+    ExpectUnchanged(before, p);
+
+    // A file that is no channel list says why and names itself.
+    p.ctl.ComboBox29.SetText(QStringLiteral("3"));
+    const Snapshot valid(p);
+    op.Clear();
+    WriteAll(Path(QStringLiteral("photo.csv")), QByteArray("\x89PNG\r\n\x1a\n\0\0", 10));
+    op.files.push_back(Path(QStringLiteral("photo.csv")));
+    EXPECT_TRUE(ImportCsvFile(p).isEmpty());
+    ExpectErrorNaming(Path(QStringLiteral("photo.csv")));
+    EXPECT_TRUE(op.Last().text.contains(QStringLiteral("не текстовый файл CSV")));
+    ExpectUnchanged(valid, p);
+}
+
+TEST_F(FileTest, StartUpImageIsWhatTheWindowSavesRightAfterStartUp) {
+    const auto image = ProduceImage(p);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(*image, StartUpImage());
+    const std::uint8_t settings[16] = {0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                       0xFF, 0xFF, 0xC8, 0x00, 0xB0, 0x04, 0x90, 0x01};
+    EXPECT_TRUE(std::equal(std::begin(settings), std::end(settings), image->settings.begin()));
+    const auto empty = image->Record(0).ToBytes();
+    EXPECT_EQ(empty, (std::array<std::uint8_t, 10>{4, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0}));
+}
+
 }  // namespace
 }  // namespace belvan

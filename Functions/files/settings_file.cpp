@@ -30,8 +30,7 @@ bool FileChecksumMatches(const FileBytes& bytes) {
     return FileChecksum(bytes) == bytes[kFileChecksumOffset];
 }
 
-namespace {
-QString ReasonOf(const QFileDevice& file) {
+QString FileErrorReason(const QFileDevice& file) {
     switch (file.error()) {
         case QFileDevice::NoError:
             return QStringLiteral("неизвестная ошибка");
@@ -50,7 +49,6 @@ QString ReasonOf(const QFileDevice& file) {
             return QStringLiteral("ошибка ввода-вывода: %1").arg(file.errorString());
     }
 }
-}  // namespace
 
 FileReadResult ReadSettingsFile(const QString& path) {
     FileReadResult result;
@@ -66,13 +64,13 @@ FileReadResult ReadSettingsFile(const QString& path) {
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        result.error = ReasonOf(file);
+        result.error = FileErrorReason(file);
         return result;
     }
     // One byte more than a file can hold tells a long file from a good one without reading it all.
     const QByteArray data = file.read(kSettingsFileSize + 1);
     if (file.error() != QFileDevice::NoError) {
-        result.error = ReasonOf(file);
+        result.error = FileErrorReason(file);
         return result;
     }
     return SettingsFileFromBytes(data);
@@ -98,17 +96,21 @@ FileReadResult SettingsFileFromBytes(const QByteArray& data) {
 }
 
 QString WriteSettingsFile(const QString& path, const FileBytes& bytes) {
+    return WriteFileBytes(path, QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                           static_cast<qsizetype>(bytes.size())));
+}
+
+QString WriteFileBytes(const QString& path, const QByteArray& bytes) {
     if (QFileInfo(path).isDir()) return QStringLiteral("это папка, а не файл");
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return ReasonOf(file);
-    const auto written =
-        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    if (!file.open(QIODevice::WriteOnly)) return FileErrorReason(file);
+    const auto written = file.write(bytes);
     if (written != static_cast<qint64>(bytes.size())) {
-        const QString reason = ReasonOf(file);
+        const QString reason = FileErrorReason(file);
         file.cancelWriting();
         return reason;
     }
-    if (!file.commit()) return ReasonOf(file);
+    if (!file.commit()) return FileErrorReason(file);
     return {};
 }
 

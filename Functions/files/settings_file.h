@@ -7,6 +7,8 @@
 //      254       1  checksum: low 8 bits of the sum of bytes 0..253
 #pragma once
 
+#include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -42,5 +44,10 @@ FileReadResult SettingsFileFromBytes(const QByteArray& data);
 // Writes the 255 bytes so that an existing file is replaced only by a complete new one.
 // Returns the empty text on success, else why it failed in the operator's words.
 QString WriteSettingsFile(const QString& path, const FileBytes& bytes);
+// The same for any bytes (a CSV list, a printable sheet).
+QString WriteFileBytes(const QString& path, const QByteArray& bytes);
+
+// Why a file operation failed, in the operator's words.
+QString FileErrorReason(const QFileDevice& file);
 
 }  // namespace belvan

@@ -23,6 +23,7 @@ namespace {
 
 using testing::RadioSimProcess;
 using testing::ScriptedOperator;
+using testing::Text;
 
 class WindowLinkTest : public ::testing::Test {
   protected:
@@ -76,6 +77,8 @@ TEST_F(WindowLinkTest, ReadFillsTheTableWhileTheWindowStaysAliveButTakesNoInput)
 
     ASSERT_EQ(op.shown.size(), 1u);
     EXPECT_EQ(op.shown[0].text, QStringLiteral("Параметры прочитаны"));
+    EXPECT_TRUE(form->State().statusLine.startsWith(QStringLiteral("Резервная копия: ")))
+        << Text(form->State().statusLine);
     EXPECT_TRUE(form->Button5->isVisible());
     EXPECT_TRUE(form->Button6->isVisible());
     EXPECT_TRUE(form->Button8->isEnabled());

@@ -1,12 +1,15 @@
 // belvan-cli: the channel-settings files of the Belvan-T and the radio's read and write, from a
 // terminal or a script. See ProgramHelp() for the commands and the exit codes.
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <memory>
 
 #include "console.h"
 #include "verbs.h"
+#include "verbs_csv.h"
 
 namespace {
 // Qt's own texts (the option parser's help and errors, port errors) in Russian, like the tool's.
@@ -23,11 +26,19 @@ void LoadRussianTranslations(QCoreApplication& app) {
 
 int main(int argc, char* argv[]) {
     using namespace belvan::cli;
-    QCoreApplication app(argc, argv);
+    // The printable sheet lays out text with the system's fonts, which takes a GUI application;
+    // it only draws into a file, so it runs offscreen and needs no display.
+    std::unique_ptr<QCoreApplication> app;
+    if (NeedsGuiApplication(argc, argv)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("belvan-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
     PrepareConsole();
-    LoadRussianTranslations(app);
+    LoadRussianTranslations(*app);
 
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() < 2) {

@@ -23,6 +23,7 @@
 #include "link/radio_exchange.h"
 #include "link/serial_line.h"
 #include "port_worker.h"
+#include "verbs_csv.h"
 
 namespace belvan::cli {
 
@@ -520,6 +521,12 @@ const QList<Verb>& Verbs() {
          QStringLiteral("станция программирования: записывать файл в каждую подключённую "
                         "радиостанцию"),
          RunStation},
+        {QStringLiteral("export"), QStringLiteral("ФАЙЛ [-o СПИСОК.csv] [--pdf -o ЛИСТ.pdf]"),
+         QStringLiteral("выгрузить каналы в CSV (формат CHIRP) или печатный лист в PDF"),
+         RunExport},
+        {QStringLiteral("import"),
+         QStringLiteral("СПИСОК.csv -o ФАЙЛ [--base ДРУГОЙ] [--skip-invalid]"),
+         QStringLiteral("составить файл настроек из списка каналов CSV"), RunImport},
         {QStringLiteral("help"), QStringLiteral("[КОМАНДА]"),
          QStringLiteral("эта справка или справка по команде"), RunHelp},
     };

@@ -1,0 +1,689 @@
+#include "channel_csv.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <array>
+#include <cstdlib>
+
+#include "../plan/ctcss_table.h"
+#include "../plan/frequency.h"
+#include "../plan/number_text.h"
+#include "settings_file.h"
+
+namespace belvan {
+
+namespace {
+
+constexpr long long kLowestHz = 146000000LL;
+constexpr long long kGridHz = 12500;
+const QString kBandText = QStringLiteral("146,000–174,9875 МГц");
+
+long long HzOfCode(std::uint16_t code) {
+    return kLowestHz + kGridHz * code;
+}
+
+// 146012500 -> "146.012500"
+QString MhzText(long long hz) {
+    return QStringLiteral("%1.%2").arg(hz / 1000000).arg(hz % 1000000, 6, 10, QLatin1Char('0'));
+}
+
+// 146012500 -> "146,0125": the operator's way, at least three decimals.
+QString MhzShown(long long hz) {
+    const QString sign = hz < 0 ? QStringLiteral("-") : QString();
+    const long long magnitude = std::llabs(hz);
+    QString text = sign + QStringLiteral("%1,%2")
+                              .arg(magnitude / 1000000)
+                              .arg(magnitude % 1000000, 6, 10, QLatin1Char('0'));
+    while (text.endsWith(QLatin1Char('0')) && text.size() - text.indexOf(u',') > 4) text.chop(1);
+    return text;
+}
+
+QString ToneHzText(int number) {
+    const int tenths = ToneTenthsOfHz(number);
+    return QStringLiteral("%1.%2").arg(tenths / 10).arg(tenths % 10);
+}
+
+QString Field(const QString& text) {
+    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') &&
+        !text.contains(u'\r'))
+        return text;
+    QString quoted = text;
+    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    return u'"' + quoted + u'"';
+}
+
+bool HasOddCode(const ChannelEntry& e) {
+    return (e.rxCode != NoFrequency && e.rxCode % 2 != 0) ||
+           (e.txCode != NoFrequency && e.txCode % 2 != 0);
+}
+
+QString ToneComment(std::uint16_t number) {
+    const QString numberText = QStringLiteral("%1").arg(number, 2, 10, QLatin1Char('0'));
+    if (number >= 1 && number <= kToneCount) {
+        const int tenths = ToneTenthsOfHz(number);
+        return CsvComment::TonePrefix +
+               QStringLiteral("%1 (%2,%3 Гц)").arg(numberText).arg(tenths / 10).arg(tenths % 10);
+    }
+    return CsvComment::TonePrefix + numberText + QStringLiteral(" (нет в таблице)");
+}
+
+QString ExportRow(int channel, const ChannelEntry& e) {
+    const bool rx = e.rxCode != NoFrequency;
+    const bool tx = e.txCode != NoFrequency;
+    const bool ctcss = e.Has(ChannelFlag::DetectCtcss);
+    const bool carrier = e.Has(ChannelFlag::DetectCarrier);
+    const bool tsql = ctcss && !carrier && e.toneNumber >= 1 && e.toneNumber <= kToneCount;
+    QStringList comment;
+
+    QString duplex;
+    QString offset = MhzText(0);
+    if (rx && tx && e.txCode != e.rxCode) {
+        duplex = QStringLiteral("split");
+        offset = MhzText(HzOfCode(e.txCode));
+    } else if (rx && !tx) {
+        duplex = QStringLiteral("off");
+    } else if (!rx) {
+        comment << CsvComment::TransmitOnly;
+    }
+    if (e.Has(ChannelFlag::Masking)) comment << CsvComment::Masking;
+    if (!tsql) {
+        if (ctcss && carrier)
+            comment << CsvComment::BothDetections;
+        else if (ctcss)
+            comment << CsvComment::CtcssDetection;
+        else if (!carrier)
+            comment << CsvComment::NoDetection;
+        if (e.toneNumber != 0)
+            comment << ToneComment(e.toneNumber);
+        else if (ctcss)
+            comment << CsvComment::NoTone;
+    }
+    const bool step25 = e.Has(ChannelFlag::Step25);
+    if (step25 && HasOddCode(e)) comment << CsvComment::Step25OffGrid;
+
+    const QString tone = tsql ? ToneHzText(e.toneNumber) : QStringLiteral("88.5");
+    const QStringList cells = {
+        QString::number(channel + 1),
+        QString(),
+        MhzText(HzOfCode(rx ? e.rxCode : e.txCode)),
+        duplex,
+        offset,
+        tsql ? QStringLiteral("TSQL") : QString(),
+        tone,
+        tone,
+        QStringLiteral("023"),
+        QStringLiteral("NN"),
+        QStringLiteral("023"),
+        QStringLiteral("Tone->Tone"),
+        QStringLiteral("FM"),
+        step25 ? QStringLiteral("25.00") : QStringLiteral("12.50"),
+        e.Has(ChannelFlag::Scan) ? QString() : QStringLiteral("S"),
+        QString(),
+        comment.join(QStringLiteral("; ")),
+        QString(),
+        QString(),
+        QString(),
+        QString(),
+    };
+    QStringList fields;
+    for (const QString& cell : cells) fields << Field(cell);
+    return fields.join(u',');
+}
+
+// --- Reading ------------------------------------------------------------------------------
+
+struct Record {
+    int line = 0;
+    QStringList cells;
+};
+
+struct Tokenized {
+    std::vector<Record> records;
+    QString error;
+};
+
+bool AllEmpty(const QStringList& cells) {
+    for (const QString& cell : cells)
+        if (!cell.trimmed().isEmpty()) return false;
+    return true;
+}
+
+QChar GuessDelimiter(const QString& text) {
+    const qsizetype end = text.indexOf(u'\n');
+    const QString first = text.left(end < 0 ? text.size() : end);
+    if (!first.contains(u',') && first.contains(u';')) return u';';
+    return u',';
+}
+
+// RFC 4180 with the usual leniency: CR, LF or CRLF line ends, a quote inside an unquoted field
+// taken as it is, text after a closing quote appended to the field.
+Tokenized Tokenize(const QString& text, QChar delimiter) {
+    Tokenized out;
+    Record record{1, {}};
+    QString field;
+    bool quoted = false;
+    int line = 1;
+    int quoteLine = 0;
+    auto endRecord = [&](int nextLine) {
+        record.cells << field;
+        field.clear();
+        if (!AllEmpty(record.cells)) out.records.push_back(std::move(record));
+        record = Record{nextLine, {}};
+        if (out.records.size() > static_cast<std::size_t>(kCsvMaxRows) + 1)
+            out.error =
+                QStringLiteral("в файле больше %1 строк; это не список каналов").arg(kCsvMaxRows);
+    };
+    for (qsizetype i = 0; i < text.size() && out.error.isEmpty(); ++i) {
+        const QChar ch = text.at(i);
+        if (quoted) {
+            if (ch == u'"') {
+                if (i + 1 < text.size() && text.at(i + 1) == u'"') {
+                    field += u'"';
+                    ++i;
+                } else {
+                    quoted = false;
+                }
+            } else {
+                if (ch == u'\n' ||
+                    (ch == u'\r' && !(i + 1 < text.size() && text.at(i + 1) == u'\n')))
+                    ++line;
+                field += ch;
+            }
+            continue;
+        }
+        if (ch == u'"' && field.trimmed().isEmpty()) {
+            field.clear();
+            quoted = true;
+            quoteLine = line;
+        } else if (ch == delimiter) {
+            record.cells << field;
+            field.clear();
+            if (record.cells.size() > kCsvMaxColumns)
+                out.error = QStringLiteral("в строке %1 больше %2 столбцов; это не список каналов")
+                                .arg(record.line)
+                                .arg(kCsvMaxColumns);
+        } else if (ch == u'\r' || ch == u'\n') {
+            if (ch == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') ++i;
+            ++line;
+            endRecord(line);
+        } else {
+            field += ch;
+        }
+    }
+    if (!out.error.isEmpty()) return out;
+    if (quoted) {
+        out.error = QStringLiteral("кавычка, открытая в строке %1, не закрыта до конца файла")
+                        .arg(quoteLine);
+        return out;
+    }
+    if (!field.isEmpty() || !record.cells.isEmpty()) endRecord(line);
+    return out;
+}
+
+bool HasControlCharacters(const QString& text) {
+    for (const QChar ch : text)
+        if (ch.unicode() < 0x20 && ch != u'\t' && ch != u'\r' && ch != u'\n') return true;
+    return false;
+}
+
+// A decimal number without sign or exponent, '.' or ',' as separator, as an integer in units of
+// 10^-decimals (rounded half up). Nothing when the text is not such a number or too large.
+std::optional<long long> ParseDecimal(const QString& text, int decimals) {
+    const QString t = text.trimmed();
+    qsizetype sep = t.indexOf(u'.');
+    if (sep < 0) sep = t.indexOf(u',');
+    const QString whole = sep < 0 ? t : t.left(sep);
+    const QString fraction = sep < 0 ? QString() : t.mid(sep + 1);
+    if (whole.isEmpty() && fraction.isEmpty()) return std::nullopt;
+    if (whole.size() > 9) return std::nullopt;
+    for (const QChar ch : whole + fraction)
+        if (ch < u'0' || ch > u'9') return std::nullopt;
+    long long value = whole.isEmpty() ? 0 : whole.toLongLong();
+    for (int d = 0; d < decimals; ++d)
+        value = value * 10 + (d < fraction.size() ? fraction.at(d).digitValue() : 0);
+    if (fraction.size() > decimals && fraction.at(decimals).digitValue() >= 5) ++value;
+    return value;
+}
+
+enum class Col {
+    Location,
+    Frequency,
+    Duplex,
+    Offset,
+    Tone,
+    rToneFreq,
+    cToneFreq,
+    Mode,
+    TStep,
+    Skip,
+    Comment,
+    Count
+};
+constexpr std::array<const char*, static_cast<int>(Col::Count)> kColumnNames = {
+    "Location",  "Frequency", "Duplex", "Offset", "Tone",   "rToneFreq",
+    "cToneFreq", "Mode",      "TStep",  "Skip",   "Comment"};
+
+struct Header {
+    std::array<int, static_cast<int>(Col::Count)> index{};  // -1 when the file lacks the column
+    QStringList names;                                      // as the file spells them
+};
+
+class Row {
+  public:
+    Row(const Header& header, const Record& record) : header_(header), record_(record) {}
+    bool Has(Col c) const { return header_.index[static_cast<int>(c)] >= 0; }
+    QString Cell(Col c) const {
+        const int at = header_.index[static_cast<int>(c)];
+        return at >= 0 && at < record_.cells.size() ? record_.cells.at(at).trimmed() : QString();
+    }
+    CsvRowNote Note(Col c, const QString& reason) const {
+        const int at = header_.index[static_cast<int>(c)];
+        return {
+            record_.line,
+            at >= 0 ? header_.names.at(at) : QString::fromLatin1(kColumnNames[static_cast<int>(c)]),
+            Cell(c), reason};
+    }
+    int Line() const { return record_.line; }
+
+  private:
+    const Header& header_;
+    const Record& record_;
+};
+
+// A frequency in Hz as a code, or why not.
+struct CodeOrReason {
+    std::uint16_t code = NoFrequency;
+    QString reason;
+};
+CodeOrReason CodeOfHz(long long hz, const QString& what) {
+    if (hz < kLowestHz || hz > HzOfCode(kHighestCode))
+        return {NoFrequency, QStringLiteral("%1 %2 МГц вне диапазона радиостанции %3")
+                                 .arg(what, MhzShown(hz), kBandText)};
+    if ((hz - kLowestHz) % kGridHz != 0)
+        return {NoFrequency,
+                QStringLiteral("%1 %2 МГц не лежит на сетке 12,5 кГц").arg(what, MhzShown(hz))};
+    return {static_cast<std::uint16_t>((hz - kLowestHz) / kGridHz), {}};
+}
+
+// Tone number of a frequency in Hz (±0.05 Hz), or 0.
+int ToneOfHz(const QString& text) {
+    const auto milliHz = ParseDecimal(text, 3);
+    if (!milliHz) return 0;
+    for (int n = 1; n <= kToneCount; ++n)
+        if (std::llabs(*milliHz - ToneTenthsOfHz(n) * 100LL) <= 50) return n;
+    return 0;
+}
+
+struct ParsedRow {
+    int channel = -1;
+    ChannelEntry entry;
+    std::optional<CsvRowNote> refused;
+    std::vector<CsvRowNote> warnings;
+};
+
+const QRegularExpression& ToneTokenPattern() {
+    static const QRegularExpression pattern(QStringLiteral("^тон\\s+([0-9]+)(\\s|\\(|$)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    return pattern;
+}
+
+ParsedRow ParseRow(const Row& row, int ordinal) {
+    ParsedRow out;
+    auto refuse = [&out](const CsvRowNote& note) {
+        out.refused = note;
+        return out;
+    };
+
+    // Location.
+    if (row.Has(Col::Location)) {
+        const auto number = ReadWholeNumber(row.Cell(Col::Location));
+        if (!number)
+            return refuse(row.Note(Col::Location, row.Cell(Col::Location).isEmpty()
+                                                      ? QStringLiteral("не указан номер канала")
+                                                      : QStringLiteral("номер канала не число")));
+        if (*number < 1 || *number > kChannelCount)
+            return refuse(
+                row.Note(Col::Location, QStringLiteral("номер канала вне диапазона 1–16")));
+        out.channel = *number - 1;
+    } else {
+        if (ordinal > kChannelCount)
+            return refuse(
+                row.Note(Col::Location, QStringLiteral("в файле без столбца Location больше 16 "
+                                                       "строк; канала с таким номером нет")));
+        out.channel = ordinal - 1;
+    }
+
+    // Comment phrases.
+    QStringList phrases;
+    for (const QString& part : row.Cell(Col::Comment).split(u';')) phrases << part.trimmed();
+    auto said = [&phrases](const QString& phrase) {
+        for (const QString& p : phrases)
+            if (p.compare(phrase, Qt::CaseInsensitive) == 0) return true;
+        return false;
+    };
+    std::optional<std::uint16_t> commentTone;
+    for (const QString& p : phrases) {
+        const auto match = ToneTokenPattern().match(p);
+        if (!match.hasMatch()) continue;
+        bool ok = false;
+        const uint number = match.captured(1).toUInt(&ok);
+        if (!ok || number > 0xFFFF)
+            return refuse(row.Note(Col::Comment, QStringLiteral("номер тона больше 65535")));
+        commentTone = static_cast<std::uint16_t>(number);
+    }
+
+    // Receive frequency.
+    const QString frequency = row.Cell(Col::Frequency);
+    if (frequency.isEmpty())
+        return refuse(row.Note(Col::Frequency, QStringLiteral("не указана частота")));
+    const auto rxHz = ParseDecimal(frequency, 6);
+    if (!rxHz) return refuse(row.Note(Col::Frequency, QStringLiteral("частота не число")));
+    const CodeOrReason rx = CodeOfHz(*rxHz, QStringLiteral("частота"));
+    if (!rx.reason.isEmpty()) return refuse(row.Note(Col::Frequency, rx.reason));
+
+    // Transmit frequency.
+    const QString duplex = row.Cell(Col::Duplex).toLower();
+    std::uint16_t txCode = rx.code;
+    if (duplex == u"+" || duplex == u"-" || duplex == u"split") {
+        const QString offsetText = row.Cell(Col::Offset);
+        if (offsetText.isEmpty())
+            return refuse(row.Note(Col::Offset, duplex == u"split"
+                                                    ? QStringLiteral("не указана частота передачи")
+                                                    : QStringLiteral("не указан сдвиг частоты")));
+        const auto offsetHz = ParseDecimal(offsetText, 6);
+        if (!offsetHz) return refuse(row.Note(Col::Offset, QStringLiteral("не число")));
+        const long long txHz = duplex == u"split" ? *offsetHz
+                               : duplex == u"+"   ? *rxHz + *offsetHz
+                                                  : *rxHz - *offsetHz;
+        const CodeOrReason tx = CodeOfHz(txHz, QStringLiteral("частота передачи"));
+        if (!tx.reason.isEmpty()) return refuse(row.Note(Col::Offset, tx.reason));
+        txCode = tx.code;
+    } else if (duplex == u"off") {
+        txCode = NoFrequency;
+    } else if (!duplex.isEmpty()) {
+        return refuse(row.Note(
+            Col::Duplex,
+            QStringLiteral("неизвестное значение; допустимы пустое, «+», «-», «split», «off»")));
+    }
+    std::uint16_t rxCode = rx.code;
+    if (said(CsvComment::TransmitOnly)) {
+        if (txCode == NoFrequency)
+            return refuse(row.Note(Col::Comment, QStringLiteral("«только передача» при Duplex "
+                                                                "«off»: у канала не остаётся "
+                                                                "ни одной частоты")));
+        rxCode = NoFrequency;
+    }
+
+    // Detection and tone.
+    const QString toneMode = row.Cell(Col::Tone);
+    bool ctcss = false;
+    bool carrier = false;
+    std::uint16_t tone = 0;
+    auto toneFrom = [&](Col column) -> std::optional<int> {
+        const QString hz = row.Cell(column);
+        if (hz.isEmpty()) {
+            out.refused = row.Note(column, QStringLiteral("не указана частота тона"));
+            return std::nullopt;
+        }
+        const int number = ToneOfHz(hz);
+        if (number == 0) {
+            out.refused = row.Note(
+                column,
+                ParseDecimal(hz, 2)
+                    ? QStringLiteral("тона %1 Гц нет среди 51 тона CTSS радиостанции").arg(hz)
+                    : QStringLiteral("частота тона не число"));
+            return std::nullopt;
+        }
+        return number;
+    };
+    if (toneMode.isEmpty()) {
+        if (said(CsvComment::BothDetections)) {
+            ctcss = carrier = true;
+        } else if (said(CsvComment::CtcssDetection)) {
+            ctcss = true;
+        } else if (!said(CsvComment::NoDetection)) {
+            carrier = true;
+        }
+        tone = commentTone.value_or(0);
+    } else if (toneMode.compare(QStringLiteral("TSQL"), Qt::CaseInsensitive) == 0) {
+        const auto number = toneFrom(row.Has(Col::cToneFreq) ? Col::cToneFreq : Col::rToneFreq);
+        if (!number) return out;
+        ctcss = true;
+        tone = static_cast<std::uint16_t>(*number);
+    } else if (toneMode.compare(QStringLiteral("Tone"), Qt::CaseInsensitive) == 0) {
+        const auto number = toneFrom(Col::rToneFreq);
+        if (!number) return out;
+        ctcss = true;
+        tone = static_cast<std::uint16_t>(*number);
+        out.warnings.push_back(
+            row.Note(Col::Tone, QStringLiteral("тон только на передачу принят как обнаружение "
+                                               "по CTSS с тоном %1 Гц")
+                                    .arg(row.Cell(Col::rToneFreq))));
+    } else {
+        const QString mode = toneMode.toUpper();
+        QString reason = QStringLiteral("неизвестный режим тона; допустимы пустое, «TSQL», «Tone»");
+        if (mode == u"DTCS" || mode == u"DTCS-R")
+            reason = QStringLiteral(
+                "цифровое кодовое шумоподавление (DTCS) радиостанция не "
+                "поддерживает");
+        else if (mode == u"CROSS")
+            reason =
+                QStringLiteral("перекрёстные режимы тона (Cross) радиостанция не поддерживает");
+        else if (mode == u"TSQL-R")
+            reason = QStringLiteral(
+                "обратное тоновое шумоподавление (TSQL-R) радиостанция не "
+                "поддерживает");
+        return refuse(row.Note(Col::Tone, reason));
+    }
+
+    // Scan.
+    const QString skip = row.Cell(Col::Skip).toUpper();
+    bool scan = true;
+    if (skip == u"S") {
+        scan = false;
+    } else if (skip == u"P") {
+        out.warnings.push_back(row.Note(
+            Col::Skip, QStringLiteral("приоритетный канал принят как сканируемый: приоритетное "
+                                      "сканирование задаётся для всей радиостанции")));
+    } else if (!skip.isEmpty()) {
+        return refuse(row.Note(Col::Skip,
+                               QStringLiteral("неизвестное значение; допустимы пустое, «S», «P»")));
+    }
+
+    // Mode.
+    const QString mode = row.Cell(Col::Mode).toUpper();
+    if (!mode.isEmpty() && mode != u"FM" && mode != u"NFM")
+        return refuse(row.Note(Col::Mode, QStringLiteral("радиостанция работает только в FM")));
+
+    // Grid step: TStep when the frequencies lie on it, else the coarsest grid they lie on.
+    const bool onGrid25 = !HasOddCode(ChannelEntry{0, 0, rxCode, txCode, 0, 0});
+    bool step25 = onGrid25;
+    const QString tstep = row.Cell(Col::TStep);
+    if (!tstep.isEmpty()) {
+        const auto hz = ParseDecimal(tstep, 3);
+        if (!hz) return refuse(row.Note(Col::TStep, QStringLiteral("шаг не число")));
+        if (*hz == kGridHz) step25 = false;
+    }
+    if (said(CsvComment::Step25OffGrid)) step25 = true;
+
+    ChannelEntry& e = out.entry;
+    e.rxCode = rxCode;
+    e.txCode = txCode;
+    e.toneNumber = tone;
+    e.Set(ChannelFlag::InUse, rxCode != NoFrequency && rxCode % 2 == 0);
+    e.Set(ChannelFlag::Masking, said(CsvComment::Masking));
+    e.Set(ChannelFlag::Step25, step25);
+    e.Set(ChannelFlag::DetectCtcss, ctcss);
+    e.Set(ChannelFlag::DetectCarrier, carrier);
+    e.Set(ChannelFlag::Scan, scan);
+    return out;
+}
+
+}  // namespace
+
+QByteArray ExportCsv(const ParameterImage& image) {
+    QString text = kCsvHeader + QStringLiteral("\r\n");
+    for (int c = 0; c < kChannelCount; ++c) {
+        const ChannelEntry entry = image.Record(c);
+        if (!entry.IsEmpty()) text += ExportRow(c, entry) + QStringLiteral("\r\n");
+    }
+    return text.toUtf8();
+}
+
+QStringList CsvExportLosses(const ParameterImage& image) {
+    QStringList losses;
+    for (int c = 0; c < kChannelCount; ++c) {
+        const ChannelEntry e = image.Record(c);
+        for (const std::uint16_t code : {e.rxCode, e.txCode}) {
+            if (code == NoFrequency || code <= kHighestCode) continue;
+            losses << QStringLiteral(
+                          "канал %1: частота %2 МГц вне диапазона %3, при импорте "
+                          "этот канал будет отклонён")
+                          .arg(c + 1, 2, 10, QLatin1Char('0'))
+                          .arg(MhzShown(HzOfCode(code)), kBandText);
+            break;
+        }
+    }
+    return losses;
+}
+
+QString CsvRowNoteText(const CsvRowNote& note) {
+    return QStringLiteral("строка %1, %2 = «%3»: %4")
+        .arg(note.line)
+        .arg(note.column, note.value, note.reason);
+}
+
+CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base) {
+    CsvImport result;
+    result.image = base;
+    if (data.size() > kCsvMaxBytes) {
+        result.error = QStringLiteral("файл больше %1 МБ; это не список каналов")
+                           .arg(kCsvMaxBytes / (1024 * 1024));
+        return result;
+    }
+    QByteArray bytes = data;
+    if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
+    const QString text = QString::fromUtf8(bytes);
+    if (HasControlCharacters(text)) {
+        result.error = QStringLiteral("это не текстовый файл CSV");
+        return result;
+    }
+    if (text.trimmed().isEmpty()) {
+        result.error = QStringLiteral("файл пуст");
+        return result;
+    }
+
+    Tokenized table = Tokenize(text, GuessDelimiter(text));
+    if (!table.error.isEmpty()) {
+        result.error = table.error;
+        return result;
+    }
+    auto record = table.records.begin();
+    while (record != table.records.end() && AllEmpty(record->cells)) ++record;
+    if (record == table.records.end()) {
+        result.error = QStringLiteral("файл пуст");
+        return result;
+    }
+
+    Header header;
+    header.index.fill(-1);
+    for (qsizetype i = 0; i < record->cells.size(); ++i) {
+        const QString name = record->cells.at(i).trimmed();
+        header.names << name;
+        for (int c = 0; c < static_cast<int>(Col::Count); ++c) {
+            if (name.compare(QLatin1String(kColumnNames[c]), Qt::CaseInsensitive) != 0) continue;
+            if (header.index[c] >= 0) {
+                result.error = QStringLiteral("столбец «%1» в заголовке (строка %2) указан дважды")
+                                   .arg(name)
+                                   .arg(record->line);
+                return result;
+            }
+            header.index[c] = static_cast<int>(i);
+        }
+    }
+    if (header.index[static_cast<int>(Col::Frequency)] < 0) {
+        result.error = QStringLiteral(
+                           "в заголовке (строка %1) нет столбца Frequency; это не "
+                           "список каналов в формате CHIRP")
+                           .arg(record->line);
+        return result;
+    }
+
+    std::array<std::optional<ChannelEntry>, kChannelCount> channels;
+    std::array<int, kChannelCount> namedOn{};  // the line that first named each channel
+    int ordinal = 0;
+    for (++record; record != table.records.end(); ++record) {
+        if (AllEmpty(record->cells)) continue;
+        const Row row(header, *record);
+        ParsedRow parsed = ParseRow(row, ++ordinal);
+        if (parsed.channel >= 0) {
+            int& first = namedOn[static_cast<std::size_t>(parsed.channel)];
+            if (first != 0 && !parsed.refused) {
+                parsed.refused = row.Note(Col::Location, QStringLiteral("канал %1 уже задан в "
+                                                                        "строке %2")
+                                                             .arg(parsed.channel + 1)
+                                                             .arg(first));
+            }
+            if (first == 0) first = row.Line();
+        }
+        if (parsed.refused) {
+            result.refused.push_back(*parsed.refused);
+            continue;
+        }
+        channels[static_cast<std::size_t>(parsed.channel)] = parsed.entry;
+        result.warnings.insert(result.warnings.end(), parsed.warnings.begin(),
+                               parsed.warnings.end());
+        ++result.channels;
+    }
+    if (result.channels == 0) {
+        result.error = result.refused.empty() ? QStringLiteral("в файле нет ни одного канала")
+                                              : QStringLiteral("ни одна строка файла не подошла");
+        return result;
+    }
+
+    for (int c = 0; c < kChannelCount; ++c) {
+        ChannelEntry entry;
+        if (const auto& taken = channels[static_cast<std::size_t>(c)]) {
+            entry = *taken;
+        } else {
+            entry.flags = ChannelFlag::Step25;
+            entry.rxCode = entry.txCode = NoFrequency;
+        }
+        entry.reserved = base.Record(c).reserved;
+        result.image.SetRecord(c, entry);
+    }
+    return result;
+}
+
+CsvFileRead ReadCsvFile(const QString& path) {
+    CsvFileRead result;
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        result.error = QStringLiteral("это папка, а не файл");
+        return result;
+    }
+    if (info.exists() && !info.isFile()) {
+        result.error = QStringLiteral("это не обычный файл");
+        return result;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = FileErrorReason(file);
+        return result;
+    }
+    const QByteArray data = file.read(kCsvMaxBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        result.error = FileErrorReason(file);
+        return result;
+    }
+    if (data.size() > kCsvMaxBytes) {
+        result.error = QStringLiteral("файл больше %1 МБ; это не список каналов")
+                           .arg(kCsvMaxBytes / (1024 * 1024));
+        return result;
+    }
+    result.data = data;
+    return result;
+}
+
+}  // namespace belvan

@@ -1,0 +1,84 @@
+// Channel lists as CSV in the generic format of CHIRP, the open-source radio programmer, which
+// technicians use to share channel plans between radios of different makes.
+//
+// One row per channel that has a frequency, under CHIRP's header. What the radio holds and CHIRP
+// has no column for (masking, an unusual detection or tone, a channel without a receive
+// frequency, the 25 kHz step of an off-grid frequency) is written into Comment as short Russian
+// phrases separated by "; ", which the import reads back, so the tool's own export comes back
+// exactly. Every other comment text is left alone.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+#include "../image/parameter_image.h"
+
+namespace belvan {
+
+// CHIRP's generic CSV header, exactly.
+inline const QString kCsvHeader = QStringLiteral(
+    "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,"
+    "RxDtcsCode,CrossMode,Mode,TStep,Skip,Power,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE");
+
+// A CSV file larger than this, or with more rows or columns, is not a channel list.
+inline constexpr qsizetype kCsvMaxBytes = 4 * 1024 * 1024;
+inline constexpr int kCsvMaxRows = 10000;
+inline constexpr int kCsvMaxColumns = 1000;
+
+// The Comment phrases the export writes and the import reads (case is ignored on import).
+namespace CsvComment {
+inline const QString Masking = QStringLiteral("маскирование");
+inline const QString NoDetection = QStringLiteral("без обнаружения");
+inline const QString CtcssDetection = QStringLiteral("обнаружение по CTSS");
+inline const QString BothDetections = QStringLiteral("обнаружение по CTSS и по несущей");
+inline const QString NoTone = QStringLiteral("без тона");
+inline const QString TransmitOnly = QStringLiteral("только передача");
+inline const QString Step25OffGrid = QStringLiteral("шаг 25 кГц");
+// "тон 07 (85,4 Гц)", "тон 60 (нет в таблице)": a tone number the columns cannot carry.
+inline const QString TonePrefix = QStringLiteral("тон ");
+}  // namespace CsvComment
+
+// The 16 channels of the image as CSV: the header, then one row for each channel that has a
+// frequency, CRLF line ends, UTF-8 without a byte-order mark.
+QByteArray ExportCsv(const ParameterImage& image);
+
+// What of the image the CSV cannot bring back (a frequency outside the band), one line per
+// channel in the operator's words; empty when the whole plan survives an import.
+QStringList CsvExportLosses(const ParameterImage& image);
+
+// One row the import refused or took with a change, in the operator's words.
+struct CsvRowNote {
+    int line = 0;    // the line of the file the row starts on, 1 for the header
+    QString column;  // the column's name as the header has it
+    QString value;
+    QString reason;
+};
+
+// "строка 5, Frequency = «180.000000»: частота вне диапазона …"
+QString CsvRowNoteText(const CsvRowNote& note);
+
+struct CsvImport {
+    QString error;  // set when the file as a whole cannot be imported; nothing else is then valid
+    ParameterImage image;              // the base's settings and the channels of the accepted rows
+    std::vector<CsvRowNote> refused;   // rows left out
+    std::vector<CsvRowNote> warnings;  // rows taken with a change the operator should know of
+    int channels = 0;                  // channels taken from the file
+};
+
+// Reads a channel list. The 16 channels are replaced: a channel the accepted rows do not name
+// is empty. The settings block and each channel's `reserved` byte come from `base`. Accepts
+// columns in any order, missing optional columns, quoted fields, a byte-order mark, CRLF or LF
+// (or a semicolon-separated file), frequencies with any number of decimals.
+CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base);
+
+// Reads a CSV file whole. Nothing and the reason when it cannot be read or is too large.
+struct CsvFileRead {
+    std::optional<QByteArray> data;
+    QString error;
+};
+CsvFileRead ReadCsvFile(const QString& path);
+
+}  // namespace belvan

@@ -1,0 +1,39 @@
+// The window's "Файл" menu beside the form: channel lists exported to and imported from CSV, and
+// the image and title the printable sheet shows.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "image/parameter_image.h"
+
+namespace belvan {
+
+struct ProgramState;
+
+inline const QString kCsvExportTitle = QStringLiteral("Экспорт в CSV");
+inline const QString kCsvImportTitle = QStringLiteral("Импорт из CSV");
+
+// The image a save would write now: in-use bits, settings and tones encoded, channels copied.
+// When a typed value cannot be encoded, the error is shown, the state is left as it was and
+// nothing is returned.
+std::optional<ParameterImage> ProduceImage(ProgramState& p);
+
+// "Экспорт в CSV…": the 16 channels into a CSV file the operator chooses. Returns the status
+// line's text, empty when nothing was written.
+QString ExportCsvFile(ProgramState& p);
+
+// "Импорт из CSV…": the 16 channels replaced by those of a CSV file the operator chooses; the
+// radio-wide settings stay as they are on screen. Refused rows are listed and the operator is
+// asked whether to take the rest ("Нет" changes nothing). Returns the status line's text, empty
+// when nothing was imported.
+QString ImportCsvFile(ProgramState& p);
+
+// The printable sheet's title: the name of the file the caption shows, or "Радиостанция".
+QString SheetTitle(const ProgramState& p);
+
+// The image the window would save right after start-up; the command line imports onto it when
+// no other base is given.
+ParameterImage StartUpImage();
+
+}  // namespace belvan

@@ -1,0 +1,124 @@
+#include "main_window.h"
+
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDir>
+#include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSettings>
+#include <QStatusBar>
+#include <QUrl>
+
+#include "files/backup.h"
+#include "files/channel_sheet.h"
+#include "form/csv_handlers.h"
+
+namespace belvan {
+
+namespace {
+const QString kVerifyKey = QStringLiteral("radio/verifyAfterWrite");
+
+// The tool's settings, the same whatever the program's name: ~/.config/belvan/belvan.conf on Linux.
+QSettings Settings() {
+    return QSettings(QStringLiteral("belvan"), QStringLiteral("belvan"));
+}
+}  // namespace
+
+MainWindow::MainWindow(const TForm1::Options& options)
+    : QMainWindow(nullptr), form_(new TForm1(options)) {
+    setObjectName(QStringLiteral("MainWindow"));
+    // The window looks as the form did on its own: its caption, icon and fixed dialog frame.
+    setWindowFlags(form_->windowFlags());
+    setWindowTitle(form_->windowTitle());
+    setWindowIcon(form_->windowIcon());
+    connect(form_, &QWidget::windowTitleChanged, this, &QWidget::setWindowTitle);
+    connect(form_, &QWidget::windowIconChanged, this, &QWidget::setWindowIcon);
+    setCentralWidget(form_);
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&Файл"));
+    ExportAction = file->addAction(QStringLiteral("&Экспорт в CSV…"));
+    ImportAction = file->addAction(QStringLiteral("&Импорт из CSV…"));
+    file->addSeparator();
+    PrintAction = file->addAction(QStringLiteral("&Печать…"));
+    connect(ExportAction, &QAction::triggered, this,
+            [this] { RunMenuAction([this] { return ExportCsvFile(form_->State()); }); });
+    connect(ImportAction, &QAction::triggered, this,
+            [this] { RunMenuAction([this] { return ImportCsvFile(form_->State()); }); });
+    connect(PrintAction, &QAction::triggered, this,
+            [this] { RunMenuAction([this] { return Print(); }); });
+
+    QMenu* radio = menuBar()->addMenu(QStringLiteral("&Радиостанция"));
+    BackupFolderAction = radio->addAction(QStringLiteral("Папка &резервных копий"));
+    VerifyAction = radio->addAction(QStringLiteral("&Проверять после записи"));
+    VerifyAction->setCheckable(true);
+    VerifyAction->setChecked(Settings().value(kVerifyKey, false).toBool());
+    form_->State().verifyAfterWrite = VerifyAction->isChecked();
+    connect(BackupFolderAction, &QAction::triggered, this, &MainWindow::OpenBackupFolder);
+    connect(VerifyAction, &QAction::toggled, this, [this](bool on) {
+        form_->State().verifyAfterWrite = on;
+        Settings().setValue(kVerifyKey, on);
+    });
+    // Nothing of the menu is at hand while the form talks to the radio.
+    connect(form_, &TForm1::exchangeRunningChanged, this,
+            [this](bool running) { menuBar()->setEnabled(!running); });
+    connect(form_, &TForm1::statusLineChanged, this,
+            [this](const QString& text) { statusBar()->showMessage(text); });
+
+    statusBar()->setSizeGripEnabled(false);
+
+    setFixedSize(form_->width(), menuBar()->sizeHint().height() + form_->height() +
+                                     statusBar()->sizeHint().height());
+}
+
+void MainWindow::RunMenuAction(const std::function<QString()>& action) {
+    // The form takes no input while it talks to the radio; neither does its menu.
+    if (form_->ExchangeRunning()) return;
+    form_->RunAction([this, action] {
+        const QString status = action();
+        if (!status.isEmpty()) statusBar()->showMessage(status);
+    });
+}
+
+void MainWindow::OpenBackupFolder() {
+    const QString folder = BackupFolder();
+    if (!QDir().mkpath(folder) || !QDesktopServices::openUrl(QUrl::fromLocalFile(folder))) {
+        ShowError(form_->State().Operator(),
+                  QStringLiteral("Не удалось открыть папку резервных копий «%1».")
+                      .arg(QDir::toNativeSeparators(folder)));
+    }
+}
+
+QString MainWindow::Print() {
+    ProgramState& p = form_->State();
+    const auto image = ProduceImage(p);
+    if (!image) return {};
+    const QString title = SheetTitle(p);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(SheetPageLayout());
+    printer.setDocName(title);
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("Печать листа каналов"));
+    if (dialog.exec() != QDialog::Accepted) return {};
+    if (!PaintChannelSheet(*image, title, QDateTime::currentDateTime(), printer)) {
+        ShowError(
+            p.Operator(),
+            QStringLiteral("Не удалось напечатать лист каналов: принтер или файл недоступен."));
+        return {};
+    }
+    if (!printer.outputFileName().isEmpty())
+        return QStringLiteral("Лист каналов сохранён в файл «%1»")
+            .arg(QDir::toNativeSeparators(printer.outputFileName()));
+    return QStringLiteral("Лист каналов отправлен на печать: %1").arg(printer.printerName());
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!form_->close()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+}  // namespace belvan

@@ -1,0 +1,131 @@
+// belvan-cli export and import as the operator runs them: the real binary on real files, its
+// exit codes and what it leaves on disk.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "files/settings_file.h"
+
+#ifndef BELVAN_CLI_PATH
+#error "BELVAN_CLI_PATH must name the belvan-cli binary"
+#endif
+
+namespace belvan {
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    QByteArray out;
+    QString err;
+};
+
+// Runs belvan-cli without a display: no X, no Wayland, no platform chosen for it.
+CliRun Cli(const QStringList& arguments) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(BELVAN_CLI_PATH), arguments);
+    EXPECT_TRUE(process.waitForFinished(30000));
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QByteArray Bytes(const FileBytes& bytes) {
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
+}
+
+TEST(CliCsv, ExportAndImportExitCodesAndFiles) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    auto path = [&dir](const char* name) { return dir.filePath(QString::fromLatin1(name)); };
+
+    // A list with one row the radio cannot take.
+    WriteAll(path("list.csv"),
+             "Location,Frequency,Duplex,Offset,Tone,cToneFreq\n"
+             "1,150.000,split,150.025,TSQL,85.4\n"
+             "2,146.0125,off,,,\n"
+             "3,200.000,,,,\n");
+    CliRun run = Cli({"import", path("list.csv"), "-o", path("a.ctrch")});
+    EXPECT_EQ(run.exitCode, 2) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("строка 4, Frequency = «200.000»")));
+    EXPECT_FALSE(QFile::exists(path("a.ctrch")));
+
+    run = Cli({"import", path("list.csv"), "-o", path("a.ctrch"), "--skip-invalid"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QByteArray a = ReadAll(path("a.ctrch"));
+    ASSERT_EQ(a.size(), kSettingsFileSize);
+    FileBytes bytes{};
+    std::copy(a.begin(), a.end(), bytes.begin());
+    EXPECT_TRUE(FileChecksumMatches(bytes));
+    const ParameterImage image = ImageFromFileBytes(bytes);
+    EXPECT_EQ(image.Record(0).ToBytes(),
+              (std::array<std::uint8_t, 10>{0x2D, 0, 0x40, 0x01, 0x42, 0x01, 7, 0, 0, 0}));
+    EXPECT_EQ(image.Record(1).rxCode, 1);
+    EXPECT_EQ(image.Record(1).txCode, NoFrequency);
+    EXPECT_TRUE(image.Record(2).IsEmpty());
+    // Without --base: the settings the window has after start-up.
+    EXPECT_EQ(image.settings[SettingsOffset::f1Keys], kNoFunctionCode);
+    EXPECT_EQ(image.SettingsWord(SettingsOffset::transmitOffTime), 400);
+
+    // Export to stdout and import it back onto the same file: the same bytes.
+    WriteAll(path("b.ctrch"), [&] {
+        ParameterImage based = image;
+        based.settings[SettingsOffset::carriedBytes] = 0x12;
+        based.settings[SettingsOffset::operatingMode] = OperatingMode::Test;
+        return Bytes(BuildFileBytes(based));
+    }());
+    run = Cli({"export", path("b.ctrch")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith("Location,Name,Frequency,"));
+    WriteAll(path("b.csv"), run.out);
+    run = Cli({"import", path("b.csv"), "--base", path("b.ctrch"), "-o", path("c.ctrch")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(ReadAll(path("c.ctrch")), ReadAll(path("b.ctrch")));
+
+    // The printable sheet: a one-page PDF, made without any display.
+    run = Cli({"export", "--pdf", path("b.ctrch"), "-o", path("b.pdf")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QByteArray pdf = ReadAll(path("b.pdf"));
+    EXPECT_TRUE(pdf.startsWith("%PDF-"));
+    EXPECT_EQ(pdf.count("/Type /Page\n"), 1);  // one page object; "/Type /Pages" is the tree
+
+    // A damaged file: 3 unless --force; what is not a list, 2; a wrong command line, 64.
+    QByteArray damaged = ReadAll(path("b.ctrch"));
+    damaged[kFileChecksumOffset] = static_cast<char>(damaged[kFileChecksumOffset] ^ 1);
+    WriteAll(path("damaged.ctrch"), damaged);
+    EXPECT_EQ(Cli({"export", path("damaged.ctrch")}).exitCode, 3);
+    EXPECT_EQ(Cli({"export", path("damaged.ctrch"), "--force"}).exitCode, 0);
+    EXPECT_EQ(
+        Cli({"import", path("b.csv"), "--base", path("damaged.ctrch"), "-o", path("d")}).exitCode,
+        3);
+    EXPECT_EQ(Cli({"import", path("b.ctrch"), "-o", path("e.ctrch")}).exitCode, 2);
+    EXPECT_FALSE(QFile::exists(path("e.ctrch")));
+    EXPECT_EQ(Cli({"export", "--pdf", path("b.ctrch")}).exitCode, 64);
+    EXPECT_EQ(Cli({"import", path("b.csv")}).exitCode, 64);
+}
+
+}  // namespace
+}  // namespace belvan
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
