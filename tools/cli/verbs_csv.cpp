@@ -13,87 +13,12 @@
 #include "files/channel_sheet.h"
 #include "files/settings_file.h"
 #include "form/csv_handlers.h"
+#include "verb_support.h"
 #include "verbs.h"
 
 namespace belvan::cli {
 
 namespace {
-
-QString Shown(const QString& path) {
-    return QDir::toNativeSeparators(path);
-}
-
-// Parses a command's arguments; an exit code when the command is done already (its help was
-// asked for, or the command line is wrong).
-std::optional<int> Parse(QCommandLineParser& parser, const QString& verb,
-                         const QStringList& arguments) {
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Показать эту справку."));
-    parser.addOption(help);
-    if (!parser.parse(arguments)) {
-        ReportUsageError(parser.errorText(), verb);
-        return Exit::Usage;
-    }
-    if (parser.isSet(help)) {
-        QString text = parser.helpText();
-        const QString started = QCoreApplication::arguments().value(0);
-        const auto at = started.isEmpty() ? -1 : text.indexOf(started);
-        if (at >= 0) text.replace(at, started.size(), ProgramName() + u' ' + verb);
-        Out(text);
-        return Exit::Ok;
-    }
-    const QStringList positional = parser.positionalArguments();
-    if (positional.isEmpty()) {
-        ReportUsageError(QStringLiteral("не указан файл"), verb);
-        return Exit::Usage;
-    }
-    if (positional.size() > 1) {
-        ReportUsageError(QStringLiteral("лишние аргументы: %1").arg(positional.mid(1).join(u' ')),
-                         verb);
-        return Exit::Usage;
-    }
-    return std::nullopt;
-}
-
-QCommandLineOption ForceOption(const QString& which) {
-    return QCommandLineOption(QStringLiteral("force"),
-                              QStringLiteral("Взять %1, даже если его контрольная сумма не "
-                                             "сходится.")
-                                  .arg(which));
-}
-
-// The image of a channel-settings file, or the exit code after the reason was printed.
-struct ImageOrExit {
-    std::optional<ParameterImage> image;
-    int exit = Exit::Ok;
-};
-ImageOrExit ReadImage(const QString& path, bool force) {
-    const FileReadResult read = ReadSettingsFile(path);
-    if (!read.bytes) {
-        ErrLine(QStringLiteral("Ошибка: не удалось прочитать файл «%1»: %2.")
-                    .arg(Shown(path), read.error));
-        return {std::nullopt, Exit::FileProblem};
-    }
-    if (!FileChecksumMatches(*read.bytes)) {
-        if (!force) {
-            ErrLine(QStringLiteral("Ошибка: контрольная сумма файла «%1» не сходится: файл "
-                                   "повреждён (--force, чтобы взять его всё равно).")
-                        .arg(Shown(path)));
-            return {std::nullopt, Exit::BadChecksum};
-        }
-        ErrLine(QStringLiteral("Предупреждение: контрольная сумма файла «%1» не сходится.")
-                    .arg(Shown(path)));
-    }
-    return {ImageFromFileBytes(*read.bytes), Exit::Ok};
-}
-
-bool WriteOrSay(const QString& path, const QByteArray& bytes) {
-    const QString failure = WriteFileBytes(path, bytes);
-    if (failure.isEmpty()) return true;
-    ErrLine(
-        QStringLiteral("Ошибка: не удалось сохранить файл «%1»: %2.").arg(Shown(path), failure));
-    return false;
-}
 
 void ListNotes(const QString& prefix, const std::vector<CsvRowNote>& notes) {
     for (const CsvRowNote& note : notes) ErrLine(prefix + CsvRowNoteText(note));
@@ -112,12 +37,12 @@ int RunExport(const QStringList& arguments) {
                                     QStringLiteral("ФАЙЛ"));
     const QCommandLineOption pdf(QStringLiteral("pdf"),
                                  QStringLiteral("Печатный лист каналов в PDF вместо CSV."));
-    const QCommandLineOption force = ForceOption(QStringLiteral("файл"));
+    const QCommandLineOption force = ForceOption(QStringLiteral("Выгрузить"));
     parser.addOption(output);
     parser.addOption(pdf);
     parser.addOption(force);
     parser.addPositionalArgument(QStringLiteral("ФАЙЛ"), QStringLiteral("Файл настроек (.ctrch)."));
-    if (const auto done = Parse(parser, verb, arguments)) return *done;
+    if (const auto done = Parse(parser, verb, arguments, 1, 1)) return *done;
     const QString target = parser.value(output);
     if (parser.isSet(pdf) && target.isEmpty()) {
         ReportUsageError(QStringLiteral("для --pdf нужен параметр -o ФАЙЛ"), verb);
@@ -171,14 +96,14 @@ int RunImport(const QStringList& arguments) {
     const QCommandLineOption skipInvalid(
         QStringLiteral("skip-invalid"),
         QStringLiteral("Пропустить неподходящие строки и импортировать остальные."));
-    const QCommandLineOption force = ForceOption(QStringLiteral("файл --base"));
+    const QCommandLineOption force = ForceOption(QStringLiteral("Взять за основу"));
     parser.addOption(output);
     parser.addOption(base);
     parser.addOption(skipInvalid);
     parser.addOption(force);
     parser.addPositionalArgument(QStringLiteral("СПИСОК"),
                                  QStringLiteral("Список каналов (.csv)."));
-    if (const auto done = Parse(parser, verb, arguments)) return *done;
+    if (const auto done = Parse(parser, verb, arguments, 1, 1)) return *done;
     const QString target = parser.value(output);
     if (target.isEmpty()) {
         ReportUsageError(QStringLiteral("не указан параметр -o"), verb);

@@ -1,0 +1,114 @@
+#include "verb_support.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include "console.h"
+#include "file_report.h"
+#include "verbs.h"
+
+namespace belvan::cli {
+
+QString Shown(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+std::optional<int> Parse(QCommandLineParser& parser, const QString& verb,
+                         const QStringList& arguments, int minPositional, int maxPositional) {
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Показать эту справку."));
+    parser.addOption(help);
+    if (!parser.parse(arguments)) {
+        ReportUsageError(parser.errorText(), verb);
+        return Exit::Usage;
+    }
+    if (parser.isSet(help)) {
+        // Qt's usage line names the program only; the command goes right after it.
+        QString text = parser.helpText();
+        const QString started = QCoreApplication::arguments().value(0);
+        const auto at = started.isEmpty() ? -1 : text.indexOf(started);
+        if (at >= 0) text.replace(at, started.size(), ProgramName() + u' ' + verb);
+        Out(text);
+        return Exit::Ok;
+    }
+    const auto count = parser.positionalArguments().size();
+    if (count < minPositional) {
+        ReportUsageError(QStringLiteral("не указан файл"), verb);
+        return Exit::Usage;
+    }
+    if (count > maxPositional) {
+        ReportUsageError(QStringLiteral("лишние аргументы: %1")
+                             .arg(parser.positionalArguments().mid(maxPositional).join(u' ')),
+                         verb);
+        return Exit::Usage;
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> Required(const QCommandLineParser& parser, const QCommandLineOption& option,
+                                const QString& verb) {
+    const QString value = parser.value(option);
+    if (!value.isEmpty()) return value;
+    ReportUsageError(QStringLiteral("не указан параметр --%1").arg(option.names().constLast()),
+                     verb);
+    return std::nullopt;
+}
+
+QCommandLineOption PortOption() {
+    return QCommandLineOption({QStringLiteral("p"), QStringLiteral("port")},
+                              QStringLiteral("Порт радиостанции: COM1, COM2, … или путь к "
+                                             "устройству (/dev/ttyUSB0)."),
+                              QStringLiteral("ПОРТ"));
+}
+
+QCommandLineOption ForceOption(const QString& what) {
+    return QCommandLineOption(
+        QStringLiteral("force"),
+        QStringLiteral("%1 и файл, контрольная сумма которого не сходится.").arg(what));
+}
+
+QCommandLineOption VerifyOption() {
+    return QCommandLineOption(
+        QStringLiteral("verify"),
+        QStringLiteral("После записи прочитать радиостанцию и сравнить с записанным."));
+}
+
+std::optional<FileBytes> ReadFile(const QString& path) {
+    const FileReadResult read = ReadSettingsFile(path);
+    if (!read.bytes) {
+        ErrLine(QStringLiteral("Ошибка: не удалось прочитать файл «%1»: %2.")
+                    .arg(Shown(path), read.error));
+    }
+    return read.bytes;
+}
+
+QString ChecksumMismatch(const FileBytes& bytes) {
+    return QStringLiteral("контрольная сумма не сходится: в файле %1, по содержимому %2")
+        .arg(HexByte(bytes[kFileChecksumOffset]), HexByte(FileChecksum(bytes)));
+}
+
+ImageOrExit ReadImage(const QString& path, bool force) {
+    const auto bytes = ReadFile(path);
+    if (!bytes) return {std::nullopt, Exit::FileProblem};
+    if (!FileChecksumMatches(*bytes)) {
+        if (!force) {
+            ErrLine(QStringLiteral("Ошибка: файл «%1»: %2; файл повреждён.\nЧтобы взять его всё "
+                                   "равно, добавьте --force.")
+                        .arg(Shown(path), ChecksumMismatch(*bytes)));
+            return {std::nullopt, Exit::BadChecksum};
+        }
+        ErrLine(QStringLiteral("Предупреждение: файл «%1»: %2; берётся всё равно (--force).")
+                    .arg(Shown(path), ChecksumMismatch(*bytes)));
+    }
+    return {ImageFromFileBytes(*bytes), Exit::Ok};
+}
+
+bool WriteOrSay(const QString& path, const QByteArray& bytes) {
+    const QString failure = WriteFileBytes(path, bytes);
+    if (failure.isEmpty()) return true;
+    ErrLine(
+        QStringLiteral("Ошибка: не удалось сохранить файл «%1»: %2.").arg(Shown(path), failure));
+    return false;
+}
+
+}  // namespace belvan::cli
