@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -18,6 +19,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 
 #include "qt_operator.h"
 
@@ -44,6 +46,41 @@ class PortComboBox : public QComboBox {
         QComboBox::showPopup();
     }
 };
+
+// The form's lists: the operator moves a selection but cannot remove it (Ctrl+click and
+// Ctrl+Space would); a press tells whether it landed on the row that was already current.
+class FormList : public QListWidget {
+  public:
+    using QListWidget::QListWidget;
+    bool pressedOnCurrent = false;
+
+  protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override {
+        const auto command = QListWidget::selectionCommand(index, event);
+        if (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
+            return QItemSelectionModel::NoUpdate;
+        return command;
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        pressedOnCurrent =
+            currentRow() >= 0 && indexAt(event->position().toPoint()).row() == currentRow();
+        QListWidget::mousePressEvent(event);
+    }
+};
+
+// Relative luminance contrast of two colours, 1 (none) to 21.
+double Contrast(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 QIcon ToolIcon() {
     QPixmap pixmap(16, 16);
@@ -94,7 +131,10 @@ void PaintList(QListWidget* list, const ListState& state) {
         list->addItems(state.items);
     }
     if (list->currentRow() != state.index) list->setCurrentRow(state.index);
-    if (state.index < 0) list->clearSelection();
+    if (state.index < 0)
+        list->clearSelection();
+    else if (!list->item(state.index)->isSelected())
+        list->item(state.index)->setSelected(true);
 }
 }  // namespace
 
@@ -135,6 +175,14 @@ void TForm1::BuildControls() {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     setFixedSize(S(710), S(613));
+    // The form is painted in the system's button-face colour (that of scroll bars), unless the
+    // window text would not read on it.
+    QPalette colours = palette();
+    const QColor face = colours.color(QPalette::Button);
+    if (Contrast(face, colours.color(QPalette::WindowText)) >= 4.5) {
+        colours.setColor(QPalette::Window, face);
+        setPalette(colours);
+    }
 
     const int comboHeight = std::max(S(21), QComboBox().sizeHint().height());
     auto named = [](QWidget* widget, const char* name, const QString& accessible = {}) {
@@ -165,6 +213,7 @@ void TForm1::BuildControls() {
         named(c, name, accessible);
         c->setEditable(true);
         c->setInsertPolicy(QComboBox::NoInsert);
+        c->setCompleter(nullptr);  // typed text stays as typed, never completed to an item
         c->addItems(items);
         c->setGeometry(S(x), S(y), S(w), comboHeight);
         c->setMaxVisibleItems(12);
@@ -199,6 +248,7 @@ void TForm1::BuildControls() {
     named(ComboBox1, "ComboBox1", QStringLiteral("Порт"));
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox1->setCompleter(nullptr);
     ComboBox1->addItems(design.ComboBox1.items);
     ComboBox1->setGeometry(S(8), S(12), S(90), comboHeight);
     Label1 = label(this, "Label1", QString(), 104, 16);
@@ -216,7 +266,7 @@ void TForm1::BuildControls() {
     Label4 = label(this, "Label4", QStringLiteral("КГц."), 96, 40);
     auto list = [&](const char* name, const QStringList& items, int x, int w, int h,
                     const QString& accessible) {
-        auto* l = new QListWidget(this);
+        auto* l = new FormList(this);
         named(l, name, accessible);
         l->addItems(items);
         l->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -379,13 +429,15 @@ void TForm1::BindEvents() {
     connect(ComboBox1->lineEdit(), &QLineEdit::editingFinished, this,
             [this] { OpenTypedPort(false); });
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Tick(); });
-    // A click on the current channel shows it again; a row changed from the keyboard too.
+    // A channel is shown once per click or keyboard move: when the row changes, or on the
+    // click's release when the press landed on the row already current.
     connect(ListBox1, &QListWidget::currentRowChanged, this, [this](int row) {
         if (!repainting_ && row >= 0) Run([this, row] { ListBox1Click(state_, row); });
     });
     connect(ListBox1, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
         const int row = ListBox1->row(item);
-        if (!repainting_ && row >= 0) Run([this, row] { ListBox1Click(state_, row); });
+        if (!repainting_ && row >= 0 && static_cast<FormList*>(ListBox1)->pressedOnCurrent)
+            Run([this, row] { ListBox1Click(state_, row); });
     });
 
     click(Button1, [&p] {

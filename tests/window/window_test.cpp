@@ -25,6 +25,7 @@ namespace belvan {
 namespace {
 
 using testing::ScriptedOperator;
+using testing::Text;
 
 class WindowTest : public ::testing::Test {
   protected:
@@ -34,12 +35,18 @@ class WindowTest : public ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     }
 
-    void ClickItem(QListWidget* list, const QString& text) {
+    void ClickItem(QListWidget* list, const QString& text, Qt::KeyboardModifiers keys = {}) {
         const auto items = list->findItems(text, Qt::MatchExactly);
         ASSERT_EQ(items.size(), 1) << text.toStdString();
         list->scrollToItem(items.front());
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, keys,
                           list->visualItemRect(items.front()).center());
+    }
+    // Types into the focused box over its whole text, as the keyboard would.
+    void Type(QComboBox* box, const QString& text) {
+        box->setFocus();
+        box->lineEdit()->selectAll();
+        QTest::keyClicks(box, text);
     }
     QString Cell(int row, int column) const {
         return form->StringGrid1->item(row - 1, column)->text();
@@ -210,11 +217,10 @@ TEST_F(WindowTest, DigitBoxesDropLettersWhileOtherBoxesTakeThem) {
     FillBoth(QStringLiteral("150"), QStringLiteral("000"));
     Click(form->RadioButton6);
     form->ToneBoxes[0]->setFocus();
-    // The box completes typed digits to the tone they start.
     QTest::keyClicks(form->ToneBoxes[0], QStringLiteral("z0-7q"));
-    EXPECT_EQ(form->ToneBoxes[0]->currentText(), QStringLiteral("07 - 85,4"));
+    EXPECT_EQ(form->ToneBoxes[0]->currentText(), QStringLiteral("07"));
     QTest::keyClicks(form->ToneBoxes[0]->lineEdit(), QStringLiteral("y"));
-    EXPECT_EQ(form->ToneBoxes[0]->currentText(), QStringLiteral("07 - 85,4"));
+    EXPECT_EQ(form->ToneBoxes[0]->currentText(), QStringLiteral("07"));
 
     form->ComboBox29->setFocus();
     form->ComboBox29->lineEdit()->selectAll();
@@ -255,6 +261,58 @@ TEST_F(WindowTest, ClickingTheCurrentChannelShowsItAgain) {
     form->Repaint();
     ClickItem(form->ListBox1, QStringLiteral("01"));
     EXPECT_TRUE(form->CheckBox1->isChecked());
+}
+
+TEST_F(WindowTest, TypedValuesAreKeptAsTypedAndSavedSo) {
+    FillBoth(QStringLiteral("150"), QStringLiteral("000"));
+    Click(form->RadioButton6);
+    Type(form->ToneBoxes[0], QStringLiteral("3"));
+    EXPECT_EQ(form->ToneBoxes[0]->currentText(), QStringLiteral("3"));
+    for (QComboBox* time : {form->ComboBox4, form->ComboBox29, form->ComboBox30}) {
+        Type(time, QStringLiteral("5"));
+        EXPECT_EQ(time->currentText(), QStringLiteral("5")) << Text(time->objectName());
+    }
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("typed.ctrch"));
+    op.files = {file};
+    Click(form->Button11);
+    const FileReadResult saved = ReadSettingsFile(file);
+    ASSERT_TRUE(saved.bytes) << Text(saved.error);
+    const ParameterImage image = ImageFromFileBytes(*saved.bytes);
+    EXPECT_EQ(image.Record(0).toneNumber, 3);
+    EXPECT_EQ(image.SettingsWord(SettingsOffset::waitTime), 5 * kWaitTimePerSecond);
+    EXPECT_EQ(image.SettingsWord(SettingsOffset::maxTransmitTime), 5 * kMaxTransmitPerMinute);
+    EXPECT_EQ(image.SettingsWord(SettingsOffset::transmitOffTime), 5 * kTransmitOffPerSecond);
+}
+
+TEST_F(WindowTest, OneClickOnAChannelShowsItOnce) {
+    // Channel 1 masked, channel 2 not; the click on channel 1 switches the masking box on, whose
+    // handler writes the cell in its own text. A second showing would rewrite it with one blank
+    // more.
+    FillBoth(QStringLiteral("150"), QStringLiteral("000"));
+    Click(form->CheckBox2);
+    ClickItem(form->ListBox1, QStringLiteral("02"));
+    Click(form->CheckBox2);
+    FillBoth(QStringLiteral("151"), QStringLiteral("000"));
+    ASSERT_FALSE(form->CheckBox2->isChecked());
+    ClickItem(form->ListBox1, QStringLiteral("01"));
+    EXPECT_TRUE(form->CheckBox2->isChecked());
+    EXPECT_EQ(Cell(1, Column::Masking), QStringLiteral("    +"));
+}
+
+TEST_F(WindowTest, CtrlClickKeepsEveryListsHighlight) {
+    ClickItem(form->ListBox1, QStringLiteral("03"));
+    ClickItem(form->ListBox2, QStringLiteral("150"));
+    ClickItem(form->ListBox3, QStringLiteral("050"));
+    for (QListWidget* list : {form->ListBox1, form->ListBox2, form->ListBox3}) {
+        QListWidgetItem* highlighted = list->currentItem();
+        ClickItem(list, highlighted->text(), Qt::ControlModifier);
+        EXPECT_EQ(list->currentItem(), highlighted) << Text(list->objectName());
+        EXPECT_TRUE(highlighted->isSelected()) << Text(list->objectName());
+    }
+    Click(form->Button1);
+    EXPECT_EQ(Cell(3, 1), QStringLiteral("    150050"));
+    EXPECT_TRUE(Cell(1, 1).isEmpty());
 }
 
 TEST_F(WindowTest, RoundingQuestionIsAnsweredByTheOperator) {
