@@ -4,12 +4,15 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
@@ -156,6 +159,9 @@ TForm1::TForm1(const Options& options) : QWidget(nullptr) {
     FormCreate(state_);
     lastOpenedPort_ = state_.ctl.ComboBox1.text;
     Repaint();
+    setAcceptDrops(true);
+    if (!options.file.isEmpty())
+        QTimer::singleShot(0, this, [this, file = options.file] { LoadFile(file); });
 }
 
 TForm1::~TForm1() {
@@ -628,6 +634,34 @@ void TForm1::Repaint() {
     Button5->setVisible(c.Button5Visible);
     Button6->setVisible(c.Button6Visible);
     repainting_ = false;
+}
+
+void TForm1::LoadFile(const QString& path) {
+    Run([this, path] {
+        LoadSettingsFromPath(state_, path);
+        UpdateToneBoxes(state_);
+    });
+}
+
+namespace {
+// The channel-settings file in a drag, when it carries exactly one.
+QString DraggedSettingsFile(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
+    const QString path = data->urls().constFirst().toLocalFile();
+    return path.endsWith(kSettingsFileExtension, Qt::CaseInsensitive) ? path : QString();
+}
+}  // namespace
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (!busy_ && !handlerRunning_ && !DraggedSettingsFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const QString path = DraggedSettingsFile(event->mimeData());
+    if (busy_ || handlerRunning_ || path.isEmpty()) return;
+    event->acceptProposedAction();
+    LoadFile(path);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

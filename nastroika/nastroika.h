@@ -32,6 +32,7 @@ class TForm1 : public QWidget {
     struct Options {
         QString port;                     // replaces the port box's initial text when set
         OperatorInterface* op = nullptr;  // message boxes and dialogs; Qt's when null
+        QString file = {};  // a channel-settings file loaded once the window has started
     };
     explicit TForm1(const Options& options);
     ~TForm1() override;
@@ -77,10 +78,14 @@ class TForm1 : public QWidget {
 
     // Repaints every control from the state.
     void Repaint();
+    // Loads a channel-settings file as "Загрузить настройки" does once its dialog is answered.
+    void LoadFile(const QString& path);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void BuildControls();

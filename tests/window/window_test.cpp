@@ -11,12 +11,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include "nastroika.h"
 #include "scripted_operator.h"
@@ -479,6 +481,84 @@ TEST_F(WindowTest, ABadFileIsRefusedAndChangesNothing) {
     EXPECT_TRUE(op.Last().text.contains(file));
     EXPECT_EQ(Cell(1, 1), QStringLiteral("    150000"));
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Belvan-T"));
+}
+
+TEST_F(WindowTest, AFileNamedAtStartOrDroppedLoadsAsTheLoadButtonDoes) {
+    FillBoth(QStringLiteral("150"), QStringLiteral("000"));
+    QTemporaryDir dir;
+    const QString good = dir.filePath(QStringLiteral("good.ctrch"));
+    op.files = {good};
+    Click(form->Button11);
+    QFile saved(good);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray bytes = saved.readAll();
+    auto write = [&](const QString& name, const QByteArray& content) {
+        QFile out(dir.filePath(name));
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(content);
+        return out.fileName();
+    };
+    const QString shortFile = write(QStringLiteral("short.ctrch"), bytes.left(200));
+    QByteArray damaged = bytes;
+    damaged[kFileChecksumOffset] = static_cast<char>(damaged[kFileChecksumOffset] ^ 1);
+    const QString badSum = write(QStringLiteral("sum.ctrch"), damaged);
+
+    // Started with a file: it is loaded once the window is up, with the load's own checks.
+    auto start = [](const QString& file, ScriptedOperator& answering) {
+        auto window = std::make_unique<TForm1>(
+            TForm1::Options{QStringLiteral("/nonexistent/port"), &answering, file});
+        window->show();
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return !answering.shown.empty() || window->windowTitle() != "Belvan-T"; }));
+        return window;
+    };
+    {
+        ScriptedOperator answering;
+        const auto window = start(good, answering);
+        EXPECT_TRUE(answering.shown.empty());
+        EXPECT_EQ(window->windowTitle(), kFileCaptionPrefix + good);
+        EXPECT_EQ(window->StringGrid1->item(0, 1)->text(), QStringLiteral("    150000"));
+    }
+    {
+        ScriptedOperator answering;
+        const auto window = start(shortFile, answering);
+        ASSERT_EQ(answering.shown.size(), 1u);
+        EXPECT_EQ(answering.Last().caption, QStringLiteral("Ошибка"));
+        EXPECT_TRUE(answering.Last().text.contains(shortFile));
+        EXPECT_EQ(window->windowTitle(), QStringLiteral("Belvan-T"));
+        EXPECT_TRUE(window->StringGrid1->item(0, 1)->text().isEmpty());
+    }
+    {
+        ScriptedOperator answering;
+        answering.answers = {Answer::Yes};
+        const auto window = start(badSum, answering);
+        ASSERT_EQ(answering.shown.size(), 1u);
+        EXPECT_EQ(answering.Last().kind, testing::ShownMessage::YesNo);
+        EXPECT_EQ(window->windowTitle(), kFileCaptionPrefix + badSum);
+        EXPECT_EQ(window->StringGrid1->item(0, 1)->text(), QStringLiteral("    150000"));
+    }
+
+    // Dropped onto the window: the damaged file is refused when the operator says no, the good
+    // one is taken in.
+    Click(form->Button8);
+    auto drop = [&](const QString& file) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(file)});
+        const QPoint at = form->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(form.get(), &enter);
+        ASSERT_TRUE(enter.isAccepted());
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(form.get(), &dropped);
+    };
+    op.Clear();
+    op.answers = {Answer::No};
+    drop(badSum);
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_TRUE(Cell(1, 1).isEmpty());
+    drop(good);
+    EXPECT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(Cell(1, 1), QStringLiteral("    150000"));
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ int main(int argc, char* argv[]) {
     using namespace belvan::cli;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("belvan-cli"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(BELVAN_VERSION));
     PrepareConsole();
     LoadRussianTranslations(app);
 

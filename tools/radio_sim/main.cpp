@@ -38,6 +38,7 @@ struct Options {
     FaultSetting fault;
     bool announce = true;
     bool help = false;
+    bool version = false;
 };
 
 void Usage(std::FILE* out) {
@@ -59,6 +60,7 @@ void Usage(std::FILE* out) {
         "  --short-count N     bytes of the frame sent under short-frame (default 200)\n"
         "  --no-announce       no announcement at start-up or when a client opens the line\n"
         "  --help              this text\n"
+        "  --version           the program's version\n"
         "\n"
         "commands on stdin, one per line, each answered by a line starting 'ok' or 'error':\n"
         "  announce            send the 23-byte announcement (after any exchange under way)\n"
@@ -118,6 +120,10 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
         }
         if (option == "--help" || option == "-h") {
             options->help = true;
+            continue;
+        }
+        if (option == "--version") {
+            options->version = true;
             continue;
         }
         if (option == "--no-announce") {
@@ -305,6 +311,10 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         Usage(stdout);
+        return kExitOk;
+    }
+    if (options.version) {
+        std::printf("belvan-radio-sim %s\n", BELVAN_VERSION);
         return kExitOk;
     }
 
