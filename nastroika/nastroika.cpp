@@ -18,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QTimer>
@@ -141,12 +142,44 @@ void PaintList(QListWidget* list, const ListState& state) {
 }
 }  // namespace
 
+namespace {
+// The form was laid out for a font in which "Сохранить настройки" is about 100 pixels wide;
+// positions and sizes grow with the font actually used, so no caption is clipped.
+double ScaleOf(const QFont& font) {
+    return std::clamp(
+        QFontMetricsF(font).horizontalAdvance(QStringLiteral("Сохранить настройки")) / 100.0, 1.0,
+        3.0);
+}
+// The smallest font the form shrinks to: about the 11-pixel character cell it was designed for.
+constexpr int kMinimumPixelSize = 9;
+}  // namespace
+
+TForm1::Fit TForm1::FitFor(const QScreen* screen, int extraHeight, QFont font) {
+    Fit fit{font, ScaleOf(font), true};
+    if (!screen) return fit;
+    const QSize room =
+        screen->availableGeometry().size() - kFrameAllowance - QSize(0, std::max(0, extraHeight));
+    auto fits = [&](double scale) {
+        return qRound(kDesignSize.width() * scale) <= room.width() &&
+               qRound(kDesignSize.height() * scale) <= room.height();
+    };
+    if (fits(fit.scale)) return fit;
+    int pixels = QFontInfo(font).pixelSize();
+    while (--pixels >= kMinimumPixelSize) {
+        font.setPixelSize(pixels);
+        fit = {font, ScaleOf(font), true};
+        if (fits(fit.scale)) return fit;
+    }
+    fit.fits = false;
+    return fit;
+}
+
 TForm1::TForm1(const Options& options) : QWidget(nullptr) {
     setObjectName(QStringLiteral("Form1"));
-    // The form was laid out for a font in which "Сохранить настройки" is about 100 pixels wide;
-    // positions and sizes grow with the font actually used, so no caption is clipped.
-    scale_ = std::clamp(
-        fontMetrics().horizontalAdvance(QStringLiteral("Сохранить настройки")) / 100.0, 1.0, 3.0);
+    QScreen* shownOn = screen() ? screen() : QGuiApplication::primaryScreen();
+    const Fit fit = FitFor(shownOn, options.extraHeight, font());
+    if (fit.font != font()) setFont(fit.font);
+    scale_ = fit.scale;
     if (options.op) {
         state_.op = options.op;
     } else {
@@ -180,7 +213,7 @@ void TForm1::BuildControls() {
     setWindowIcon(ToolIcon());
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
-    setFixedSize(S(710), S(613));
+    setFixedSize(S(kDesignSize.width()), S(kDesignSize.height()));
     // The form is painted in the system's button-face colour (that of scroll bars), unless the
     // window text would not read on it.
     QPalette colours = palette();
@@ -190,7 +223,9 @@ void TForm1::BuildControls() {
         setPalette(colours);
     }
 
-    const int comboHeight = std::max(S(21), QComboBox().sizeHint().height());
+    QComboBox probe;
+    probe.setFont(font());
+    const int comboHeight = std::max(S(21), probe.sizeHint().height());
     auto named = [](QWidget* widget, const char* name, const QString& accessible = {}) {
         widget->setObjectName(QString::fromLatin1(name));
         if (!accessible.isEmpty()) widget->setAccessibleName(accessible);

@@ -11,9 +11,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -142,6 +144,24 @@ TEST_F(WindowTest, EveryCaptionIsFullyVisible) {
                   key->lineEdit()->width())
             << key->objectName().toStdString();
     }
+}
+
+// Run on the default screen and, through the platform's options, on laptop and desktop screens.
+TEST_F(WindowTest, FitsTheScreenWithAMenuBarStatusBarAndTitleBar) {
+    QMenuBar menu;
+    menu.addMenu(QStringLiteral("Файл"));
+    const int extra = menu.sizeHint().height() + QStatusBar().sizeHint().height();
+    TForm1 framed({QStringLiteral("/nonexistent/port"), &op, {}, extra});
+    const QRect available = framed.screen()->availableGeometry();
+    const int titleBar = 30;
+    EXPECT_LE(framed.width(), available.width());
+    EXPECT_LE(framed.height() + extra + titleBar, available.height())
+        << available.width() << "x" << available.height();
+    // Where there is room, the form keeps the application's font.
+    if (available.height() >= 1000) {
+        EXPECT_EQ(framed.font(), QApplication::font());
+    }
+    EXPECT_GE(QFontInfo(framed.font()).pixelSize(), 9);
 }
 
 TEST_F(WindowTest, ControlsCarryTheFormsNamesAndSpokenNames) {
@@ -565,7 +585,9 @@ TEST_F(WindowTest, AFileNamedAtStartOrDroppedLoadsAsTheLoadButtonDoes) {
 }  // namespace belvan
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The offscreen platform, on a screen of a given size when its options name one.
+    if (!qEnvironmentVariable("QT_QPA_PLATFORM").startsWith(QLatin1String("offscreen")))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
