@@ -263,7 +263,7 @@ void TForm1::BuildControls() {
     auto group = [&](QWidget* parent, const char* name, const QString& title, int x, int y, int w,
                      int h) {
         auto* g = new QGroupBox(title, parent);
-        named(g, name);
+        named(g, name, title);  // else a nested group would take its parent's title
         place(g, x, y, w, h);
         return g;
     };
@@ -277,7 +277,9 @@ void TForm1::BuildControls() {
     auto radio = [&](QWidget* parent, const char* name, const QString& text, int x, int y) {
         auto* r = new QRadioButton(text, parent);
         named(r, name);
-        r->setAutoExclusive(false);  // the logic keeps the groups exclusive
+        // Auto-exclusive, so a screen reader announces a radio button in its group; the logic
+        // keeps the groups exclusive and Repaint paints them from its state.
+        r->setAutoExclusive(true);
         r->move(S(x), S(y));
         r->adjustSize();
         return r;
@@ -292,6 +294,14 @@ void TForm1::BuildControls() {
     ComboBox1->setCompleter(nullptr);
     ComboBox1->addItems(design.ComboBox1.items);
     ComboBox1->setGeometry(S(8), S(12), S(90), comboHeight);
+    // On Linux a screen reader names a drop-down box by the label whose buddy it is, on other
+    // systems by its accessible name; a box without a label of its own gets one never shown.
+    auto spokenLabel = [](QComboBox* box) {
+        auto* l = new QLabel(box->accessibleName(), box->parentWidget());
+        l->setBuddy(box);
+        l->hide();
+    };
+    spokenLabel(ComboBox1);
     Label1 = label(this, "Label1", QString(), 104, 16);
     QFont portFont = Label1->font();
     portFont.setBold(true);
@@ -315,9 +325,11 @@ void TForm1::BuildControls() {
         place(l, x, 56, w, h);
         return l;
     };
-    ListBox1 = list("ListBox1", design.ListBox1.items, 4, 32, 257, QStringLiteral("№"));
-    ListBox2 = list("ListBox2", design.ListBox2.items, 40, 44, 257, QStringLiteral("МГц."));
-    ListBox3 = list("ListBox3", design.ListBox3.items, 88, 57, 257, QStringLiteral("КГц."));
+    ListBox1 = list("ListBox1", design.ListBox1.items, 4, 32, 257, QStringLiteral("Номер канала"));
+    ListBox2 =
+        list("ListBox2", design.ListBox2.items, 40, 44, 257, QStringLiteral("Частота, МГц."));
+    ListBox3 =
+        list("ListBox3", design.ListBox3.items, 88, 57, 257, QStringLiteral("Частота, КГц."));
 
     StringGrid1 = new QTableWidget(kGridRows - 1, kGridColumns, this);
     named(StringGrid1, "StringGrid1", QStringLiteral("Таблица каналов"));
@@ -350,7 +362,8 @@ void TForm1::BuildControls() {
     for (int c = 0; c < kChannelCount; ++c) {
         auto* mark = new QLabel(QStringLiteral("X"), this);
         const QByteArray name = "Label" + QByteArray::number(6 + c);
-        named(mark, name.constData());
+        named(mark, name.constData(),
+              QStringLiteral("Канал %1 задан").arg(c + 1, 2, 10, QChar(u'0')));
         mark->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
         mark->adjustSize();
         const int rowTop = StringGrid1->y() + StringGrid1->frameWidth() +
@@ -403,12 +416,15 @@ void TForm1::BuildControls() {
     ComboBox4 = combo(GroupBox5, "ComboBox4", design.ComboBox4.items, 8, 24, 46,
                       QStringLiteral("Время ожидания (сек.)"));
     Label25 = label(GroupBox5, "Label25", QStringLiteral("Время ожидания (сек.)"), 58, 28);
+    Label25->setBuddy(ComboBox4);
     ComboBox29 = combo(GroupBox5, "ComboBox29", design.ComboBox29.items, 8, 52, 46,
                        QStringLiteral("Макс. время передачи(мин.)"));
     Label37 = label(GroupBox5, "Label37", QStringLiteral("Макс. время передачи(мин.)"), 58, 56);
+    Label37->setBuddy(ComboBox29);
     ComboBox30 = combo(GroupBox5, "ComboBox30", design.ComboBox30.items, 8, 80, 46,
                        QStringLiteral("Время откл. передачи (сек.)"));
     Label38 = label(GroupBox5, "Label38", QStringLiteral("Время откл. передачи (сек.)"), 58, 84);
+    Label38->setBuddy(ComboBox30);
 
     GroupBox8 = group(GroupBox5, "GroupBox8", QStringLiteral("CTSS (Гц)"), 216, 8, 313, 140);
     static const char* const kColumnLabels[4] = {"Label5", "Label26", "Label27", "Label28"};
@@ -422,8 +438,10 @@ void TForm1::BuildControls() {
         const QByteArray name = "ComboBox" + QByteArray::number(5 + c);
         QComboBox* box =
             combo(GroupBox8, name.constData(), design.toneBoxes[0].items, 6 + 76 * (c / 4),
-                  34 + 25 * (c % 4), 73, QStringLiteral("CTSS %1").arg(c + 1, 2, 10, QChar(u'0')));
+                  34 + 25 * (c % 4), 73,
+                  QStringLiteral("CTSS (Гц), канал %1").arg(c + 1, 2, 10, QChar(u'0')));
         box->setEnabled(false);
+        spokenLabel(box);
         ToneBoxes[static_cast<std::size_t>(c)] = box;
     }
 
@@ -433,12 +451,13 @@ void TForm1::BuildControls() {
     for (int slot = 0; slot < 8; ++slot) {
         QGroupBox* parent = slot < 4 ? GroupBox10 : GroupBox11;
         const int row = slot % 4;
-        label(parent, "", QString::number(row + 1), 4, 24 + 24 * row);
+        QLabel* number = label(parent, "", QString::number(row + 1), 4, 24 + 24 * row);
         const QByteArray name = "ComboBox" + QByteArray::number(21 + slot);
         KeyBoxes[static_cast<std::size_t>(slot)] =
             combo(parent, name.constData(), design.keyBoxes[static_cast<std::size_t>(slot)].items,
                   14, 20 + 24 * row, 121,
                   QStringLiteral("Функции F%1 : %2").arg(slot < 4 ? 1 : 2).arg(row + 1));
+        number->setBuddy(KeyBoxes[static_cast<std::size_t>(slot)]);
     }
     CheckBox3 = check(GroupBox5, "CheckBox3", QStringLiteral("Клонирование"), 300, 158);
     CheckBox6 = check(GroupBox5, "CheckBox6", QStringLiteral("Приор. сканир."), 300, 178);
@@ -638,14 +657,30 @@ void TForm1::Repaint() {
         if (heading->text() != c.Cell(0, column)) heading->setText(c.Cell(0, column));
         for (int row = 1; row < kGridRows; ++row) {
             QTableWidgetItem* item = StringGrid1->item(row - 1, column);
-            if (item->text() != c.Cell(row, column)) item->setText(c.Cell(row, column));
+            const QString& text = c.Cell(row, column);
+            if (item->text() != text) item->setText(text);
+            // A screen reader names the cell by channel and column, and says when it is empty.
+            QString spoken = QStringLiteral("Канал %1").arg(row, 2, 10, QChar(u'0'));
+            if (column > 0)
+                spoken +=
+                    QStringLiteral(", %1: %2")
+                        .arg(c.Cell(0, column).trimmed(),
+                             text.trimmed().isEmpty() ? QStringLiteral("пусто") : text.trimmed());
+            if (item->data(Qt::AccessibleTextRole).toString() != spoken)
+                item->setData(Qt::AccessibleTextRole, spoken);
         }
     }
     for (int i = 0; i < kChannelCount; ++i) ChannelMarks[i]->setVisible(c.channelMarks[i]);
 
     auto paintCheck = [](QAbstractButton* b, bool on) {
         const QSignalBlocker blocker(b);
+        if (b->isChecked() == on) return;
+        // Qt keeps the checked button of an auto-exclusive group checked; the state may have
+        // none selected, so the group lets go while the button is painted.
+        const bool exclusive = b->autoExclusive();
+        b->setAutoExclusive(false);
         b->setChecked(on);
+        b->setAutoExclusive(exclusive);
     };
     paintCheck(CheckBox1, c.CheckBox1);
     paintCheck(CheckBox2, c.CheckBox2);
