@@ -254,7 +254,6 @@ void TForm1::BuildControls() {
         named(c, name, accessible);
         c->setEditable(true);
         c->setInsertPolicy(QComboBox::NoInsert);
-        c->setCompleter(nullptr);  // typed text stays as typed, never completed to an item
         c->addItems(items);
         c->setGeometry(S(x), S(y), S(w), comboHeight);
         c->setMaxVisibleItems(12);
@@ -291,7 +290,6 @@ void TForm1::BuildControls() {
     named(ComboBox1, "ComboBox1", QStringLiteral("Порт"));
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-    ComboBox1->setCompleter(nullptr);
     ComboBox1->addItems(design.ComboBox1.items);
     ComboBox1->setGeometry(S(8), S(12), S(90), comboHeight);
     // On Linux a screen reader names a drop-down box by the label whose buddy it is, on other
@@ -467,6 +465,13 @@ void TForm1::BuildControls() {
     RadioButton12 = radio(GroupBox5, "RadioButton12", QStringLiteral("Настройка"), 412, 212);
     for (QRadioButton* hidden : {RadioButton10, RadioButton11, RadioButton12}) hidden->hide();
     Button9 = button(GroupBox5, "Button9", QStringLiteral("Сбросить режим"), 300, 252, 130, 19);
+
+    // What the operator types into the port, time and tone boxes stays exactly as typed: no
+    // inline completion to the first item it starts. The key boxes, read by list position,
+    // keep it.
+    for (QComboBox* typed : {ComboBox1, ComboBox4, ComboBox29, ComboBox30})
+        typed->setCompleter(nullptr);
+    for (QComboBox* tone : ToneBoxes) tone->setCompleter(nullptr);
 }
 
 void TForm1::BindEvents() {
