@@ -12,24 +12,33 @@
 #include "main_window.h"
 
 namespace {
-// Qt's own texts (file dialogs, context menus) in Russian.
+// Qt's own texts (file dialogs, context menus, serial-port errors) in Russian.
 void LoadRussianTranslation(QApplication& app) {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    auto* translator = new QTranslator(&app);
-    if (translator->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(translator);
+    for (const char* catalog : {"qtbase", "qtserialport"}) {
+        auto* translator = new QTranslator(&app);
+        if (translator->load(QLocale(QLocale::Russian), QString::fromLatin1(catalog),
+                             QStringLiteral("_"),
+                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QApplication::installTranslator(translator);
+    }
 }
 }  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Belvan-T"));
+    QApplication::setApplicationVersion(QStringLiteral(BELVAN_VERSION));
     LoadRussianTranslation(app);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Программирование радиостанции Belvan-T"));
     parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("Файл настроек каналов (.ctrch), загружаемый после "
+                                                "запуска, как кнопкой «Загрузить настройки»."),
+                                 QStringLiteral("[FILE]"));
     const QCommandLineOption port(QStringLiteral("port"),
                                   QStringLiteral("Последовательный порт вместо COM1."),
                                   QStringLiteral("NAME"));
@@ -42,7 +51,8 @@ int main(int argc, char* argv[]) {
     parser.process(app);
 
     try {
-        belvan::MainWindow form({parser.value(port), nullptr});
+        belvan::MainWindow form(
+            {parser.value(port), nullptr, parser.positionalArguments().value(0)});
         if (QScreen* screen = QGuiApplication::primaryScreen())
             form.move(screen->availableGeometry().center() - form.rect().center());
         form.show();

@@ -4,9 +4,12 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
+#include <QGuiApplication>
 #include <QMenuBar>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSettings>
 #include <QStatusBar>
 #include <QUrl>
@@ -26,35 +29,40 @@ QSettings Settings() {
 }
 }  // namespace
 
-MainWindow::MainWindow(const TForm1::Options& options)
-    : QMainWindow(nullptr), form_(new TForm1(options)) {
+MainWindow::MainWindow(const TForm1::Options& options) : QMainWindow(nullptr) {
     setObjectName(QStringLiteral("MainWindow"));
-    // The window looks as the form did on its own: its caption, icon and fixed dialog frame.
-    setWindowFlags(form_->windowFlags());
-    setWindowTitle(form_->windowTitle());
-    setWindowIcon(form_->windowIcon());
-    connect(form_, &QWidget::windowTitleChanged, this, &QWidget::setWindowTitle);
-    connect(form_, &QWidget::windowIconChanged, this, &QWidget::setWindowIcon);
-    setCentralWidget(form_);
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("&Файл"));
     ExportAction = file->addAction(QStringLiteral("&Экспорт в CSV…"));
     ImportAction = file->addAction(QStringLiteral("&Импорт из CSV…"));
     file->addSeparator();
     PrintAction = file->addAction(QStringLiteral("&Печать…"));
+    QMenu* radio = menuBar()->addMenu(QStringLiteral("&Радиостанция"));
+    BackupFolderAction = radio->addAction(QStringLiteral("Папка &резервных копий"));
+    VerifyAction = radio->addAction(QStringLiteral("&Проверять после записи"));
+    VerifyAction->setCheckable(true);
+    VerifyAction->setChecked(Settings().value(kVerifyKey, false).toBool());
+    statusBar()->setSizeGripEnabled(false);
+
+    // The form is sized for the screen with the room the menu bar and the status line take.
+    TForm1::Options withRoom = options;
+    withRoom.extraHeight = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
+    form_ = new TForm1(withRoom);
+    form_->State().verifyAfterWrite = VerifyAction->isChecked();
+
+    // The window looks as the form did on its own: its caption, icon and fixed dialog frame.
+    setWindowFlags(form_->windowFlags());
+    setWindowTitle(form_->windowTitle());
+    setWindowIcon(form_->windowIcon());
+    connect(form_, &QWidget::windowTitleChanged, this, &QWidget::setWindowTitle);
+    connect(form_, &QWidget::windowIconChanged, this, &QWidget::setWindowIcon);
+
     connect(ExportAction, &QAction::triggered, this,
             [this] { RunMenuAction([this] { return ExportCsvFile(form_->State()); }); });
     connect(ImportAction, &QAction::triggered, this,
             [this] { RunMenuAction([this] { return ImportCsvFile(form_->State()); }); });
     connect(PrintAction, &QAction::triggered, this,
             [this] { RunMenuAction([this] { return Print(); }); });
-
-    QMenu* radio = menuBar()->addMenu(QStringLiteral("&Радиостанция"));
-    BackupFolderAction = radio->addAction(QStringLiteral("Папка &резервных копий"));
-    VerifyAction = radio->addAction(QStringLiteral("&Проверять после записи"));
-    VerifyAction->setCheckable(true);
-    VerifyAction->setChecked(Settings().value(kVerifyKey, false).toBool());
-    form_->State().verifyAfterWrite = VerifyAction->isChecked();
     connect(BackupFolderAction, &QAction::triggered, this, &MainWindow::OpenBackupFolder);
     connect(VerifyAction, &QAction::toggled, this, [this](bool on) {
         form_->State().verifyAfterWrite = on;
@@ -66,10 +74,21 @@ MainWindow::MainWindow(const TForm1::Options& options)
     connect(form_, &TForm1::statusLineChanged, this,
             [this](const QString& text) { statusBar()->showMessage(text); });
 
-    statusBar()->setSizeGripEnabled(false);
-
-    setFixedSize(form_->width(), menuBar()->sizeHint().height() + form_->height() +
-                                     statusBar()->sizeHint().height());
+    const QSize whole(form_->width(), withRoom.extraHeight + form_->height());
+    const QScreen* shownOn = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QSize room =
+        shownOn ? shownOn->availableGeometry().size() - TForm1::kFrameAllowance : whole;
+    if (whole.width() <= room.width() && whole.height() <= room.height()) {
+        setCentralWidget(form_);
+        setFixedSize(whole);
+        return;
+    }
+    // A screen too small even for the smallest font: the form scrolls.
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("FormScroll"));
+    scroll->setWidget(form_);
+    setCentralWidget(scroll);
+    resize(whole.boundedTo(room));
 }
 
 void MainWindow::RunMenuAction(const std::function<QString()>& action) {

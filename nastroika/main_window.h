@@ -36,7 +36,7 @@ class MainWindow : public QMainWindow {
     QString Print();
     void OpenBackupFolder();
 
-    TForm1* form_;
+    TForm1* form_ = nullptr;
 };
 
 }  // namespace belvan

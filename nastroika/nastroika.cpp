@@ -4,20 +4,26 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 
 #include "qt_operator.h"
 
@@ -44,6 +50,41 @@ class PortComboBox : public QComboBox {
         QComboBox::showPopup();
     }
 };
+
+// The form's lists: the operator moves a selection but cannot remove it (Ctrl+click and
+// Ctrl+Space would); a press tells whether it landed on the row that was already current.
+class FormList : public QListWidget {
+  public:
+    using QListWidget::QListWidget;
+    bool pressedOnCurrent = false;
+
+  protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override {
+        const auto command = QListWidget::selectionCommand(index, event);
+        if (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
+            return QItemSelectionModel::NoUpdate;
+        return command;
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        pressedOnCurrent =
+            currentRow() >= 0 && indexAt(event->position().toPoint()).row() == currentRow();
+        QListWidget::mousePressEvent(event);
+    }
+};
+
+// Relative luminance contrast of two colours, 1 (none) to 21.
+double Contrast(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 QIcon ToolIcon() {
     QPixmap pixmap(16, 16);
@@ -98,16 +139,51 @@ void PaintList(QListWidget* list, const ListState& state) {
         list->addItems(state.items);
     }
     if (list->currentRow() != state.index) list->setCurrentRow(state.index);
-    if (state.index < 0) list->clearSelection();
+    if (state.index < 0)
+        list->clearSelection();
+    else if (!list->item(state.index)->isSelected())
+        list->item(state.index)->setSelected(true);
 }
 }  // namespace
 
+namespace {
+// The form was laid out for a font in which "Сохранить настройки" is about 100 pixels wide;
+// positions and sizes grow with the font actually used, so no caption is clipped.
+double ScaleOf(const QFont& font) {
+    return std::clamp(
+        QFontMetricsF(font).horizontalAdvance(QStringLiteral("Сохранить настройки")) / 100.0, 1.0,
+        3.0);
+}
+// The smallest font the form shrinks to: about the 11-pixel character cell it was designed for.
+constexpr int kMinimumPixelSize = 9;
+}  // namespace
+
+TForm1::Fit TForm1::FitFor(const QScreen* screen, int extraHeight, QFont font) {
+    Fit fit{font, ScaleOf(font), true};
+    if (!screen) return fit;
+    const QSize room =
+        screen->availableGeometry().size() - kFrameAllowance - QSize(0, std::max(0, extraHeight));
+    auto fits = [&](double scale) {
+        return qRound(kDesignSize.width() * scale) <= room.width() &&
+               qRound(kDesignSize.height() * scale) <= room.height();
+    };
+    if (fits(fit.scale)) return fit;
+    int pixels = QFontInfo(font).pixelSize();
+    while (--pixels >= kMinimumPixelSize) {
+        font.setPixelSize(pixels);
+        fit = {font, ScaleOf(font), true};
+        if (fits(fit.scale)) return fit;
+    }
+    fit.fits = false;
+    return fit;
+}
+
 TForm1::TForm1(const Options& options) : QWidget(nullptr) {
     setObjectName(QStringLiteral("Form1"));
-    // The form was laid out for a font in which "Сохранить настройки" is about 100 pixels wide;
-    // positions and sizes grow with the font actually used, so no caption is clipped.
-    scale_ = std::clamp(
-        fontMetrics().horizontalAdvance(QStringLiteral("Сохранить настройки")) / 100.0, 1.0, 3.0);
+    QScreen* shownOn = screen() ? screen() : QGuiApplication::primaryScreen();
+    const Fit fit = FitFor(shownOn, options.extraHeight, font());
+    if (fit.font != font()) setFont(fit.font);
+    scale_ = fit.scale;
     if (options.op) {
         state_.op = options.op;
     } else {
@@ -124,6 +200,9 @@ TForm1::TForm1(const Options& options) : QWidget(nullptr) {
     FormCreate(state_);
     lastOpenedPort_ = state_.ctl.ComboBox1.text;
     Repaint();
+    setAcceptDrops(true);
+    if (!options.file.isEmpty())
+        QTimer::singleShot(0, this, [this, file = options.file] { LoadFile(file); });
 }
 
 TForm1::~TForm1() {
@@ -145,9 +224,19 @@ void TForm1::BuildControls() {
     setWindowIcon(ToolIcon());
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
-    setFixedSize(S(710), S(613));
+    setFixedSize(S(kDesignSize.width()), S(kDesignSize.height()));
+    // The form is painted in the system's button-face colour (that of scroll bars), unless the
+    // window text would not read on it.
+    QPalette colours = palette();
+    const QColor face = colours.color(QPalette::Button);
+    if (Contrast(face, colours.color(QPalette::WindowText)) >= 4.5) {
+        colours.setColor(QPalette::Window, face);
+        setPalette(colours);
+    }
 
-    const int comboHeight = std::max(S(21), QComboBox().sizeHint().height());
+    QComboBox probe;
+    probe.setFont(font());
+    const int comboHeight = std::max(S(21), probe.sizeHint().height());
     auto named = [](QWidget* widget, const char* name, const QString& accessible = {}) {
         widget->setObjectName(QString::fromLatin1(name));
         if (!accessible.isEmpty()) widget->setAccessibleName(accessible);
@@ -184,7 +273,7 @@ void TForm1::BuildControls() {
     auto group = [&](QWidget* parent, const char* name, const QString& title, int x, int y, int w,
                      int h) {
         auto* g = new QGroupBox(title, parent);
-        named(g, name);
+        named(g, name, title);  // else a nested group would take its parent's title
         place(g, x, y, w, h);
         return g;
     };
@@ -198,7 +287,9 @@ void TForm1::BuildControls() {
     auto radio = [&](QWidget* parent, const char* name, const QString& text, int x, int y) {
         auto* r = new QRadioButton(text, parent);
         named(r, name);
-        r->setAutoExclusive(false);  // the logic keeps the groups exclusive
+        // Auto-exclusive, so a screen reader announces a radio button in its group; the logic
+        // keeps the groups exclusive and Repaint paints them from its state.
+        r->setAutoExclusive(true);
         r->move(S(x), S(y));
         r->adjustSize();
         return r;
@@ -212,6 +303,14 @@ void TForm1::BuildControls() {
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     ComboBox1->addItems(design.ComboBox1.items);
     ComboBox1->setGeometry(S(8), S(12), S(90), comboHeight);
+    // On Linux a screen reader names a drop-down box by the label whose buddy it is, on other
+    // systems by its accessible name; a box without a label of its own gets one never shown.
+    auto spokenLabel = [](QComboBox* box) {
+        auto* l = new QLabel(box->accessibleName(), box->parentWidget());
+        l->setBuddy(box);
+        l->hide();
+    };
+    spokenLabel(ComboBox1);
     Label1 = label(this, "Label1", QString(), 104, 16);
     QFont portFont = Label1->font();
     portFont.setBold(true);
@@ -227,7 +326,7 @@ void TForm1::BuildControls() {
     Label4 = label(this, "Label4", QStringLiteral("КГц."), 96, 40);
     auto list = [&](const char* name, const QStringList& items, int x, int w, int h,
                     const QString& accessible) {
-        auto* l = new QListWidget(this);
+        auto* l = new FormList(this);
         named(l, name, accessible);
         l->addItems(items);
         l->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -235,9 +334,11 @@ void TForm1::BuildControls() {
         place(l, x, 56, w, h);
         return l;
     };
-    ListBox1 = list("ListBox1", design.ListBox1.items, 4, 32, 257, QStringLiteral("№"));
-    ListBox2 = list("ListBox2", design.ListBox2.items, 40, 44, 257, QStringLiteral("МГц."));
-    ListBox3 = list("ListBox3", design.ListBox3.items, 88, 57, 257, QStringLiteral("КГц."));
+    ListBox1 = list("ListBox1", design.ListBox1.items, 4, 32, 257, QStringLiteral("Номер канала"));
+    ListBox2 =
+        list("ListBox2", design.ListBox2.items, 40, 44, 257, QStringLiteral("Частота, МГц."));
+    ListBox3 =
+        list("ListBox3", design.ListBox3.items, 88, 57, 257, QStringLiteral("Частота, КГц."));
 
     StringGrid1 = new QTableWidget(kGridRows - 1, kGridColumns, this);
     named(StringGrid1, "StringGrid1", QStringLiteral("Таблица каналов"));
@@ -270,7 +371,8 @@ void TForm1::BuildControls() {
     for (int c = 0; c < kChannelCount; ++c) {
         auto* mark = new QLabel(QStringLiteral("X"), this);
         const QByteArray name = "Label" + QByteArray::number(6 + c);
-        named(mark, name.constData());
+        named(mark, name.constData(),
+              QStringLiteral("Канал %1 задан").arg(c + 1, 2, 10, QChar(u'0')));
         mark->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
         mark->adjustSize();
         const int rowTop = StringGrid1->y() + StringGrid1->frameWidth() +
@@ -323,12 +425,15 @@ void TForm1::BuildControls() {
     ComboBox4 = combo(GroupBox5, "ComboBox4", design.ComboBox4.items, 8, 24, 46,
                       QStringLiteral("Время ожидания (сек.)"));
     Label25 = label(GroupBox5, "Label25", QStringLiteral("Время ожидания (сек.)"), 58, 28);
+    Label25->setBuddy(ComboBox4);
     ComboBox29 = combo(GroupBox5, "ComboBox29", design.ComboBox29.items, 8, 52, 46,
                        QStringLiteral("Макс. время передачи(мин.)"));
     Label37 = label(GroupBox5, "Label37", QStringLiteral("Макс. время передачи(мин.)"), 58, 56);
+    Label37->setBuddy(ComboBox29);
     ComboBox30 = combo(GroupBox5, "ComboBox30", design.ComboBox30.items, 8, 80, 46,
                        QStringLiteral("Время откл. передачи (сек.)"));
     Label38 = label(GroupBox5, "Label38", QStringLiteral("Время откл. передачи (сек.)"), 58, 84);
+    Label38->setBuddy(ComboBox30);
 
     GroupBox8 = group(GroupBox5, "GroupBox8", QStringLiteral("CTSS (Гц)"), 216, 8, 313, 140);
     static const char* const kColumnLabels[4] = {"Label5", "Label26", "Label27", "Label28"};
@@ -342,8 +447,10 @@ void TForm1::BuildControls() {
         const QByteArray name = "ComboBox" + QByteArray::number(5 + c);
         QComboBox* box =
             combo(GroupBox8, name.constData(), design.toneBoxes[0].items, 6 + 76 * (c / 4),
-                  34 + 25 * (c % 4), 73, QStringLiteral("CTSS %1").arg(c + 1, 2, 10, QChar(u'0')));
+                  34 + 25 * (c % 4), 73,
+                  QStringLiteral("CTSS (Гц), канал %1").arg(c + 1, 2, 10, QChar(u'0')));
         box->setEnabled(false);
+        spokenLabel(box);
         ToneBoxes[static_cast<std::size_t>(c)] = box;
     }
 
@@ -353,12 +460,13 @@ void TForm1::BuildControls() {
     for (int slot = 0; slot < 8; ++slot) {
         QGroupBox* parent = slot < 4 ? GroupBox10 : GroupBox11;
         const int row = slot % 4;
-        label(parent, "", QString::number(row + 1), 4, 24 + 24 * row);
+        QLabel* number = label(parent, "", QString::number(row + 1), 4, 24 + 24 * row);
         const QByteArray name = "ComboBox" + QByteArray::number(21 + slot);
         KeyBoxes[static_cast<std::size_t>(slot)] =
             combo(parent, name.constData(), design.keyBoxes[static_cast<std::size_t>(slot)].items,
                   14, 20 + 24 * row, 121,
                   QStringLiteral("Функции F%1 : %2").arg(slot < 4 ? 1 : 2).arg(row + 1));
+        number->setBuddy(KeyBoxes[static_cast<std::size_t>(slot)]);
     }
     CheckBox3 = check(GroupBox5, "CheckBox3", QStringLiteral("Клонирование"), 300, 158);
     CheckBox6 = check(GroupBox5, "CheckBox6", QStringLiteral("Приор. сканир."), 300, 178);
@@ -368,6 +476,13 @@ void TForm1::BuildControls() {
     RadioButton12 = radio(GroupBox5, "RadioButton12", QStringLiteral("Настройка"), 412, 212);
     for (QRadioButton* hidden : {RadioButton10, RadioButton11, RadioButton12}) hidden->hide();
     Button9 = button(GroupBox5, "Button9", QStringLiteral("Сбросить режим"), 300, 252, 130, 19);
+
+    // What the operator types into the port, time and tone boxes stays exactly as typed: no
+    // inline completion to the first item it starts. The key boxes, read by list position,
+    // keep it.
+    for (QComboBox* typed : {ComboBox1, ComboBox4, ComboBox29, ComboBox30})
+        typed->setCompleter(nullptr);
+    for (QComboBox* tone : ToneBoxes) tone->setCompleter(nullptr);
 }
 
 void TForm1::BindEvents() {
@@ -390,13 +505,15 @@ void TForm1::BindEvents() {
     connect(ComboBox1->lineEdit(), &QLineEdit::editingFinished, this,
             [this] { OpenTypedPort(false); });
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Tick(); });
-    // A click on the current channel shows it again; a row changed from the keyboard too.
+    // A channel is shown once per click or keyboard move: when the row changes, or on the
+    // click's release when the press landed on the row already current.
     connect(ListBox1, &QListWidget::currentRowChanged, this, [this](int row) {
         if (!repainting_ && row >= 0) Run([this, row] { ListBox1Click(state_, row); });
     });
     connect(ListBox1, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
         const int row = ListBox1->row(item);
-        if (!repainting_ && row >= 0) Run([this, row] { ListBox1Click(state_, row); });
+        if (!repainting_ && row >= 0 && static_cast<FormList*>(ListBox1)->pressedOnCurrent)
+            Run([this, row] { ListBox1Click(state_, row); });
     });
 
     click(Button1, [&p] {
@@ -577,14 +694,30 @@ void TForm1::Repaint() {
         if (heading->text() != c.Cell(0, column)) heading->setText(c.Cell(0, column));
         for (int row = 1; row < kGridRows; ++row) {
             QTableWidgetItem* item = StringGrid1->item(row - 1, column);
-            if (item->text() != c.Cell(row, column)) item->setText(c.Cell(row, column));
+            const QString& text = c.Cell(row, column);
+            if (item->text() != text) item->setText(text);
+            // A screen reader names the cell by channel and column, and says when it is empty.
+            QString spoken = QStringLiteral("Канал %1").arg(row, 2, 10, QChar(u'0'));
+            if (column > 0)
+                spoken +=
+                    QStringLiteral(", %1: %2")
+                        .arg(c.Cell(0, column).trimmed(),
+                             text.trimmed().isEmpty() ? QStringLiteral("пусто") : text.trimmed());
+            if (item->data(Qt::AccessibleTextRole).toString() != spoken)
+                item->setData(Qt::AccessibleTextRole, spoken);
         }
     }
     for (int i = 0; i < kChannelCount; ++i) ChannelMarks[i]->setVisible(c.channelMarks[i]);
 
     auto paintCheck = [](QAbstractButton* b, bool on) {
         const QSignalBlocker blocker(b);
+        if (b->isChecked() == on) return;
+        // Qt keeps the checked button of an auto-exclusive group checked; the state may have
+        // none selected, so the group lets go while the button is painted.
+        const bool exclusive = b->autoExclusive();
+        b->setAutoExclusive(false);
         b->setChecked(on);
+        b->setAutoExclusive(exclusive);
     };
     paintCheck(CheckBox1, c.CheckBox1);
     paintCheck(CheckBox2, c.CheckBox2);
@@ -613,6 +746,34 @@ void TForm1::Repaint() {
         emit statusLineChanged(statusLineShown_);
     }
     repainting_ = false;
+}
+
+void TForm1::LoadFile(const QString& path) {
+    Run([this, path] {
+        LoadSettingsFromPath(state_, path);
+        UpdateToneBoxes(state_);
+    });
+}
+
+namespace {
+// The channel-settings file in a drag, when it carries exactly one.
+QString DraggedSettingsFile(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
+    const QString path = data->urls().constFirst().toLocalFile();
+    return path.endsWith(kSettingsFileExtension, Qt::CaseInsensitive) ? path : QString();
+}
+}  // namespace
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (!ExchangeRunning() && !handlerRunning_ && !DraggedSettingsFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const QString path = DraggedSettingsFile(event->mimeData());
+    if (ExchangeRunning() || handlerRunning_ || path.isEmpty()) return;
+    event->acceptProposedAction();
+    LoadFile(path);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

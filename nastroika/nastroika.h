@@ -3,7 +3,9 @@
 // repaints every control from the logic's state afterwards.
 #pragma once
 
+#include <QFont>
 #include <QSet>
+#include <QSize>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -20,6 +22,7 @@ class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QScreen;
 class QTableWidget;
 class QTimer;
 
@@ -30,10 +33,26 @@ class TForm1 : public QWidget {
 
   public:
     struct Options {
-        QString port;                             // replaces the port box's initial text when set
-        OperatorInterface* op = nullptr;          // message boxes and dialogs; Qt's when null
+        QString port;                     // replaces the port box's initial text when set
+        OperatorInterface* op = nullptr;  // message boxes and dialogs; Qt's when null
+        QString file = {};    // a channel-settings file loaded once the window has started
+        int extraHeight = 0;  // height of what the window adds around the form (menu, status)
         RadioLink::LineFactory lineFactory = {};  // the serial port when empty
     };
+    // The font and scale of the form on a screen: the given font while the form, with the
+    // extra height and a title bar, fits the screen's available area; else the largest smaller
+    // size, down to a readable minimum, at which it fits (fits is false when none does).
+    struct Fit {
+        QFont font;
+        double scale = 1.0;
+        bool fits = true;
+    };
+    static Fit FitFor(const QScreen* screen, int extraHeight, QFont font);
+    // The form's size at its design scale, 710 x 613 pixels, and the room a title bar and window
+    // frame are assumed to take.
+    static constexpr QSize kDesignSize{710, 613};
+    static constexpr QSize kFrameAllowance{8, 38};
+
     explicit TForm1(const Options& options);
     ~TForm1() override;
 
@@ -88,11 +107,15 @@ class TForm1 : public QWidget {
     // Runs an action of the menu bar the way the form runs its own handlers: the operator's
     // typed texts taken first, an escaping error shown, every control repainted after.
     void RunAction(const std::function<void()>& handler) { Run(handler); }
+    // Loads a channel-settings file as "Загрузить настройки" does once its dialog is answered.
+    void LoadFile(const QString& path);
 
   protected:
     // Refused while an exchange runs; the window then closes when it has ended.
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void BuildControls();

@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev qt6-translations-l10n libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core xvfb xauth
+  dpkg-dev file lintian desktop-file-utils appstream libxml2-utils man-db shared-mime-info
 )
 
 missing=()

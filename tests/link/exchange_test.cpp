@@ -5,6 +5,7 @@
 #include "link/connection_watch.h"
 #include "link/memory_line.h"
 #include "link/radio_exchange.h"
+#include "link/serial_line.h"
 
 namespace belvan {
 namespace {
@@ -250,6 +251,17 @@ TEST_F(ExchangeTest, TheWatchTakesOneByteATickAndTheWholeAnnouncement) {
     line.WaitUntilWaiting(kAnnouncementLength, 1);
     for (int tick = 0; tick < kAnnouncementLength; ++tick) EXPECT_FALSE(PollRadioMessage(line));
     EXPECT_EQ(line.BytesWaiting(), 0);
+}
+
+TEST(PortTest, ComNamesMapToSerialDevicesWhereThereAreNone) {
+#ifdef Q_OS_WIN
+    EXPECT_EQ(DeviceForPortName(QStringLiteral("COM3")), QStringLiteral("COM3"));
+#else
+    EXPECT_EQ(DeviceForPortName(QStringLiteral("COM1")), QStringLiteral("/dev/ttyS0"));
+    EXPECT_EQ(DeviceForPortName(QStringLiteral("COM12")), QStringLiteral("/dev/ttyS11"));
+    EXPECT_EQ(DeviceForPortName(QStringLiteral("/dev/ttyUSB0")), QStringLiteral("/dev/ttyUSB0"));
+    EXPECT_EQ(DeviceForPortName(QStringLiteral("com1")), QStringLiteral("com1"));
+#endif
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The real window, offscreen, driven with QTest clicks and key presses; the scripted operator
 // answers its questions and records its messages.
 #include <gtest/gtest.h>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,12 +12,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
+#include <map>
 
 #include "nastroika.h"
 #include "scripted_operator.h"
@@ -25,6 +31,7 @@ namespace belvan {
 namespace {
 
 using testing::ScriptedOperator;
+using testing::Text;
 
 class WindowTest : public ::testing::Test {
   protected:
@@ -34,12 +41,18 @@ class WindowTest : public ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     }
 
-    void ClickItem(QListWidget* list, const QString& text) {
+    void ClickItem(QListWidget* list, const QString& text, Qt::KeyboardModifiers keys = {}) {
         const auto items = list->findItems(text, Qt::MatchExactly);
         ASSERT_EQ(items.size(), 1) << text.toStdString();
         list->scrollToItem(items.front());
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, keys,
                           list->visualItemRect(items.front()).center());
+    }
+    // Types into the focused box over its whole text, as the keyboard would.
+    void Type(QComboBox* box, const QString& text) {
+        box->setFocus();
+        box->lineEdit()->selectAll();
+        QTest::keyClicks(box, text);
     }
     QString Cell(int row, int column) const {
         return form->StringGrid1->item(row - 1, column)->text();
@@ -135,15 +148,127 @@ TEST_F(WindowTest, EveryCaptionIsFullyVisible) {
     }
 }
 
-TEST_F(WindowTest, ControlsCarryTheFormsNamesAndSpokenNames) {
+// Run on the default screen and, through the platform's options, on laptop and desktop screens.
+TEST_F(WindowTest, FitsTheScreenWithAMenuBarStatusBarAndTitleBar) {
+    QMenuBar menu;
+    menu.addMenu(QStringLiteral("Файл"));
+    const int extra = menu.sizeHint().height() + QStatusBar().sizeHint().height();
+    TForm1 framed({QStringLiteral("/nonexistent/port"), &op, {}, extra});
+    const QRect available = framed.screen()->availableGeometry();
+    const int titleBar = 30;
+    EXPECT_LE(framed.width(), available.width());
+    EXPECT_LE(framed.height() + extra + titleBar, available.height())
+        << available.width() << "x" << available.height();
+    // Where there is room, the form keeps the application's font.
+    if (available.height() >= 1000) {
+        EXPECT_EQ(framed.font(), QApplication::font());
+    }
+    EXPECT_GE(QFontInfo(framed.font()).pixelSize(), 9);
+}
+
+TEST_F(WindowTest, AScreenReaderFindsEveryControlByRoleAndName) {
+    FillBoth(QStringLiteral("150"), QStringLiteral("025"));
+    struct Seen {
+        QAccessible::Role role;
+        QString name;
+        QString parentName;
+        QStringList labels;  // what labels it, a screen reader's name for a drop-down box
+    };
+    std::map<QString, Seen> controls;  // by object name
+    QStringList cells;
+    std::vector<QAccessibleInterface*> pending{QAccessible::queryAccessibleInterface(form.get())};
+    while (!pending.empty()) {
+        QAccessibleInterface* node = pending.back();
+        pending.pop_back();
+        ASSERT_NE(node, nullptr);
+        for (int i = 0; i < node->childCount(); ++i) pending.push_back(node->child(i));
+        if (node->role() == QAccessible::Cell) cells << node->text(QAccessible::Name);
+        auto* widget = qobject_cast<QWidget*>(node->object());
+        if (!widget || widget->objectName().isEmpty() || widget == form.get()) continue;
+        Seen seen{node->role(),
+                  node->text(QAccessible::Name),
+                  node->parent()->text(QAccessible::Name),
+                  {}};
+        for (const auto& [label, kind] : node->relations(QAccessible::Label))
+            seen.labels << label->text(QAccessible::Name);
+        // Every visible control is named; an empty status line has nothing to say.
+        const auto* label = qobject_cast<QLabel*>(widget);
+        if (widget->isVisible() && !(label && label->text().isEmpty())) {
+            EXPECT_FALSE(seen.name.trimmed().isEmpty() && seen.labels.isEmpty())
+                << Text(widget->objectName());
+        }
+        controls[widget->objectName()] = seen;
+    }
+    auto expect = [&](const char* object, QAccessible::Role role, const QString& name,
+                      const QString& group = {}) {
+        const auto found = controls.find(QString::fromLatin1(object));
+        ASSERT_NE(found, controls.end()) << object;
+        EXPECT_EQ(found->second.role, role) << object;
+        if (role == QAccessible::ComboBox) {
+            // Named by its accessible name on Windows and macOS, by its labels on Linux.
+            const auto* box = form->findChild<QWidget*>(QString::fromLatin1(object));
+            EXPECT_EQ(box->accessibleName(), name) << object;
+            EXPECT_TRUE(found->second.labels.contains(name) ||
+                        found->second.labels.contains(name.section(QStringLiteral(" : "), 1)))
+                << object << ": " << Text(found->second.labels.join(u'|'));
+            if (!group.isEmpty()) {
+                EXPECT_TRUE(found->second.labels.contains(group)) << object;
+            }
+        } else {
+            EXPECT_EQ(found->second.name, name) << object;
+            if (!group.isEmpty()) {
+                EXPECT_EQ(found->second.parentName, group) << object;
+            }
+        }
+    };
+    const QString detection = QStringLiteral(" Детектирование : ");
+    const QString step = QStringLiteral(" Шаг сетки частот : ");
+    expect("RadioButton6", QAccessible::RadioButton, QStringLiteral("По CTSS"), detection);
+    expect("RadioButton8", QAccessible::RadioButton, QStringLiteral("По несущей"), detection);
+    expect("RadioButton1", QAccessible::RadioButton, QStringLiteral("12,5 кГц."), step);
+    expect("RadioButton2", QAccessible::RadioButton, QStringLiteral("25 кГц."), step);
+    expect("RadioButton9", QAccessible::RadioButton, QStringLiteral("Рабочий режим"));
+    expect("CheckBox1", QAccessible::CheckBox, QStringLiteral("Сканировать частоту"));
+    expect("CheckBox3", QAccessible::CheckBox, QStringLiteral("Клонирование"));
+    expect("Button5", QAccessible::Button, QStringLiteral("Прочитать"));
+    expect("GroupBox1", QAccessible::Grouping, step);
+    expect("GroupBox10", QAccessible::Grouping, QStringLiteral(" Функции F1 :"));
+    expect("ListBox1", QAccessible::List, QStringLiteral("Номер канала"));
+    expect("ListBox2", QAccessible::List, QStringLiteral("Частота, МГц."));
+    expect("ListBox3", QAccessible::List, QStringLiteral("Частота, КГц."));
+    expect("StringGrid1", QAccessible::Table, QStringLiteral("Таблица каналов"));
+    expect("ComboBox1", QAccessible::ComboBox, QStringLiteral("Порт"));
+    expect("ComboBox30", QAccessible::ComboBox, QStringLiteral("Время откл. передачи (сек.)"));
+    const QString tones = QStringLiteral("CTSS (Гц)");
+    expect("ComboBox5", QAccessible::ComboBox, QStringLiteral("CTSS (Гц), канал 01"), tones);
+    expect("ComboBox20", QAccessible::ComboBox, QStringLiteral("CTSS (Гц), канал 16"), tones);
+    expect("ComboBox21", QAccessible::ComboBox, QStringLiteral("Функции F1 : 1"),
+           QStringLiteral(" Функции F1 :"));
+    expect("ComboBox28", QAccessible::ComboBox, QStringLiteral("Функции F2 : 4"),
+           QStringLiteral(" Функции F2 :"));
+    expect("Label6", QAccessible::StaticText, QStringLiteral("Канал 01 задан"));
+    // Every cell by channel and column, with what it holds.
+    EXPECT_EQ(cells.size(), (kGridRows - 1) * kGridColumns);
+    EXPECT_TRUE(cells.contains(QStringLiteral("Канал 01, На прием: 150025")))
+        << Text(cells.join('|'));
+    EXPECT_TRUE(cells.contains(QStringLiteral("Канал 16, Шаг: пусто")));
+    EXPECT_TRUE(cells.contains(QStringLiteral("Канал 16")));
+
+    // The radio buttons still show "none selected" when the state has it.
+    form->State().ctl.RadioButton9 = false;
+    form->State().ctl.RadioButton11 = true;
+    form->State().ctl.RadioButton6 = form->State().ctl.RadioButton8 = false;
+    form->Repaint();
+    EXPECT_FALSE(form->RadioButton9->isChecked());
+    EXPECT_FALSE(form->RadioButton6->isChecked());
+    EXPECT_FALSE(form->RadioButton8->isChecked());
+}
+
+TEST_F(WindowTest, ControlsCarryTheFormsNames) {
     for (const char* name : {"StringGrid1", "ListBox1", "ComboBox1", "ComboBox4", "ComboBox5",
                              "ComboBox20", "ComboBox21", "ComboBox28", "ComboBox30", "Button5",
                              "Button6", "Button12", "RadioButton9", "Label6", "Label21"})
         EXPECT_NE(form->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
-    EXPECT_EQ(form->ListBox1->accessibleName(), QStringLiteral("№"));
-    EXPECT_EQ(form->ToneBoxes[0]->accessibleName(), QStringLiteral("CTSS 01"));
-    EXPECT_EQ(form->KeyBoxes[0]->accessibleName(), QStringLiteral("Функции F1 : 1"));
-    EXPECT_EQ(form->KeyBoxes[7]->accessibleName(), QStringLiteral("Функции F2 : 4"));
     EXPECT_EQ(form->StringGrid1->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_FALSE(form->StringGrid1->horizontalHeader()->sectionsMovable());
 }
@@ -210,11 +335,10 @@ TEST_F(WindowTest, DigitBoxesDropLettersWhileOtherBoxesTakeThem) {
     FillBoth(QStringLiteral("150"), QStringLiteral("000"));
     Click(form->RadioButton6);
     form->ToneBoxes[0]->setFocus();
-    // The box completes typed digits to the tone they start.
     QTest::keyClicks(form->ToneBoxes[0], QStringLiteral("z0-7q"));
-    EXPECT_EQ(form->ToneBoxes[0]->currentText(), QStringLiteral("07 - 85,4"));
+    EXPECT_EQ(form->ToneBoxes[0]->currentText(), QStringLiteral("07"));
     QTest::keyClicks(form->ToneBoxes[0]->lineEdit(), QStringLiteral("y"));
-    EXPECT_EQ(form->ToneBoxes[0]->currentText(), QStringLiteral("07 - 85,4"));
+    EXPECT_EQ(form->ToneBoxes[0]->currentText(), QStringLiteral("07"));
 
     form->ComboBox29->setFocus();
     form->ComboBox29->lineEdit()->selectAll();
@@ -256,6 +380,58 @@ TEST_F(WindowTest, ClickingTheCurrentChannelShowsItAgain) {
     form->Repaint();
     ClickItem(form->ListBox1, QStringLiteral("01"));
     EXPECT_TRUE(form->CheckBox1->isChecked());
+}
+
+TEST_F(WindowTest, TypedValuesAreKeptAsTypedAndSavedSo) {
+    FillBoth(QStringLiteral("150"), QStringLiteral("000"));
+    Click(form->RadioButton6);
+    Type(form->ToneBoxes[0], QStringLiteral("3"));
+    EXPECT_EQ(form->ToneBoxes[0]->currentText(), QStringLiteral("3"));
+    for (QComboBox* time : {form->ComboBox4, form->ComboBox29, form->ComboBox30}) {
+        Type(time, QStringLiteral("5"));
+        EXPECT_EQ(time->currentText(), QStringLiteral("5")) << Text(time->objectName());
+    }
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("typed.ctrch"));
+    op.files = {file};
+    Click(form->Button11);
+    const FileReadResult saved = ReadSettingsFile(file);
+    ASSERT_TRUE(saved.bytes) << Text(saved.error);
+    const ParameterImage image = ImageFromFileBytes(*saved.bytes);
+    EXPECT_EQ(image.Record(0).toneNumber, 3);
+    EXPECT_EQ(image.SettingsWord(SettingsOffset::waitTime), 5 * kWaitTimePerSecond);
+    EXPECT_EQ(image.SettingsWord(SettingsOffset::maxTransmitTime), 5 * kMaxTransmitPerMinute);
+    EXPECT_EQ(image.SettingsWord(SettingsOffset::transmitOffTime), 5 * kTransmitOffPerSecond);
+}
+
+TEST_F(WindowTest, OneClickOnAChannelShowsItOnce) {
+    // Channel 1 masked, channel 2 not; the click on channel 1 switches the masking box on, whose
+    // handler writes the cell in its own text. A second showing would rewrite it with one blank
+    // more.
+    FillBoth(QStringLiteral("150"), QStringLiteral("000"));
+    Click(form->CheckBox2);
+    ClickItem(form->ListBox1, QStringLiteral("02"));
+    Click(form->CheckBox2);
+    FillBoth(QStringLiteral("151"), QStringLiteral("000"));
+    ASSERT_FALSE(form->CheckBox2->isChecked());
+    ClickItem(form->ListBox1, QStringLiteral("01"));
+    EXPECT_TRUE(form->CheckBox2->isChecked());
+    EXPECT_EQ(Cell(1, Column::Masking), QStringLiteral("    +"));
+}
+
+TEST_F(WindowTest, CtrlClickKeepsEveryListsHighlight) {
+    ClickItem(form->ListBox1, QStringLiteral("03"));
+    ClickItem(form->ListBox2, QStringLiteral("150"));
+    ClickItem(form->ListBox3, QStringLiteral("050"));
+    for (QListWidget* list : {form->ListBox1, form->ListBox2, form->ListBox3}) {
+        QListWidgetItem* highlighted = list->currentItem();
+        ClickItem(list, highlighted->text(), Qt::ControlModifier);
+        EXPECT_EQ(list->currentItem(), highlighted) << Text(list->objectName());
+        EXPECT_TRUE(highlighted->isSelected()) << Text(list->objectName());
+    }
+    Click(form->Button1);
+    EXPECT_EQ(Cell(3, 1), QStringLiteral("    150050"));
+    EXPECT_TRUE(Cell(1, 1).isEmpty());
 }
 
 TEST_F(WindowTest, RoundingQuestionIsAnsweredByTheOperator) {
@@ -424,11 +600,91 @@ TEST_F(WindowTest, ABadFileIsRefusedAndChangesNothing) {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Belvan-T"));
 }
 
+TEST_F(WindowTest, AFileNamedAtStartOrDroppedLoadsAsTheLoadButtonDoes) {
+    FillBoth(QStringLiteral("150"), QStringLiteral("000"));
+    QTemporaryDir dir;
+    const QString good = dir.filePath(QStringLiteral("good.ctrch"));
+    op.files = {good};
+    Click(form->Button11);
+    QFile saved(good);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray bytes = saved.readAll();
+    auto write = [&](const QString& name, const QByteArray& content) {
+        QFile out(dir.filePath(name));
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(content);
+        return out.fileName();
+    };
+    const QString shortFile = write(QStringLiteral("short.ctrch"), bytes.left(200));
+    QByteArray damaged = bytes;
+    damaged[kFileChecksumOffset] = static_cast<char>(damaged[kFileChecksumOffset] ^ 1);
+    const QString badSum = write(QStringLiteral("sum.ctrch"), damaged);
+
+    // Started with a file: it is loaded once the window is up, with the load's own checks.
+    auto start = [](const QString& file, ScriptedOperator& answering) {
+        auto window = std::make_unique<TForm1>(
+            TForm1::Options{QStringLiteral("/nonexistent/port"), &answering, file});
+        window->show();
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return !answering.shown.empty() || window->windowTitle() != "Belvan-T"; }));
+        return window;
+    };
+    {
+        ScriptedOperator answering;
+        const auto window = start(good, answering);
+        EXPECT_TRUE(answering.shown.empty());
+        EXPECT_EQ(window->windowTitle(), kFileCaptionPrefix + good);
+        EXPECT_EQ(window->StringGrid1->item(0, 1)->text(), QStringLiteral("    150000"));
+    }
+    {
+        ScriptedOperator answering;
+        const auto window = start(shortFile, answering);
+        ASSERT_EQ(answering.shown.size(), 1u);
+        EXPECT_EQ(answering.Last().caption, QStringLiteral("Ошибка"));
+        EXPECT_TRUE(answering.Last().text.contains(shortFile));
+        EXPECT_EQ(window->windowTitle(), QStringLiteral("Belvan-T"));
+        EXPECT_TRUE(window->StringGrid1->item(0, 1)->text().isEmpty());
+    }
+    {
+        ScriptedOperator answering;
+        answering.answers = {Answer::Yes};
+        const auto window = start(badSum, answering);
+        ASSERT_EQ(answering.shown.size(), 1u);
+        EXPECT_EQ(answering.Last().kind, testing::ShownMessage::YesNo);
+        EXPECT_EQ(window->windowTitle(), kFileCaptionPrefix + badSum);
+        EXPECT_EQ(window->StringGrid1->item(0, 1)->text(), QStringLiteral("    150000"));
+    }
+
+    // Dropped onto the window: the damaged file is refused when the operator says no, the good
+    // one is taken in.
+    Click(form->Button8);
+    auto drop = [&](const QString& file) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(file)});
+        const QPoint at = form->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(form.get(), &enter);
+        ASSERT_TRUE(enter.isAccepted());
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(form.get(), &dropped);
+    };
+    op.Clear();
+    op.answers = {Answer::No};
+    drop(badSum);
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_TRUE(Cell(1, 1).isEmpty());
+    drop(good);
+    EXPECT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(Cell(1, 1), QStringLiteral("    150000"));
+}
+
 }  // namespace
 }  // namespace belvan
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The offscreen platform, on a screen of a given size when its options name one.
+    if (!qEnvironmentVariable("QT_QPA_PLATFORM").startsWith(QLatin1String("offscreen")))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -40,6 +40,7 @@ struct Options {
     bool pacing = true;
     bool announce = true;
     bool help = false;
+    bool version = false;
 };
 
 void Usage(std::FILE* out) {
@@ -65,6 +66,7 @@ void Usage(std::FILE* out) {
         "  --short-count N     bytes of the frame sent under short-frame (default 200)\n"
         "  --no-announce       no announcement at start-up or when a client opens the line\n"
         "  --help              this text\n"
+        "  --version           the program's version\n"
         "\n"
         "faults:\n"
         "%s"
@@ -130,6 +132,10 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
         }
         if (option == "--help" || option == "-h") {
             options->help = true;
+            continue;
+        }
+        if (option == "--version") {
+            options->version = true;
             continue;
         }
         if (option == "--no-announce") {
@@ -326,6 +332,10 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         Usage(stdout);
+        return kExitOk;
+    }
+    if (options.version) {
+        std::printf("belvan-radio-sim %s\n", BELVAN_VERSION);
         return kExitOk;
     }
 
