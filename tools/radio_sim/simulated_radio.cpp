@@ -192,15 +192,18 @@ void SimulatedRadio::TakeByte(std::uint8_t byte, Clock::time_point now) {
     partial_.push_back(byte);
     lastByte_ = now;
 
+    // A pseudo-terminal hands over a whole frame at once; at 9600 baud its last byte would come
+    // only a line time after its first, and the radio answers from then on.
+    const Clock::time_point arrived = std::max(now, partialStarted_ + ByteTimes(partial_.size()));
     if (partial_.front() == kCommandStart && partial_.size() == kCommandFrameSize) {
         const auto command = std::move(partial_);
         partial_.clear();
-        HandleCommand(command, now);
+        HandleCommand(command, arrived);
     } else if (partial_.front() == kDataFrameStart && partial_.size() == kDataFrameSize) {
         DataFrame frame;
         std::copy(partial_.begin(), partial_.end(), frame.begin());
         partial_.clear();
-        HandleFrame(frame, now);
+        HandleFrame(frame, arrived);
     }
 }
 
