@@ -12,11 +12,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStatusBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,6 +22,7 @@
 #include <QUrl>
 #include <map>
 
+#include "main_window.h"
 #include "nastroika.h"
 #include "scripted_operator.h"
 
@@ -149,21 +148,19 @@ TEST_F(WindowTest, EveryCaptionIsFullyVisible) {
 }
 
 // Run on the default screen and, through the platform's options, on laptop and desktop screens.
-TEST_F(WindowTest, FitsTheScreenWithAMenuBarStatusBarAndTitleBar) {
-    QMenuBar menu;
-    menu.addMenu(QStringLiteral("Файл"));
-    const int extra = menu.sizeHint().height() + QStatusBar().sizeHint().height();
-    TForm1 framed({QStringLiteral("/nonexistent/port"), &op, {}, extra});
-    const QRect available = framed.screen()->availableGeometry();
+TEST_F(WindowTest, FitsTheScreenWithItsMenuBarStatusLineAndTitleBar) {
+    MainWindow window({QStringLiteral("/nonexistent/port"), &op});
+    const QRect available = window.screen()->availableGeometry();
     const int titleBar = 30;
-    EXPECT_LE(framed.width(), available.width());
-    EXPECT_LE(framed.height() + extra + titleBar, available.height())
+    EXPECT_LE(window.width(), available.width());
+    EXPECT_LE(window.height() + titleBar, available.height())
         << available.width() << "x" << available.height();
+    EXPECT_EQ(window.centralWidget(), window.Form()) << "the whole form shows, nothing scrolls";
     // Where there is room, the form keeps the application's font.
     if (available.height() >= 1000) {
-        EXPECT_EQ(framed.font(), QApplication::font());
+        EXPECT_EQ(window.Form()->font(), QApplication::font());
     }
-    EXPECT_GE(QFontInfo(framed.font()).pixelSize(), 9);
+    EXPECT_GE(QFontInfo(window.Form()->font()).pixelSize(), 9);
 }
 
 TEST_F(WindowTest, AScreenReaderFindsEveryControlByRoleAndName) {
