@@ -658,31 +658,17 @@ CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base) {
 
 CsvFileRead ReadCsvFile(const QString& path) {
     CsvFileRead result;
-    const QFileInfo info(path);
-    if (info.isDir()) {
-        result.error = QStringLiteral("это папка, а не файл");
+    FileContent content = ReadFileBytes(path, kCsvMaxBytes);
+    if (!content.error.isEmpty()) {
+        result.error = content.error;
         return result;
     }
-    if (info.exists() && !info.isFile()) {
-        result.error = QStringLiteral("это не обычный файл");
-        return result;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = FileErrorReason(file);
-        return result;
-    }
-    const QByteArray data = file.read(kCsvMaxBytes + 1);
-    if (file.error() != QFileDevice::NoError) {
-        result.error = FileErrorReason(file);
-        return result;
-    }
-    if (data.size() > kCsvMaxBytes) {
+    if (content.data.size() > kCsvMaxBytes) {
         result.error = QStringLiteral("файл больше %1 МБ; это не список каналов")
                            .arg(kCsvMaxBytes / (1024 * 1024));
         return result;
     }
-    result.data = data;
+    result.data = std::move(content.data);
     return result;
 }
 

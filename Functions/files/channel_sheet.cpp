@@ -56,18 +56,8 @@ QString OnOff(bool on) {
 }
 
 QString ModeText(std::uint8_t mode) {
-    switch (mode) {
-        case OperatingMode::Working:
-            return QStringLiteral("Рабочий режим");
-        case OperatingMode::Adjustment:
-            return QStringLiteral("Настройка");
-        case OperatingMode::Test:
-            return QStringLiteral("Тест");
-        case OperatingMode::RunIn:
-            return QStringLiteral("Прогон");
-        default:
-            return QStringLiteral("код %1").arg(mode);
-    }
+    const QString name = OperatingModeName(mode);
+    return name.isEmpty() ? QStringLiteral("код %1").arg(mode) : name;
 }
 
 QString KeyName(std::uint8_t code) {

@@ -50,8 +50,8 @@ QString FileErrorReason(const QFileDevice& file) {
     }
 }
 
-FileReadResult ReadSettingsFile(const QString& path) {
-    FileReadResult result;
+FileContent ReadFileBytes(const QString& path, qint64 limit) {
+    FileContent result;
     const QFileInfo info(path);
     if (info.isDir()) {
         result.error = QStringLiteral("это папка, а не файл");
@@ -67,13 +67,19 @@ FileReadResult ReadSettingsFile(const QString& path) {
         result.error = FileErrorReason(file);
         return result;
     }
-    // One byte more than a file can hold tells a long file from a good one without reading it all.
-    const QByteArray data = file.read(kSettingsFileSize + 1);
+    // One byte more than the limit tells a long file from a good one without reading it all.
+    result.data = file.read(limit + 1);
     if (file.error() != QFileDevice::NoError) {
+        result.data.clear();
         result.error = FileErrorReason(file);
-        return result;
     }
-    return SettingsFileFromBytes(data);
+    return result;
+}
+
+FileReadResult ReadSettingsFile(const QString& path) {
+    const FileContent content = ReadFileBytes(path, kSettingsFileSize);
+    if (!content.error.isEmpty()) return {std::nullopt, content.error};
+    return SettingsFileFromBytes(content.data);
 }
 
 FileReadResult SettingsFileFromBytes(const QByteArray& data) {

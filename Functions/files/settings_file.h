@@ -36,6 +36,14 @@ struct FileReadResult {
     QString error;                   // why not, in the operator's words
 };
 
+// What was read of a file: its bytes, up to one more than asked for, or why it could not be read
+// (a folder, a pipe or a device, no access, a read error) in the operator's words.
+struct FileContent {
+    QByteArray data;
+    QString error;
+};
+FileContent ReadFileBytes(const QString& path, qint64 limit);
+
 // Reads the whole file and checks its length; never more than a little past 255 bytes is read.
 FileReadResult ReadSettingsFile(const QString& path);
 // The same check of what was read: exactly 255 bytes.

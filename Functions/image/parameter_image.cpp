@@ -4,6 +4,21 @@
 
 namespace belvan {
 
+QString OperatingModeName(std::uint8_t mode) {
+    switch (mode) {
+        case OperatingMode::Working:
+            return QStringLiteral("Рабочий режим");
+        case OperatingMode::Adjustment:
+            return QStringLiteral("Настройка");
+        case OperatingMode::Test:
+            return QStringLiteral("Тест");
+        case OperatingMode::RunIn:
+            return QStringLiteral("Прогон");
+        default:
+            return {};
+    }
+}
+
 std::array<std::uint8_t, kImageSize> ParameterImage::Bytes() const {
     std::array<std::uint8_t, kImageSize> bytes{};
     std::copy(channels.begin(), channels.end(), bytes.begin());

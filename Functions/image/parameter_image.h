@@ -9,6 +9,7 @@
 // All 16-bit values are stored low byte first and read as unsigned.
 #pragma once
 
+#include <QString>
 #include <array>
 #include <cstdint>
 
@@ -52,6 +53,9 @@ inline constexpr std::uint8_t Adjustment = 1;  // "Настройка", RadioBut
 inline constexpr std::uint8_t Test = 2;        // "Тест", RadioButton10, hidden
 inline constexpr std::uint8_t RunIn = 3;       // "Прогон", RadioButton11, hidden
 }  // namespace OperatingMode
+
+// The name of an operating mode as the window shows it; empty for a code it has no name for.
+QString OperatingModeName(std::uint8_t mode);
 
 inline constexpr int kKeySlots = 4;           // slots per F key
 inline constexpr int kKeyFunctionCount = 12;  // list positions 0..11

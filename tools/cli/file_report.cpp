@@ -62,18 +62,8 @@ QString HexByte(std::uint8_t byte) {
 }
 
 QString OperatingModeText(std::uint8_t mode) {
-    switch (mode) {
-        case OperatingMode::Working:
-            return QStringLiteral("Рабочий режим");
-        case OperatingMode::Adjustment:
-            return QStringLiteral("Настройка");
-        case OperatingMode::Test:
-            return QStringLiteral("Тест");
-        case OperatingMode::RunIn:
-            return QStringLiteral("Прогон");
-        default:
-            return QString::number(mode);
-    }
+    const QString name = OperatingModeName(mode);
+    return name.isEmpty() ? QString::number(mode) : name;
 }
 
 QString KeyFunctionText(std::uint8_t code) {
