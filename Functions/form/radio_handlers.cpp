@@ -126,8 +126,8 @@ void ReadFinished(ProgramState& p, const ReadResult& result) {
     }
     p.exchange = Exchange::None;
     p.ReplyByte = result.replyByte;
-    if (result.outcome != ExchangeOutcome::NoAnswer || result.frameBytes > 0)
-        p.FrameBuffer = result.frame;
+    // FrameBuffer holds what came of a frame, if anything did.
+    if (result.frameBytes > 0) p.FrameBuffer = result.frame;
     if (!Succeeded(result.outcome)) {
         ShowOutcome(p, result.outcome);
         // Nothing of the operator's plan was touched: it stays as it was, and so does the window.
