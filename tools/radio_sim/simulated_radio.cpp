@@ -490,8 +490,10 @@ void SimulatedRadio::WatchLineSpeed(Clock::time_point now) {
     lineSpeed_ = speed;
     log_("LINE " + std::to_string(speed) + " baud");
     // A client sets 9600 when it opens the line; one that restores the settings on closing
-    // puts the old speed back, so the next client is noticed too.
-    if (speed == kClientSpeed && autoAnnounce_ && !announceAt_)
+    // puts the old speed back, so the next client is noticed too. A client that has begun to
+    // talk before the change was seen gets no announcement in the way of its answer.
+    const bool talking = Busy(now) || now - lastByte_ <= kSpeedCheckPeriod;
+    if (speed == kClientSpeed && autoAnnounce_ && !announceAt_ && !talking)
         announceAt_ = now + kAnnounceAfterOpen;
 }
 
