@@ -136,6 +136,25 @@ class StationLog {
     QFile file_;
 };
 
+// The command line of a command that writes a file into radios: the ports and the file's image,
+// or the exit code once the command is done (help shown, a wrong command line, a bad file).
+struct RadioCommand {
+    std::optional<int> exit;
+    QStringList ports = {};
+    ParameterImage image = {};
+};
+RadioCommand ParseRadioCommand(QCommandLineParser& parser, const QString& verb,
+                               const QStringList& arguments, const QCommandLineOption& port,
+                               const QCommandLineOption& force) {
+    parser.addPositionalArgument(QStringLiteral("ФАЙЛ"), QStringLiteral("Файл настроек (.ctrch)."));
+    if (const auto done = Parse(parser, verb, arguments, 1, 1)) return {done};
+    if (!Required(parser, port, verb)) return {Exit::Usage};
+    const ImageOrExit read =
+        ReadImage(parser.positionalArguments().constFirst(), parser.isSet(force));
+    if (!read.image) return {read.exit};
+    return {std::nullopt, parser.values(port), *read.image};
+}
+
 }  // namespace
 
 int RunRead(const QStringList& arguments) {
@@ -197,15 +216,10 @@ int RunWrite(const QStringList& arguments) {
                        "копий; без копии запись не выполняется."));
     const QCommandLineOption verify = VerifyOption();
     parser.addOptions({port, force, backup, verify});
-    parser.addPositionalArgument(QStringLiteral("ФАЙЛ"), QStringLiteral("Файл настроек (.ctrch)."));
-    if (const auto done = Parse(parser, verb, arguments, 1, 1)) return *done;
-    if (!Required(parser, port, verb)) return Exit::Usage;
-    const QStringList ports = parser.values(port);
-
-    const ImageOrExit read =
-        ReadImage(parser.positionalArguments().constFirst(), parser.isSet(force));
-    if (!read.image) return read.exit;
-    const ParameterImage& image = *read.image;
+    const RadioCommand command = ParseRadioCommand(parser, verb, arguments, port, force);
+    if (command.exit) return *command.exit;
+    const QStringList& ports = command.ports;
+    const ParameterImage& image = command.image;
     const WriteJob job{image, parser.isSet(backup), parser.isSet(verify)};
     const QList<JobOutcome> outcomes = WriteToAll(ports, job);
 
@@ -265,15 +279,10 @@ int RunStation(const QStringList& arguments) {
                                                 "контрольная сумма)."),
                                  QStringLiteral("ФАЙЛ"));
     parser.addOptions({port, force, verify, log});
-    parser.addPositionalArgument(QStringLiteral("ФАЙЛ"), QStringLiteral("Файл настроек (.ctrch)."));
-    if (const auto done = Parse(parser, verb, arguments, 1, 1)) return *done;
-    if (!Required(parser, port, verb)) return Exit::Usage;
-    const QStringList ports = parser.values(port);
-
-    const ImageOrExit read =
-        ReadImage(parser.positionalArguments().constFirst(), parser.isSet(force));
-    if (!read.image) return read.exit;
-    const ParameterImage& image = *read.image;
+    const RadioCommand command = ParseRadioCommand(parser, verb, arguments, port, force);
+    if (command.exit) return *command.exit;
+    const QStringList& ports = command.ports;
+    const ParameterImage& image = command.image;
     StationLog report(parser.value(log));
     if (!report.Open()) {
         ErrLine(QStringLiteral("Ошибка: не удалось открыть журнал «%1»: %2.")
