@@ -350,6 +350,82 @@ TEST_F(RadioSimTest, WriteFaultsRefuseDelayOrAlterTheWrite) {
     EXPECT_EQ(HeldImage(), changed);
 }
 
+TEST_F(RadioSimTest, DoubleAckAnswersTheFirstFrameTwiceAndRefusesTheSecond) {
+    ASSERT_NO_FATAL_FAILURE(Start({QStringLiteral("--fault"), QStringLiteral("double-ack")}));
+    const ParameterImage before = HeldImage();
+    const ParameterImage wanted = AnotherImage(before);
+    EXPECT_EQ(SendFrame(wanted, kFirstWriteFrame), (Bytes{kAcknowledge, kAcknowledge}));
+    EXPECT_EQ(SendFrame(wanted, kSecondWriteFrame), Bytes{kRefusal});
+    EXPECT_EQ(HeldImage(), before);
+}
+
+TEST_F(RadioSimTest, LateFrameComesAfterTheToolHasGivenUpWithAnnouncementBytesInIt) {
+    ASSERT_NO_FATAL_FAILURE(Start({QStringLiteral("--fault"), QStringLiteral("late-frame")}));
+    const Line::Arrival answer = TimedReadRequest(5000, 3000);
+    ASSERT_EQ(answer.bytes.size(), 1u + kDataFrameSize);
+    EXPECT_EQ(answer.bytes[0], kAcknowledge);
+    // The tool reads a frame for at most about 2.1 s after the 'O'.
+    EXPECT_GE(answer.at[1] - answer.at[0], milliseconds(2200));
+    const DataFrame frame = FrameOf(answer.bytes, 1);
+    EXPECT_EQ(frame[FrameOffset::checksumA], ChecksumA(frame));
+    EXPECT_EQ(frame[FrameOffset::checksumB], ChecksumB(frame));
+    EXPECT_EQ(ImageFromFrame(frame), HeldImage());
+    EXPECT_GE(std::count(frame.begin(), frame.end(), kAnnouncementStart), kAnnouncementLength);
+}
+
+TEST_F(RadioSimTest, LineNoiseIsRandomBytesAndNothingElse) {
+    // Even with announcements on, nothing but noise comes.
+    ASSERT_NO_FATAL_FAILURE(Start({QStringLiteral("--fault"), QStringLiteral("line-noise")}, true));
+    const ParameterImage before = HeldImage();
+    const Bytes noise = line_->ReceiveFor(2000);
+    EXPECT_GE(noise.size(), 30u) << "about 50 bytes a second";
+    EXPECT_LE(noise.size(), 300u);
+    EXPECT_GT(std::count(noise.begin(), noise.end(), kAnnouncementStart), 0);
+    EXPECT_GT(
+        std::count_if(noise.begin(), noise.end(),
+                      [](std::uint8_t b) { return b != kAnnouncementStart && b != kAcknowledge; }),
+        0);
+
+    // No radio answers a read request or takes a write.
+    const auto request = BuildCommandFrame(kReadRequest, 0x00);
+    line_->Send(Bytes(request.begin(), request.end()));
+    EXPECT_TRUE(sim_.WaitForLog(QStringLiteral("QUIET read request (line-noise)")));
+    const ParameterImage wanted = AnotherImage(before);
+    line_->Send(ToBytes(BuildDataFrame(wanted, kFirstWriteFrame)));
+    line_->Send(ToBytes(BuildDataFrame(wanted, kSecondWriteFrame)));
+    EXPECT_TRUE(sim_.WaitForLog(QStringLiteral("QUIET write frame (line-noise)")));
+    EXPECT_EQ(HeldImage(), before);
+    EXPECT_FALSE(sim_.Log().contains(QStringLiteral("ANNOUNCE")));
+}
+
+TEST_F(RadioSimTest, AnnounceRepeatAnnouncesEveryTenthOfASecondButNotIntoAnExchange) {
+    ASSERT_NO_FATAL_FAILURE(Start({QStringLiteral("--fault"), QStringLiteral("announce-repeat")}));
+    const Bytes heard = line_->ReceiveFor(1000);
+    ASSERT_GE(heard.size(), 5u * kAnnouncementLength) << "about ten a second";
+    // The line may have been opened half-way through one; from the first start byte on, one
+    // announcement after the other.
+    const auto first = std::find(heard.begin(), heard.end(), kAnnouncementStart) - heard.begin();
+    std::size_t count = 0;
+    for (auto at = static_cast<std::size_t>(first); at + kAnnouncementLength <= heard.size();
+         at += kAnnouncementLength, ++count)
+        EXPECT_EQ(heard[at], kAnnouncementStart) << "announcement at byte " << at;
+    EXPECT_GE(count, 5u);
+
+    // A read request gets its answer after any announcement already on its way, then quiet.
+    const auto request = BuildCommandFrame(kReadRequest, 0x00);
+    line_->Send(Bytes(request.begin(), request.end()));
+    const Bytes answer = line_->Receive(1 + kDataFrameSize + kAnnouncementLength, 3000);
+    ASSERT_GE(answer.size(), 1u + kDataFrameSize);
+    ASSERT_LT(answer.size(), 1u + kDataFrameSize + kAnnouncementLength);
+    const std::size_t ack = answer.size() - 1 - kDataFrameSize;
+    EXPECT_EQ(answer[ack], kAcknowledge);
+    EXPECT_EQ(ImageFromFrame(FrameOf(answer, ack + 1)), HeldImage());
+    EXPECT_TRUE(line_->ReceiveFor(1000).empty()) << "no announcement while the client reads";
+    // Left alone again, it goes on announcing.
+    EXPECT_GE(line_->Receive(kAnnouncementLength, 3000).size(),
+              static_cast<std::size_t>(kAnnouncementLength));
+}
+
 TEST_F(RadioSimTest, ReadFaultsSpoilTheFrameAsAnnounced) {
     ASSERT_NO_FATAL_FAILURE(Start({QStringLiteral("--no-pacing")}));
     const DataFrame good = BuildDataFrame(HeldImage(), 0x00);

@@ -36,6 +36,17 @@ constexpr Entry kFaults[] = {
     {Fault::Hangup, "hangup",
      "closes the line after 130 bytes of the read frame, or after\n"
      "                      taking the first write frame; exits with code 3"},
+    {Fault::DoubleAck, "double-ack", "\"OO\" to the first write frame, 'E' to the second"},
+    {Fault::LateFrame, "late-frame",
+     "the read frame 2.5 s after the 'O' (after the tool has given\n"
+     "                      up), with 0x10 bytes in its filler"},
+    {Fault::LineNoise, "line-noise",
+     "no radio, only noise: random bytes at about 50 a second,\n"
+     "                      one in four of them 0x10 and one in eight an 'O'; no\n"
+     "                      answers and no announcements of its own"},
+    {Fault::AnnounceRepeat, "announce-repeat",
+     "announces every 0.1 s while nobody talks to it (none for\n"
+     "                      0.5 s after the last byte it received)"},
 };
 }  // namespace
 

@@ -27,8 +27,12 @@ enum class Fault {
     OtherThenAck,   // 'E' and then 'O' to the first write frame
     ChangesImage,   // acknowledges a write but keeps channel 3's receive code 2 higher
     FalseAnnounce,  // announces with 23 bytes that begin with 0x11 instead of 0x10
-    Hangup,  // closes the line half-way through the read frame, or after the first write frame,
-             // and exits with code 3
+    Hangup,     // closes the line half-way through the read frame, or after the first write frame,
+                // and exits with code 3
+    DoubleAck,  // "OO" to the first write frame, 'E' to the second
+    LateFrame,  // the read frame, with 0x10 bytes in its filler, 2.5 s after the 'O'
+    LineNoise,  // no radio: random bytes at about 50 a second, no answers, no announcements
+    AnnounceRepeat,  // announces every 0.1 s while nobody talks to it
 };
 
 struct FaultSetting {

@@ -34,6 +34,11 @@ constexpr std::uint16_t kChangedBy = 2;  // ... keeps a receive code this much h
 constexpr milliseconds kSpeedCheckPeriod{50};
 constexpr unsigned kIdleSpeed = 38400;
 constexpr unsigned kClientSpeed = 9600;
+constexpr milliseconds kLateFrameDelay{2500};  // late-frame: well after the tool stops waiting
+constexpr milliseconds kNoiseGapLow{5};        // line-noise: between two bytes, 20 ms on average
+constexpr milliseconds kNoiseGapHigh{35};
+constexpr milliseconds kRepeatPeriod{100};       // announce-repeat: how often ...
+constexpr milliseconds kRepeatAfterClient{500};  // ... and how long after the client's last byte
 
 // The announcement: 0x10, then the model and firmware text padded with zeros; never an 'O'.
 constexpr char kAnnouncementText[] = "BELVAN-T SIM V1.07";
@@ -227,8 +232,9 @@ void SimulatedRadio::HandleCommand(const std::vector<std::uint8_t>& command,
 
 void SimulatedRadio::AnswerReadRequest(Clock::time_point now) {
     const Fault fault = fault_.fault;
-    if (fault == Fault::Silent) {
-        log_("QUIET read request (silent)");
+    if (fault == Fault::Silent || fault == Fault::LineNoise) {
+        log_(fault == Fault::Silent ? "QUIET read request (silent)"
+                                    : "QUIET read request (line-noise)");
         return;
     }
 
@@ -287,6 +293,16 @@ void SimulatedRadio::AnswerReadRequest(Clock::time_point now) {
                 "TX frame, second half after " + std::to_string(gap.count()) + " ms of silence");
             break;
         }
+        case Fault::LateFrame:
+            // The tool has given up by then; what it reads next is this frame, 0x10 bytes and all.
+            std::fill(frame.begin() + FrameOffset::filler, frame.begin() + FrameOffset::checksumA,
+                      kAnnouncementStart);
+            frame[FrameOffset::checksumA] = ChecksumA(frame);
+            frame[FrameOffset::checksumB] = ChecksumB(frame);
+            Schedule(now, kLateFrameDelay, Bytes(frame),
+                     "TX frame " + std::to_string(kLateFrameDelay.count()) +
+                         " ms after the O (late-frame)");
+            break;
         case Fault::Hangup:
             // A pause after the half frame lets a client that reads at once see it: the kernel
             // discards unread input when the line hangs up.
@@ -305,8 +321,9 @@ void SimulatedRadio::AnswerReadRequest(Clock::time_point now) {
 void SimulatedRadio::HandleFrame(const DataFrame& frame, Clock::time_point now) {
     log_("RX " + Hex(frame.data(), frame.size()));
     const Fault fault = fault_.fault;
-    if (fault == Fault::Silent) {
-        log_("QUIET write frame (silent)");
+    if (fault == Fault::Silent || fault == Fault::LineNoise) {
+        log_(fault == Fault::Silent ? "QUIET write frame (silent)"
+                                    : "QUIET write frame (line-noise)");
         return;
     }
     if (frame[FrameOffset::checksumA] != ChecksumA(frame) ||
@@ -339,6 +356,10 @@ void SimulatedRadio::HandleFrame(const DataFrame& frame, Clock::time_point now) 
                 Reply(now, kRefusal, "first write frame (other-then-ack)");
                 Schedule(now, kRefusalThenAck, {kAcknowledge}, "TX O");
                 break;
+            case Fault::DoubleAck:
+                Schedule(now, milliseconds(0), {kAcknowledge, kAcknowledge},
+                         "TX O O (first write frame, double-ack)");
+                break;
             default:
                 Reply(now, kAcknowledge, "");
                 break;
@@ -360,8 +381,10 @@ void SimulatedRadio::HandleFrame(const DataFrame& frame, Clock::time_point now) 
             log_("QUIET second write frame (silent-second)");
             return;
         }
-        if (fault == Fault::NakSecond) {
-            Reply(now, kRefusal, "second write frame (nak-second)");
+        if (fault == Fault::NakSecond || fault == Fault::DoubleAck) {
+            Reply(now, kRefusal,
+                  fault == Fault::NakSecond ? "second write frame (nak-second)"
+                                            : "second write frame (double-ack)");
             return;
         }
         Reply(now, kAcknowledge, "");
@@ -476,10 +499,45 @@ void SimulatedRadio::OnTimer(Clock::time_point now) {
     }
 
     if (announceAt_ && now >= *announceAt_ && !Busy(now)) {
-        if (announceRequested_ || fault_.fault != Fault::Silent) Announce(now);
+        const bool quiet = fault_.fault == Fault::Silent || fault_.fault == Fault::LineNoise;
+        if (announceRequested_ || !quiet) Announce(now);
         announceAt_.reset();
         announceRequested_ = false;
     }
+    SendNoise(now);
+    RepeatAnnouncement(now);
+}
+
+void SimulatedRadio::SetFault(const FaultSetting& setting) {
+    fault_ = setting;
+    if (fault_.fault != Fault::LineNoise) nextNoiseAt_.reset();
+    if (fault_.fault != Fault::AnnounceRepeat) nextRepeatAt_.reset();
+}
+
+void SimulatedRadio::SendNoise(Clock::time_point now) {
+    if (fault_.fault != Fault::LineNoise) return;
+    if (!nextNoiseAt_) nextNoiseAt_ = now;
+    // Random bytes, with the announcement's first byte and the acknowledgement far more often
+    // than chance would have them, one at a time whatever else is going out.
+    while (now >= *nextNoiseAt_) {
+        const auto draw = noise_() % 8;
+        const std::uint8_t byte = draw < 2    ? kAnnouncementStart
+                                  : draw == 2 ? kAcknowledge
+                                              : static_cast<std::uint8_t>(noise_() >> 24);
+        Write(&byte, 1);
+        const auto gap = kNoiseGapLow.count() +
+                         static_cast<long>(noise_() % (kNoiseGapHigh - kNoiseGapLow).count());
+        *nextNoiseAt_ += milliseconds(gap);
+        if (*nextNoiseAt_ < now) *nextNoiseAt_ = now;  // after a stall, no burst to catch up
+    }
+}
+
+void SimulatedRadio::RepeatAnnouncement(Clock::time_point now) {
+    if (fault_.fault != Fault::AnnounceRepeat) return;
+    if (Busy(now) || now - lastByte_ < kRepeatAfterClient) return;
+    if (nextRepeatAt_ && now < *nextRepeatAt_) return;
+    Announce(now);
+    nextRepeatAt_ = now + kRepeatPeriod;
 }
 
 void SimulatedRadio::WatchLineSpeed(Clock::time_point now) {
@@ -522,6 +580,13 @@ Clock::time_point SimulatedRadio::NextWakeUp(Clock::time_point now) const {
             std::min(next, partial_.front() == kDataFrameStart ? partialStarted_ + kFrameTimeout
                                                                : lastByte_ + kCommandByteTimeout);
     if (announceAt_) next = std::min(next, *announceAt_);
+    if (nextNoiseAt_) next = std::min(next, *nextNoiseAt_);
+    if (fault_.fault == Fault::LineNoise && !nextNoiseAt_) next = now;
+    if (fault_.fault == Fault::AnnounceRepeat) {
+        Clock::time_point repeat = std::max(lastByte_ + kRepeatAfterClient, quietUntil_);
+        if (nextRepeatAt_) repeat = std::max(repeat, *nextRepeatAt_);
+        next = std::min(next, repeat);
+    }
     return std::max(now, next);
 }
 

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,7 @@ class SimulatedRadio {
 
     // Announce by itself at start-up and whenever a client opens the line.
     void SetAutomaticAnnouncements(bool on) { autoAnnounce_ = on; }
-    void SetFault(const FaultSetting& setting) { fault_ = setting; }
+    void SetFault(const FaultSetting& setting);
     // Send at the line rate (the default) or each reply in one piece.
     void SetPacing(bool on) { pacing_ = on; }
     // Silence between the 'O' to a read request and the first byte of the frame.
@@ -95,6 +96,8 @@ class SimulatedRadio {
     void WatchLineSpeed(Clock::time_point now);
     bool Busy(Clock::time_point now) const;
     void Announce(Clock::time_point now);
+    void SendNoise(Clock::time_point now);
+    void RepeatAnnouncement(Clock::time_point now);
 
     int master_ = -1;
     int slave_ = -1;  // held open so that the line stays up while clients come and go
@@ -122,6 +125,10 @@ class SimulatedRadio {
     bool announceRequested_ = false;  // sent even while the silent fault is on
     unsigned lineSpeed_ = 0;
     Clock::time_point nextSpeedCheck_;
+
+    std::optional<Clock::time_point> nextNoiseAt_;  // line-noise: when the next byte goes out
+    std::mt19937 noise_{0x5EED};
+    std::optional<Clock::time_point> nextRepeatAt_;  // announce-repeat: the next announcement
 };
 
 }  // namespace belvan::sim
