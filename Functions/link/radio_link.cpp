@@ -15,6 +15,7 @@ constexpr int kLivenessIntervalMs = 1000;
 RadioLink::RadioLink(LineFactory factory, QObject* parent)
     : QObject(parent), factory_(factory ? std::move(factory) : LineFactory(SerialLineFor)) {
     qRegisterMetaType<PortState>();
+    qRegisterMetaType<StationEvent>();
     qRegisterMetaType<LinkProgress>();
     qRegisterMetaType<ReadResult>();
     qRegisterMetaType<WriteResult>();
@@ -40,6 +41,7 @@ void RadioLink::OpenPort(const QString& portName) {
     ClosePort();
     portName_ = portName;
     line_ = factory_(portName);
+    station_ = {};
     PortState state{portName, line_->Open(), false, {}};
     if (state.open) {
         liveness_->start();
@@ -59,6 +61,16 @@ void RadioLink::ClosePort() {
 void RadioLink::Poll(quint64 ticket) {
     const bool announced = line_ && PollRadioMessage(*line_);
     emit polled(ticket, announced);
+    CheckLost();
+}
+
+void RadioLink::PollStation(quint64 ticket, bool afterJob) {
+    StationEvent event = StationEvent::Nothing;
+    if (line_ && line_->IsOpen()) {
+        if (afterJob) station_.JobEnded(line_->NowMs());
+        event = belvan::PollStation(*line_, station_);
+    }
+    emit stationPolled(ticket, event);
     CheckLost();
 }
 
@@ -102,6 +114,7 @@ void RadioLink::TryReopen() {
     auto line = factory_(portName_);
     if (!line->Open()) return;
     line_ = std::move(line);
+    station_ = {};
     reopen_->stop();
     liveness_->start();
     emit portStateChanged({portName_, true, false, {}});

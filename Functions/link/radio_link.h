@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "connection_watch.h"
 #include "radio_exchange.h"
 
 class QTimer;
@@ -41,6 +42,10 @@ class RadioLink : public QObject {
     void ClosePort();
     // One poll of the connection watch; polled(ticket, announced) answers it.
     void Poll(quint64 ticket);
+    // One listen of the programming station's watch (PollStation); stationPolled(ticket, event)
+    // answers it. `afterJob`: a job on this port has just ended, so its radio counts as still
+    // there until the line goes quiet.
+    void PollStation(quint64 ticket, bool afterJob);
     void Read();
     void Write(const belvan::ParameterImage& image);
 
@@ -48,6 +53,7 @@ class RadioLink : public QObject {
     void portStateChanged(const belvan::PortState& state);
     void progress(const belvan::LinkProgress& progress);
     void polled(quint64 ticket, bool announced);
+    void stationPolled(quint64 ticket, belvan::StationEvent event);
     void readFinished(const belvan::ReadResult& result);
     void writeFinished(const belvan::WriteResult& result);
 
@@ -62,6 +68,7 @@ class RadioLink : public QObject {
     QString portName_;
     QTimer* reopen_ = nullptr;
     QTimer* liveness_ = nullptr;
+    StationWatch station_;  // of the line held; a new line starts afresh
 };
 
 // A RadioLink on a thread of its own, stopped and joined when this goes away.
@@ -83,6 +90,7 @@ class LinkThread {
 }  // namespace belvan
 
 Q_DECLARE_METATYPE(belvan::PortState)
+Q_DECLARE_METATYPE(belvan::StationEvent)
 Q_DECLARE_METATYPE(belvan::LinkProgress)
 Q_DECLARE_METATYPE(belvan::ReadResult)
 Q_DECLARE_METATYPE(belvan::WriteResult)
