@@ -30,7 +30,7 @@ bool PollRadioMessage(Line& line);
 // - A poll listens for about kStationListenMs and ends between messages, so that the arrival of
 //   each byte is seen; polls follow one another without a pause.
 
-inline constexpr int kStationQuietMs = 2000;
+inline constexpr int kStationQuietMs = 1500;
 inline constexpr int kStationListenMs = 100;
 // A poll that keeps receiving a message without a gap gives up after this long; the message goes
 // on in the next poll.

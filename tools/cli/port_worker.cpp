@@ -2,9 +2,16 @@
 
 #include "files/backup.h"
 #include "image/image_differences.h"
-#include "link/connection_watch.h"
 
 namespace belvan::cli {
+
+QString VerifyMismatchText(const QStringList& differences) {
+    QString text = QStringLiteral("радиостанция подтвердила запись, но хранит другое: ") +
+                   differences.mid(0, kDifferencesShown).join(QStringLiteral("; "));
+    if (differences.size() > kDifferencesShown)
+        text += QStringLiteral(" … и ещё %1").arg(differences.size() - kDifferencesShown);
+    return text;
+}
 
 PortWorker::PortWorker(const QString& portName, RadioLink::LineFactory factory, QObject* parent)
     : QObject(parent), portName_(portName), link_(std::move(factory)) {
@@ -13,22 +20,9 @@ PortWorker::PortWorker(const QString& portName, RadioLink::LineFactory factory, 
     connect(link, &RadioLink::portStateChanged, this, &PortWorker::OnPortState);
     connect(link, &RadioLink::readFinished, this, &PortWorker::OnRead);
     connect(link, &RadioLink::writeFinished, this, &PortWorker::OnWritten);
+    connect(link, &RadioLink::stationPolled, this, &PortWorker::OnPolled);
     connect(link, &RadioLink::progress, this, [this](const LinkProgress& at) {
         emit progress(at.stage, at.total > 0 ? at.done * 100 / at.total : 0);
-    });
-    connect(link, &RadioLink::polled, this, [this](quint64 ticket, bool announced) {
-        if (step_ != Step::Watching || ticket != ticket_) return;
-        if (announced) {
-            emit this->announced();
-            return;
-        }
-        poll_.start();
-    });
-    poll_.setSingleShot(true);
-    poll_.setInterval(kWatchIntervalMs);
-    connect(&poll_, &QTimer::timeout, this, [this] {
-        if (step_ != Step::Watching || !open_) return;
-        Ask([t = ++ticket_](RadioLink* l) { l->Poll(t); });
     });
     reopen_.setInterval(1000);
     connect(&reopen_, &QTimer::timeout, this, [this] {
@@ -48,8 +42,11 @@ void PortWorker::Ask(const std::function<void(RadioLink*)>& request) {
 void PortWorker::Run(const WriteJob& job) {
     job_ = job;
     backupPath_.clear();
-    poll_.stop();
     clock_.start();
+    if (stopping_) {
+        Finish(false, QStringLiteral("остановлено до записи; радиостанция не изменялась"), true);
+        return;
+    }
     if (!open_) {
         step_ = Step::Opening;
         Ask([n = portName_](RadioLink* l) { l->OpenPort(n); });
@@ -68,10 +65,37 @@ void PortWorker::Watch() {
     step_ = Step::Watching;
     reopen_.start();
     if (open_) {
-        poll_.start();
+        PollNext();
     } else {
         Ask([n = portName_](RadioLink* l) { l->OpenPort(n); });
     }
+}
+
+void PortWorker::Stop() {
+    stopping_ = true;
+    watching_ = false;
+    reopen_.stop();
+    if (step_ == Step::Watching) step_ = Step::Idle;
+}
+
+void PortWorker::PollNext() {
+    // Each poll listens for a while itself, so the next follows at once; an answer to an older
+    // ticket is not followed up.
+    Ask([t = ++ticket_, after = std::exchange(afterJob_, false)](RadioLink* l) {
+        l->PollStation(t, after);
+    });
+}
+
+void PortWorker::OnPolled(quint64 ticket, StationEvent event) {
+    if (step_ != Step::Watching || ticket != ticket_) return;
+    if (event == StationEvent::NewRadio) {
+        toldAgain_ = false;
+        emit announced();
+    } else if (event == StationEvent::SameRadio && !toldAgain_) {
+        toldAgain_ = true;
+        emit announcedAgain();
+    }
+    if (step_ == Step::Watching && open_ && ticket == ticket_) PollNext();
 }
 
 void PortWorker::OnPortState(const PortState& state) {
@@ -85,7 +109,7 @@ void PortWorker::OnPortState(const PortState& state) {
         Run(job_);
         return;
     }
-    if (step_ == Step::Watching && state.open) poll_.start();
+    if (step_ == Step::Watching && state.open) PollNext();
 }
 
 void PortWorker::StartWrite() {
@@ -106,6 +130,11 @@ void PortWorker::OnRead(const ReadResult& result) {
             return;
         }
         backupPath_ = backup.path;
+        if (stopping_) {
+            Finish(false, QStringLiteral("остановлено до записи; радиостанция не изменялась"),
+                   true);
+            return;
+        }
         StartWrite();
         return;
     }
@@ -119,8 +148,7 @@ void PortWorker::OnRead(const ReadResult& result) {
         Finish(true, QStringLiteral("Запись проверена"));
         return;
     }
-    Finish(false, QStringLiteral("радиостанция хранит не то, что записано: ") +
-                      differences.join(QStringLiteral("; ")));
+    Finish(false, VerifyMismatchText(differences));
 }
 
 void PortWorker::OnWritten(const WriteResult& result) {
@@ -129,6 +157,7 @@ void PortWorker::OnWritten(const WriteResult& result) {
         Finish(false, OutcomeText(result.outcome));
         return;
     }
+    // The check goes on after a stop too: it is what confirms the write.
     if (job_.verify) {
         step_ = Step::Verifying;
         Ask([](RadioLink* l) { l->Read(); });
@@ -137,10 +166,12 @@ void PortWorker::OnWritten(const WriteResult& result) {
     Finish(true, OutcomeText(result.outcome));
 }
 
-void PortWorker::Finish(bool ok, const QString& message) {
+void PortWorker::Finish(bool ok, const QString& message, bool stoppedBeforeWrite) {
     step_ = watching_ ? Step::Watching : Step::Idle;
-    emit finished({ok, message, clock_.elapsed(), backupPath_});
-    if (step_ == Step::Watching && open_) poll_.start();
+    // The radio just worked with is not taken for a new one until its line goes quiet.
+    afterJob_ = open_;
+    emit finished({ok, message, clock_.elapsed(), backupPath_, stoppedBeforeWrite});
+    if (step_ == Step::Watching && open_) PollNext();
 }
 
 }  // namespace belvan::cli

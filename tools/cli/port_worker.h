@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QStringList>
 #include <QTimer>
 #include <memory>
 
@@ -25,7 +26,15 @@ struct JobOutcome {
     QString message;  // the outcome in the operator's words
     qint64 elapsedMs = 0;
     QString backupPath;  // the backup kept before the write, if any
+    bool stoppedBeforeWrite =
+        false;  // Stop() came first: nothing was written, the radio is as it was
 };
+
+// The message of a check after a write that found the radio holding something else: that the
+// radio acknowledged the frames comes first, then at most kDifferencesShown differences and how
+// many more there are.
+inline constexpr int kDifferencesShown = 16;
+QString VerifyMismatchText(const QStringList& differences);
 
 class PortWorker : public QObject {
     Q_OBJECT
@@ -37,17 +46,26 @@ class PortWorker : public QObject {
 
     const QString& PortName() const { return portName_; }
     bool Busy() const { return step_ != Step::Idle && step_ != Step::Watching; }
+    // A write or the check after it is under way: what the radio holds is not confirmed.
+    bool Unconfirmed() const { return step_ == Step::Writing || step_ == Step::Verifying; }
 
     // Opens the port if need be and runs the job; `finished` tells how it went.
     void Run(const WriteJob& job);
-    // Keeps the port open (trying again each second while it will not open) and polls it for
-    // the radio's announcement every 30 ms while no job runs; `announced` tells of each one.
+    // Keeps the port open (trying again each second while it will not open) and listens to it
+    // for the radio's announcement while no job runs (PollStation: line noise, repeated
+    // announcements and a radio just written are not new radios); `announced` tells of each new
+    // radio.
     void Watch();
+    // Begins no new exchange: watching ends, a write under way is finished and checked as asked,
+    // and a job that has not begun its write ends without it (stoppedBeforeWrite).
+    void Stop();
 
   signals:
     void progress(const QString& stage, int percent);
     void finished(const belvan::cli::JobOutcome& outcome);
     void announced();
+    // The radio already counted announced itself again; told once a radio.
+    void announcedAgain();
     // The port opened, would not open (with the reason) or was lost.
     void portState(bool open, const QString& reason);
 
@@ -57,8 +75,10 @@ class PortWorker : public QObject {
     void OnPortState(const PortState& state);
     void OnRead(const ReadResult& result);
     void OnWritten(const WriteResult& result);
+    void OnPolled(quint64 ticket, StationEvent event);
+    void PollNext();
     void StartWrite();
-    void Finish(bool ok, const QString& message);
+    void Finish(bool ok, const QString& message, bool stoppedBeforeWrite = false);
     void Ask(const std::function<void(RadioLink*)>& request);
 
     QString portName_;
@@ -67,8 +87,10 @@ class PortWorker : public QObject {
     Step step_ = Step::Idle;
     bool open_ = false;
     bool watching_ = false;
+    bool stopping_ = false;
+    bool afterJob_ = false;   // the next poll follows a job on this port
+    bool toldAgain_ = false;  // announcedAgain was emitted for the radio counted last
     quint64 ticket_ = 0;
-    QTimer poll_;
     QTimer reopen_;
     QElapsedTimer clock_;
     QString backupPath_;

@@ -5,9 +5,14 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -69,6 +74,82 @@ QString Seconds(qint64 ms) {
     return QStringLiteral("%1 с").arg(QString::number(ms / 1000.0, 'f', 1).replace(u'.', u','));
 }
 
+// Ctrl+C (SIGINT) and SIGTERM while radios are being written. The handler only counts; the
+// event loop looks at the count. The first stop lets the exchanges under way end and be
+// reported; the second ends the program at once, after naming the radios left unconfirmed.
+static_assert(std::atomic<int>::is_always_lock_free);
+std::atomic<int> stopSignals{0};
+std::atomic<int> lastStopSignal{SIGINT};
+
+extern "C" void CountStopSignal(int number) {
+    lastStopSignal = number;
+    stopSignals.fetch_add(1);
+    std::signal(number, CountStopSignal);  // some systems put the default back on delivery
+}
+
+// The exit code of a program that a signal ended: 130 for Ctrl+C, 143 for SIGTERM.
+int InterruptedExit() {
+    return 128 + lastStopSignal;
+}
+
+class StopSignals {
+  public:
+    StopSignals(std::function<void()> first, std::function<void()> again)
+        : first_(std::move(first)), again_(std::move(again)) {
+        stopSignals = 0;
+        previousInt_ = std::signal(SIGINT, CountStopSignal);
+        previousTerm_ = std::signal(SIGTERM, CountStopSignal);
+        QObject::connect(&check_, &QTimer::timeout, [this] { Check(); });
+        check_.start(50);
+    }
+    ~StopSignals() {
+        std::signal(SIGINT, previousInt_);
+        std::signal(SIGTERM, previousTerm_);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+    bool Stopping() const { return seen_ > 0; }
+
+  private:
+    void Check() {
+        const int count = stopSignals;
+        if (count == seen_) return;
+        const bool firstTime = seen_ == 0;
+        seen_ = count;
+        if (firstTime) first_();
+        if (count >= 2) again_();
+    }
+
+    std::function<void()> first_;
+    std::function<void()> again_;
+    QTimer check_;
+    int seen_ = 0;
+    void (*previousInt_)(int) = SIG_DFL;
+    void (*previousTerm_)(int) = SIG_DFL;
+};
+
+const QString kStopAgain =
+    QStringLiteral("Ctrl+C ещё раз — прервать сразу, не дожидаясь ответа радиостанции");
+
+// "порту COM1" or "портах COM1, COM2".
+QString OnPorts(const QStringList& ports) {
+    return (ports.size() == 1 ? QStringLiteral("порту ") : QStringLiteral("портах ")) +
+           ports.join(QStringLiteral(", "));
+}
+
+// Ends the program at once: the exchanges under way are left as they are, their radios named.
+[[noreturn]] void AbandonExchanges(const QStringList& unconfirmed) {
+    for (const QString& port : unconfirmed)
+        ErrLine(QStringLiteral("Прервано: состояние радиостанции на порту %1 неизвестно — "
+                               "запишите её заново.")
+                    .arg(port));
+    if (unconfirmed.isEmpty()) ErrLine(QStringLiteral("Прервано."));
+    std::fflush(nullptr);
+    // The link threads may be waiting on a radio; nothing is left to them.
+    std::_Exit(InterruptedExit());
+}
+
 // Writes to every port at once, one link each; the outcomes in the order of the ports.
 QList<JobOutcome> WriteToAll(const QStringList& ports, const WriteJob& job) {
     QList<JobOutcome> outcomes(ports.size());
@@ -77,6 +158,28 @@ QList<JobOutcome> WriteToAll(const QStringList& ports, const WriteJob& job) {
     ProgressLines lines(ports, ports.size() > 1 && StderrIsTerminal());
     QEventLoop loop;
     int left = static_cast<int>(ports.size());
+    const StopSignals stop(
+        [&] {
+            QStringList busy;
+            for (const auto& worker : workers) {
+                worker->Stop();
+                if (worker->Busy()) busy << worker->PortName();
+            }
+            single.Finish();
+            lines.Finish();
+            if (busy.isEmpty()) return;
+            ErrLine(QStringLiteral("Остановка: обмен с радиостанцией на %1 доводится до конца, "
+                                   "новая запись не начинается (%2).")
+                        .arg(OnPorts(busy), kStopAgain));
+        },
+        [&] {
+            single.Finish();
+            lines.Finish();
+            QStringList unconfirmed;
+            for (const auto& worker : workers)
+                if (worker->Unconfirmed()) unconfirmed << worker->PortName();
+            AbandonExchanges(unconfirmed);
+        });
     for (int i = 0; i < ports.size(); ++i) {
         workers.push_back(std::make_unique<PortWorker>(ports[i]));
         PortWorker* worker = workers.back().get();
@@ -100,13 +203,8 @@ QList<JobOutcome> WriteToAll(const QStringList& ports, const WriteJob& job) {
     return outcomes;
 }
 
-std::atomic<bool> stopRequested{false};
-
-extern "C" void RequestStop(int) {
-    stopRequested = true;
-}
-
-// The log of a programming station: one CSV row a radio, the header when the file is new.
+// The log of a programming station: one CSV row a radio, the header when the file is new. Every
+// write is checked and flushed; a row that could not be written is said at once.
 class StationLog {
   public:
     explicit StationLog(const QString& path) : file_(path) {}
@@ -116,11 +214,15 @@ class StationLog {
         if (!file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) return false;
         if (fresh)
             Row({QStringLiteral("время"), QStringLiteral("порт"), QStringLiteral("итог"),
-                 QStringLiteral("сообщение"), QStringLiteral("контрольная сумма")});
+                 QStringLiteral("сообщение"), QStringLiteral("контрольная сумма")},
+                QStringLiteral("заголовок"));
         return true;
     }
     QString Error() const { return file_.errorString(); }
-    void Row(const QStringList& cells) {
+    // True once a row could not be written.
+    bool Failed() const { return failed_; }
+    // `what` names the row in the message when it cannot be written.
+    void Row(const QStringList& cells, const QString& what) {
         if (!file_.isOpen()) return;
         QStringList quoted;
         for (QString cell : cells) {
@@ -128,12 +230,16 @@ class StationLog {
                 cell = u'"' + cell.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
             quoted << cell;
         }
-        file_.write((quoted.join(u',') + u'\n').toUtf8());
-        file_.flush();
+        const QByteArray bytes = (quoted.join(u',') + u'\n').toUtf8();
+        if (file_.write(bytes) == bytes.size() && file_.flush()) return;
+        failed_ = true;
+        ErrLine(QStringLiteral("Ошибка: не удалось записать в журнал «%1» %2: %3.")
+                    .arg(Shown(file_.fileName()), what, file_.errorString()));
     }
 
   private:
     QFile file_;
+    bool failed_ = false;
 };
 
 // The command line of a command that writes a file into radios: the ports and the file's image,
@@ -143,12 +249,42 @@ struct RadioCommand {
     QStringList ports = {};
     ParameterImage image = {};
 };
+// A port named twice would be opened twice and fight itself: the names as given are compared, and
+// the devices they stand for ("COM1" and "/dev/ttyS0", a link and its device). The usage error,
+// or nothing.
+QString RepeatedPort(const QStringList& ports) {
+    QHash<QString, QString> seen;  // device -> the name it was given as first
+    for (const QString& name : ports) {
+        QString device = DeviceForPortName(name);
+#ifdef Q_OS_WIN
+        device = device.toUpper();
+#else
+        const QString canonical = QFileInfo(device).canonicalFilePath();
+        if (!canonical.isEmpty()) device = canonical;
+#endif
+        if (const auto first = seen.constFind(device); first != seen.constEnd()) {
+            if (*first == name) return QStringLiteral("порт «%1» указан дважды").arg(name);
+            return QStringLiteral("порты «%1» и «%2» — одно и то же устройство").arg(*first, name);
+        }
+        seen.insert(device, name);
+    }
+    return {};
+}
+
+// `conflict` names a wrong combination of options, or is empty.
 RadioCommand ParseRadioCommand(QCommandLineParser& parser, const QString& verb,
                                const QStringList& arguments, const QCommandLineOption& port,
-                               const QCommandLineOption& force) {
+                               const QCommandLineOption& force,
+                               const std::function<QString()>& conflict = {}) {
     parser.addPositionalArgument(QStringLiteral("ФАЙЛ"), QStringLiteral("Файл настроек (.ctrch)."));
     if (const auto done = Parse(parser, verb, arguments, 1, 1)) return {done};
     if (!Required(parser, port, verb)) return {Exit::Usage};
+    QString wrong = RepeatedPort(parser.values(port));
+    if (wrong.isEmpty() && conflict) wrong = conflict();
+    if (!wrong.isEmpty()) {
+        ReportUsageError(wrong, verb);
+        return {Exit::Usage};
+    }
     const ImageOrExit read =
         ReadImage(parser.positionalArguments().constFirst(), parser.isSet(force));
     if (!read.image) return {read.exit};
@@ -207,7 +343,9 @@ int RunWrite(const QStringList& arguments) {
         "Записывает файл настроек каналов в радиостанцию, а с несколькими --port — во все "
         "радиостанции сразу. Передаются 194 байта файла в точности такими, какие они есть, — в "
         "отличие от окна программы, которое приводит значения к тем, что допускают его списки, и "
-        "обнуляет служебные байты."));
+        "обнуляет служебные байты. Ctrl+C (или SIGTERM) даёт начатому обмену закончиться и "
+        "сообщает его итог; повторный Ctrl+C прерывает сразу (код 130, для SIGTERM 143) и "
+        "называет порты, состояние радиостанций на которых неизвестно."));
     const QCommandLineOption port = PortOption();
     const QCommandLineOption force = ForceOption(QStringLiteral("Записать"));
     const QCommandLineOption backup(
@@ -222,6 +360,8 @@ int RunWrite(const QStringList& arguments) {
     const ParameterImage& image = command.image;
     const WriteJob job{image, parser.isSet(backup), parser.isSet(verify)};
     const QList<JobOutcome> outcomes = WriteToAll(ports, job);
+    const bool stopped = std::any_of(outcomes.begin(), outcomes.end(),
+                                     [](const JobOutcome& o) { return o.stoppedBeforeWrite; });
 
     if (ports.size() == 1) {
         const JobOutcome& outcome = outcomes.constFirst();
@@ -233,6 +373,7 @@ int RunWrite(const QStringList& arguments) {
             return Exit::Ok;
         }
         ErrLine(QStringLiteral("Ошибка: ") + outcome.message);
+        if (stopped) return InterruptedExit();
         // Said in the words of the exit codes: the port, the backup file, or the link.
         if (outcome.message.startsWith(QStringLiteral("Порт")) ||
             outcome.message.startsWith(QStringLiteral("Нет прав")))
@@ -260,6 +401,7 @@ int RunWrite(const QStringList& arguments) {
                     .arg(outcome.message));
     }
     OutLine(QStringLiteral("Записано %1 из %2.").arg(ports.size() - failed).arg(ports.size()));
+    if (stopped) return InterruptedExit();
     return failed == 0 ? Exit::Ok : Exit::LinkFailed;
 }
 
@@ -268,18 +410,37 @@ int RunStation(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Станция программирования: следит за портами и записывает файл в каждую радиостанцию, "
-        "которая сообщила о подключении; затем ждёт следующую. Радиостанцию, запись в которую не "
-        "удалась, достаточно подключить заново. Ctrl+C завершает работу с итогом."));
+        "которая сообщила о подключении, затем читает её и сравнивает с файлом; потом ждёт "
+        "следующую. Сообщение о подключении — 23 байта, первый 0x10, пришедшие одним куском; "
+        "шум на линии им не считается. Радиостанция считается одна, пока линия не помолчит "
+        "1,5 с: повторные сообщения о подключении и сообщение сразу после записи — от той же "
+        "радиостанции. Радиостанцию, запись в которую не удалась, достаточно отключить и "
+        "подключить заново. Ctrl+C (или SIGTERM) даёт начатым записям закончиться и завершает "
+        "работу с итогом; повторный Ctrl+C прерывает сразу (код 130, для SIGTERM 143) и "
+        "называет порты, состояние радиостанций на которых неизвестно. Журнал, в который не "
+        "удалось записать, — ошибка (код 2), но станция продолжает работу."));
     const QCommandLineOption port = PortOption();
     const QCommandLineOption force = ForceOption(QStringLiteral("Записать"));
-    const QCommandLineOption verify = VerifyOption();
+    const QCommandLineOption verify(
+        QStringLiteral("verify"),
+        QStringLiteral("После записи прочитать радиостанцию и сравнить с записанным (так и "
+                       "без этого параметра)."));
+    const QCommandLineOption noVerify(
+        QStringLiteral("no-verify"),
+        QStringLiteral("Не проверять после записи: быстрее, но запись, которую радиостанция "
+                       "подтвердила, а не сохранила, останется незамеченной."));
     const QCommandLineOption log(QStringLiteral("log"),
                                  QStringLiteral("Дописывать строку о каждой радиостанции в "
                                                 "CSV-файл (время, порт, итог, сообщение, "
                                                 "контрольная сумма)."),
                                  QStringLiteral("ФАЙЛ"));
-    parser.addOptions({port, force, verify, log});
-    const RadioCommand command = ParseRadioCommand(parser, verb, arguments, port, force);
+    parser.addOptions({port, force, verify, noVerify, log});
+    const RadioCommand command =
+        ParseRadioCommand(parser, verb, arguments, port, force, [&]() -> QString {
+            if (parser.isSet(verify) && parser.isSet(noVerify))
+                return QStringLiteral("--verify и --no-verify исключают друг друга");
+            return {};
+        });
     if (command.exit) return *command.exit;
     const QStringList& ports = command.ports;
     const ParameterImage& image = command.image;
@@ -290,25 +451,65 @@ int RunStation(const QStringList& arguments) {
         return Exit::FileProblem;
     }
     const QString checksum = HexByte(BuildFileBytes(image)[kFileChecksumOffset]);
-    const WriteJob job{image, false, parser.isSet(verify)};
+    const WriteJob job{image, false, !parser.isSet(noVerify)};
 
-    std::signal(SIGINT, RequestStop);
-    std::signal(SIGTERM, RequestStop);
     QEventLoop loop;
-    QTimer stopCheck;
-    QObject::connect(&stopCheck, &QTimer::timeout, &loop, [&loop] {
-        if (stopRequested) loop.quit();
-    });
-    stopCheck.start(100);
-
     std::vector<std::unique_ptr<PortWorker>> workers;
     int programmed = 0, failed = 0;
+    auto summary = [&](int unknown) {
+        QString text = QStringLiteral("Итог: записано %1, ошибок %2").arg(programmed).arg(failed);
+        if (unknown > 0) text += QStringLiteral(", состояние неизвестно: %1").arg(unknown);
+        OutLine(text + u'.');
+    };
+    auto anyBusy = [&] {
+        return std::any_of(workers.begin(), workers.end(),
+                           [](const auto& worker) { return worker->Busy(); });
+    };
+    const StopSignals stop(
+        [&] {
+            QStringList busy;
+            for (const auto& worker : workers) {
+                worker->Stop();
+                if (worker->Busy()) busy << worker->PortName();
+            }
+            if (busy.isEmpty()) {
+                loop.quit();
+                return;
+            }
+            ErrLine(QStringLiteral("Остановка: запись на %1 доводится до конца, новые "
+                                   "радиостанции не принимаются (%2).")
+                        .arg(OnPorts(busy), kStopAgain));
+        },
+        [&] {
+            QStringList unconfirmed;
+            for (const auto& worker : workers) {
+                if (!worker->Unconfirmed()) continue;
+                unconfirmed << worker->PortName();
+                report.Row({QDateTime::currentDateTime().toString(Qt::ISODate), worker->PortName(),
+                            QStringLiteral("прервано"),
+                            QStringLiteral("запись прервана, состояние радиостанции неизвестно"),
+                            checksum},
+                           QStringLiteral("строку о радиостанции на порту ") + worker->PortName());
+            }
+            summary(static_cast<int>(unconfirmed.size()));
+            AbandonExchanges(unconfirmed);
+        });
+
     for (const QString& name : ports) {
         workers.push_back(std::make_unique<PortWorker>(name));
         PortWorker* worker = workers.back().get();
-        QObject::connect(worker, &PortWorker::announced, &loop, [worker, &job] {
+        QObject::connect(worker, &PortWorker::announced, &loop, [worker, &job, &stop] {
+            if (stop.Stopping()) return;
             ErrLine(QStringLiteral("%1: радиостанция подключена, запись…").arg(worker->PortName()));
             worker->Run(job);
+        });
+        QObject::connect(worker, &PortWorker::announcedAgain, &loop, [worker] {
+            ErrLine(
+                QStringLiteral("%1: радиостанция снова сообщила о подключении — не считается "
+                               "новой: линия не молчала %2 с. Чтобы записать её ещё раз, "
+                               "отключите её и подключите заново.")
+                    .arg(worker->PortName(),
+                         QString::number(kStationQuietMs / 1000.0, 'f', 1).replace(u'.', u',')));
         });
         QObject::connect(
             worker, &PortWorker::portState, &loop, [worker](bool open, const QString& reason) {
@@ -326,13 +527,17 @@ int RunStation(const QStringList& arguments) {
                                  outcome.message, Seconds(outcome.elapsedMs)));
                 report.Row({time, worker->PortName(),
                             outcome.ok ? QStringLiteral("успех") : QStringLiteral("ошибка"),
-                            outcome.message, checksum});
+                            outcome.message, checksum},
+                           QStringLiteral("строку о радиостанции на порту ") + worker->PortName());
+                if (stop.Stopping() && !anyBusy()) loop.quit();
             });
         worker->Watch();
     }
     ErrLine(QStringLiteral("Станция работает; Ctrl+C — завершить."));
     loop.exec();
-    OutLine(QStringLiteral("Итог: записано %1, ошибок %2.").arg(programmed).arg(failed));
+    summary(0);
+    // A radio whose row is missing from the log is work lost: that fails the station first.
+    if (report.Failed()) return Exit::FileProblem;
     return failed == 0 ? Exit::Ok : Exit::LinkFailed;
 }
 

@@ -45,8 +45,9 @@ constexpr Entry kFaults[] = {
      "                      one in four of them 0x10 and one in eight an 'O'; no\n"
      "                      answers and no announcements of its own"},
     {Fault::AnnounceRepeat, "announce-repeat",
-     "announces every 0.1 s while nobody talks to it (none for\n"
-     "                      0.5 s after the last byte it received)"},
+     "announces every 0.1 s, but never into an exchange: none\n"
+     "                      while it receives or answers, nor for 0.5 s after the last\n"
+     "                      byte it received"},
 };
 }  // namespace
 

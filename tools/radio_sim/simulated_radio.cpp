@@ -534,7 +534,9 @@ void SimulatedRadio::SendNoise(Clock::time_point now) {
 
 void SimulatedRadio::RepeatAnnouncement(Clock::time_point now) {
     if (fault_.fault != Fault::AnnounceRepeat) return;
-    if (Busy(now) || now - lastByte_ < kRepeatAfterClient) return;
+    // Not into an exchange: nothing of the client's half-received or of our answer still going
+    // out, and the client silent for a while.
+    if (!partial_.empty() || !outputs_.empty() || now - lastByte_ < kRepeatAfterClient) return;
     if (nextRepeatAt_ && now < *nextRepeatAt_) return;
     Announce(now);
     nextRepeatAt_ = now + kRepeatPeriod;
@@ -583,7 +585,7 @@ Clock::time_point SimulatedRadio::NextWakeUp(Clock::time_point now) const {
     if (nextNoiseAt_) next = std::min(next, *nextNoiseAt_);
     if (fault_.fault == Fault::LineNoise && !nextNoiseAt_) next = now;
     if (fault_.fault == Fault::AnnounceRepeat) {
-        Clock::time_point repeat = std::max(lastByte_ + kRepeatAfterClient, quietUntil_);
+        Clock::time_point repeat = lastByte_ + kRepeatAfterClient;
         if (nextRepeatAt_) repeat = std::max(repeat, *nextRepeatAt_);
         next = std::min(next, repeat);
     }

@@ -1,0 +1,406 @@
+// belvan-cli station and write at their edges, as the operator runs them: the real binary against
+// the radio simulator on a pseudo-terminal, with line noise, a radio that announces over and over,
+// real signals, a log that cannot be written and ports named twice.
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+
+#include "files/settings_file.h"
+#include "image/parameter_image.h"
+#include "radio_sim_process.h"
+
+#ifndef BELVAN_CLI_PATH
+#error "BELVAN_CLI_PATH must name the belvan-cli binary"
+#endif
+
+namespace belvan {
+namespace {
+
+using belvan::testing::RadioSimProcess;
+
+std::string Text(const QString& text) {
+    return text.toStdString();
+}
+
+// A plan unlike the simulator's own: channels 1 to 4 in use, the rest empty.
+ParameterImage PlanImage() {
+    ParameterImage image;
+    for (int c = 0; c < kChannelCount; ++c) {
+        ChannelEntry entry;
+        entry.flags = ChannelFlag::Step25;
+        entry.rxCode = entry.txCode = NoFrequency;
+        if (c < 4) {
+            entry.flags |= ChannelFlag::InUse;
+            entry.rxCode = static_cast<std::uint16_t>(400 + 4 * c);
+            entry.txCode = static_cast<std::uint16_t>(402 + 4 * c);
+        }
+        image.SetRecord(c, entry);
+    }
+    image.SetSettingsWord(SettingsOffset::waitTime, 200);
+    image.SetSettingsWord(SettingsOffset::maxTransmitTime, 1200);
+    image.SetSettingsWord(SettingsOffset::transmitOffTime, 400);
+    return image;
+}
+
+// belvan-cli running in the background, its output collected as it comes.
+class CliProcess {
+  public:
+    explicit CliProcess(const QStringList& arguments) {
+        process_.start(QStringLiteral(BELVAN_CLI_PATH), arguments);
+        started_ = process_.waitForStarted(5000);
+    }
+    ~CliProcess() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(3000);
+        }
+    }
+    bool Started() const { return started_; }
+
+    void Signal(int number) { ::kill(static_cast<pid_t>(process_.processId()), number); }
+
+    // Waits until stdout holds `lines` lines; false if it did not in time.
+    bool WaitForLines(int lines, int timeoutMs = 15000) {
+        QDeadlineTimer deadline(timeoutMs);
+        for (;;) {
+            Pump(0);
+            if (out_.count(u'\n') >= lines) return true;
+            if (deadline.hasExpired() || process_.state() == QProcess::NotRunning) return false;
+            Pump(50);
+        }
+    }
+    // Waits until stderr contains the text.
+    bool WaitForErr(const QString& text, int timeoutMs = 15000) {
+        QDeadlineTimer deadline(timeoutMs);
+        for (;;) {
+            Pump(0);
+            if (err_.contains(text)) return true;
+            if (deadline.hasExpired() || process_.state() == QProcess::NotRunning) return false;
+            Pump(50);
+        }
+    }
+    // Lets it run for ms, collecting its output.
+    void RunFor(int ms) {
+        QDeadlineTimer deadline(ms);
+        while (!deadline.hasExpired() && process_.state() != QProcess::NotRunning)
+            Pump(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 50)));
+        Pump(0);
+    }
+    // The exit code once it has ended by itself; -1 if it crashed or would not end.
+    int Finish(int timeoutMs = 15000) {
+        if (!process_.waitForFinished(timeoutMs)) return -1;
+        Pump(0);
+        return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
+    }
+    bool Running() const { return process_.state() != QProcess::NotRunning; }
+
+    const QString& Out() const { return out_; }
+    const QString& Err() const { return err_; }
+    // The stdout lines that report a radio of this port ("... PORT: успех — ...").
+    QStringList Rows(const QString& port) const {
+        QStringList rows;
+        for (const QString& line : out_.split(u'\n'))
+            if (line.contains(u' ' + port + QStringLiteral(": "))) rows << line;
+        return rows;
+    }
+
+  private:
+    void Pump(int ms) {
+        if (ms > 0 && process_.state() != QProcess::NotRunning) process_.waitForReadyRead(ms);
+        out_ += QString::fromUtf8(process_.readAllStandardOutput());
+        err_ += QString::fromUtf8(process_.readAllStandardError());
+    }
+
+    QProcess process_;
+    bool started_ = false;
+    QString out_;
+    QString err_;
+};
+
+class CliStationTest : public ::testing::Test {
+  protected:
+    // A simulator that stays quiet unless asked, or misbehaves as given.
+    void StartSim(QStringList arguments = {}) {
+        arguments.prepend(QStringLiteral("--no-announce"));
+        port_ = sim_.Start(arguments);
+        ASSERT_FALSE(port_.isEmpty()) << Text(sim_.Error());
+    }
+    ParameterImage Held() {
+        const auto image = sim_.Image();
+        EXPECT_TRUE(image.has_value());
+        return image.value_or(ParameterImage{});
+    }
+    QString Path(const QString& name) const { return dir_.filePath(name); }
+    QString PlanFile() {
+        const QString path = Path(QStringLiteral("plan.ctrch"));
+        EXPECT_TRUE(WriteSettingsFile(path, BuildFileBytes(PlanImage())).isEmpty());
+        return path;
+    }
+    QStringList LogRows(const QString& path) const {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) return {};
+        return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    }
+    // Starts a station on the simulator's port and waits until it watches it.
+    std::unique_ptr<CliProcess> Station(const QStringList& options) {
+        auto station =
+            std::make_unique<CliProcess>(QStringList{QStringLiteral("station")} + options +
+                                         QStringList{QStringLiteral("--port"), port_, PlanFile()});
+        EXPECT_TRUE(station->Started());
+        EXPECT_TRUE(station->WaitForErr(QStringLiteral("ожидание радиостанции"), 5000))
+            << Text(station->Err());
+        return station;
+    }
+
+    QTemporaryDir dir_;
+    RadioSimProcess sim_;
+    QString port_;
+};
+
+// --- What counts as a radio ----------------------------------------------------------------------
+
+TEST_F(CliStationTest, LineNoiseIsNeverTakenForARadio) {
+    ASSERT_NO_FATAL_FAILURE(StartSim({QStringLiteral("--fault"), QStringLiteral("line-noise")}));
+    const QString log = Path(QStringLiteral("report.csv"));
+    auto station = Station({QStringLiteral("--log"), log});
+    station->RunFor(4000);
+    station->Signal(SIGINT);
+    EXPECT_EQ(station->Finish(), 0) << Text(station->Err());
+    EXPECT_TRUE(station->Rows(port_).isEmpty()) << Text(station->Out());
+    EXPECT_TRUE(station->Out().contains(QStringLiteral("Итог: записано 0, ошибок 0.")))
+        << Text(station->Out());
+    EXPECT_FALSE(sim_.Log().contains(QStringLiteral("RX 22"))) << "no write frame was sent";
+    EXPECT_EQ(LogRows(log).size(), 1) << "the header alone";
+}
+
+TEST_F(CliStationTest, ARadioThatAnnouncesOverAndOverIsProgrammedOnce) {
+    ASSERT_NO_FATAL_FAILURE(
+        StartSim({QStringLiteral("--fault"), QStringLiteral("announce-repeat")}));
+    auto station = Station({});
+    ASSERT_TRUE(station->WaitForLines(1)) << Text(station->Err());
+    station->RunFor(4000);  // it goes on announcing ten times a second
+    ASSERT_EQ(station->Rows(port_).size(), 1) << Text(station->Out());
+    EXPECT_TRUE(station->Rows(port_)[0].contains(QStringLiteral("успех"))) << Text(station->Out());
+    EXPECT_EQ(Held(), PlanImage());
+
+    // Unplugged (quiet), then the next radio.
+    ASSERT_TRUE(sim_.Command(QStringLiteral("fault none")).ok);
+    QThread::msleep(2500);
+    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
+    ASSERT_TRUE(station->WaitForLines(2)) << Text(station->Err());
+    station->Signal(SIGINT);
+    EXPECT_EQ(station->Finish(), 0) << Text(station->Err());
+    EXPECT_EQ(station->Rows(port_).size(), 2) << Text(station->Out());
+    EXPECT_TRUE(station->Out().contains(QStringLiteral("Итог: записано 2, ошибок 0.")));
+}
+
+TEST_F(CliStationTest, AnAnnouncementRightAfterAWriteIsTheSameRadio) {
+    ASSERT_NO_FATAL_FAILURE(StartSim());
+    auto station = Station({QStringLiteral("--no-verify")});
+    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
+    ASSERT_TRUE(station->WaitForLines(1)) << Text(station->Err());
+    // The radio announces again at once, as one that restarts after programming might.
+    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
+    station->RunFor(1000);
+    EXPECT_EQ(station->Rows(port_).size(), 1) << Text(station->Out());
+    EXPECT_TRUE(station->Err().contains(QStringLiteral("не считается новой")))
+        << Text(station->Err());
+
+    // After a quiet line, an announcement is the next radio.
+    QThread::msleep(2000);
+    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
+    ASSERT_TRUE(station->WaitForLines(2)) << Text(station->Out());
+    station->Signal(SIGINT);
+    EXPECT_EQ(station->Finish(), 0);
+    EXPECT_EQ(station->Rows(port_).size(), 2) << Text(station->Out());
+}
+
+TEST_F(CliStationTest, TheStationVerifiesUnlessToldNotTo) {
+    ASSERT_NO_FATAL_FAILURE(StartSim());
+    auto verifying = Station({});
+    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
+    ASSERT_TRUE(verifying->WaitForLines(1)) << Text(verifying->Err());
+    EXPECT_TRUE(
+        verifying->Rows(port_).value(0).contains(QStringLiteral("успех — Запись проверена")))
+        << Text(verifying->Out());
+    verifying->Signal(SIGINT);
+    EXPECT_EQ(verifying->Finish(), 0);
+
+    auto trusting = Station({QStringLiteral("--no-verify")});
+    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
+    ASSERT_TRUE(trusting->WaitForLines(1)) << Text(trusting->Err());
+    EXPECT_TRUE(
+        trusting->Rows(port_).value(0).contains(QStringLiteral("успех — Параметры записаны")))
+        << Text(trusting->Out());
+    trusting->Signal(SIGINT);
+    EXPECT_EQ(trusting->Finish(), 0);
+
+    CliProcess both({QStringLiteral("station"), QStringLiteral("--verify"),
+                     QStringLiteral("--no-verify"), QStringLiteral("--port"), port_, PlanFile()});
+    EXPECT_EQ(both.Finish(), 64);
+    EXPECT_TRUE(both.Err().contains(QStringLiteral("--help"))) << Text(both.Err());
+}
+
+// --- Signals -------------------------------------------------------------------------------------
+
+TEST_F(CliStationTest, TheFirstCtrlCLetsTheWriteUnderWayFinishAndReportsIt) {
+    ASSERT_NO_FATAL_FAILURE(StartSim());
+    const QString log = Path(QStringLiteral("report.csv"));
+    auto station = Station({QStringLiteral("--log"), log});
+    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
+    ASSERT_TRUE(sim_.WaitForLog(QStringLiteral("WRITE first frame taken"), 5000));
+    station->Signal(SIGINT);
+    EXPECT_EQ(station->Finish(), 0) << Text(station->Err());
+    EXPECT_TRUE(station->Err().contains(QStringLiteral("Ctrl+C ещё раз"))) << Text(station->Err());
+    ASSERT_EQ(station->Rows(port_).size(), 1) << Text(station->Out());
+    EXPECT_TRUE(station->Rows(port_)[0].contains(QStringLiteral("успех — Запись проверена")));
+    EXPECT_TRUE(station->Out().contains(QStringLiteral("Итог: записано 1, ошибок 0.")));
+    EXPECT_EQ(LogRows(log).filter(port_ + QStringLiteral(",успех,Запись проверена")).size(), 1)
+        << Text(LogRows(log).join(u'\n'));
+    EXPECT_EQ(Held(), PlanImage());
+}
+
+TEST_F(CliStationTest, AWriteThatFailsAfterCtrlCEndsTheStationNonZero) {
+    ASSERT_NO_FATAL_FAILURE(StartSim({QStringLiteral("--fault"), QStringLiteral("silent-second")}));
+    const QString log = Path(QStringLiteral("report.csv"));
+    auto station = Station({QStringLiteral("--log"), log});
+    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
+    ASSERT_TRUE(sim_.WaitForLog(QStringLiteral("WRITE first frame taken"), 5000));
+    station->Signal(SIGTERM);
+    EXPECT_EQ(station->Finish(), 1) << Text(station->Err());
+    ASSERT_EQ(station->Rows(port_).size(), 1) << Text(station->Out());
+    EXPECT_TRUE(station->Rows(port_)[0].contains(QStringLiteral("Ошибка записи в радиостанцию")));
+    EXPECT_EQ(LogRows(log).filter(port_ + QStringLiteral(",ошибка,")).size(), 1);
+}
+
+TEST_F(CliStationTest, ASecondSignalEndsAtOnceAndNamesTheRadiosLeftUnknown) {
+    ASSERT_NO_FATAL_FAILURE(StartSim({QStringLiteral("--fault"), QStringLiteral("silent-second")}));
+    const QString log = Path(QStringLiteral("report.csv"));
+    auto station = Station({QStringLiteral("--log"), log});
+    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
+    ASSERT_TRUE(sim_.WaitForLog(QStringLiteral("WRITE first frame taken"), 5000));
+    station->Signal(SIGTERM);
+    ASSERT_TRUE(station->WaitForErr(QStringLiteral("Ctrl+C ещё раз"), 3000))
+        << Text(station->Err());
+    station->Signal(SIGTERM);
+    EXPECT_EQ(station->Finish(), 128 + SIGTERM) << Text(station->Err());
+    const QStringList unknown = station->Err().split(u'\n').filter(QStringLiteral("неизвестно"));
+    ASSERT_EQ(unknown.size(), 1) << Text(station->Err());
+    EXPECT_TRUE(unknown[0].contains(port_)) << Text(unknown[0]);
+    // Ended before the exchange did: the radio's silence was never reported as its answer.
+    EXPECT_FALSE(station->Out().contains(QStringLiteral("Ошибка записи"))) << Text(station->Out());
+    const QStringList rows = LogRows(log).filter(port_ + QStringLiteral(",прервано,"));
+    ASSERT_EQ(rows.size(), 1) << Text(LogRows(log).join(u'\n'));
+    EXPECT_TRUE(rows[0].contains(QStringLiteral("неизвестно"))) << Text(rows[0]);
+}
+
+TEST_F(CliStationTest, CtrlCDuringWriteFinishesTheWriteAndSaysSo) {
+    ASSERT_NO_FATAL_FAILURE(StartSim());
+    CliProcess write({QStringLiteral("write"), QStringLiteral("--port"), port_, PlanFile()});
+    ASSERT_TRUE(write.Started());
+    ASSERT_TRUE(sim_.WaitForLog(QStringLiteral("WRITE first frame taken"), 5000));
+    write.Signal(SIGINT);
+    EXPECT_EQ(write.Finish(), 0) << Text(write.Err());
+    EXPECT_TRUE(write.Err().contains(QStringLiteral("Ctrl+C ещё раз"))) << Text(write.Err());
+    EXPECT_TRUE(write.Err().contains(QStringLiteral("Параметры записаны"))) << Text(write.Err());
+    EXPECT_EQ(Held(), PlanImage());
+}
+
+TEST_F(CliStationTest, ASecondCtrlCEndsWriteAtOnceAndNamesThePort) {
+    ASSERT_NO_FATAL_FAILURE(StartSim({QStringLiteral("--fault"), QStringLiteral("silent-second")}));
+    const ParameterImage before = Held();
+    CliProcess write({QStringLiteral("write"), QStringLiteral("--port"), port_, PlanFile()});
+    ASSERT_TRUE(write.Started());
+    ASSERT_TRUE(sim_.WaitForLog(QStringLiteral("WRITE first frame taken"), 5000));
+    write.Signal(SIGINT);
+    ASSERT_TRUE(write.WaitForErr(QStringLiteral("Ctrl+C ещё раз"), 3000)) << Text(write.Err());
+    write.Signal(SIGINT);
+    EXPECT_EQ(write.Finish(), 128 + SIGINT) << Text(write.Err());
+    const QStringList unknown = write.Err().split(u'\n').filter(QStringLiteral("неизвестно"));
+    ASSERT_EQ(unknown.size(), 1) << Text(write.Err());
+    EXPECT_TRUE(unknown[0].contains(port_)) << Text(unknown[0]);
+    EXPECT_FALSE(write.Err().contains(QStringLiteral("Ошибка записи"))) << Text(write.Err());
+    EXPECT_EQ(Held(), before);
+}
+
+// --- The log -------------------------------------------------------------------------------------
+
+TEST_F(CliStationTest, ALogThatCannotBeWrittenIsAnErrorButTheStationGoesOn) {
+    ASSERT_NO_FATAL_FAILURE(StartSim());
+    auto station = Station({QStringLiteral("--log"), QStringLiteral("/dev/full")});
+    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
+    ASSERT_TRUE(station->WaitForLines(1)) << Text(station->Err());
+    EXPECT_TRUE(station->Rows(port_).value(0).contains(QStringLiteral("успех")));
+    EXPECT_EQ(Held(), PlanImage()) << "it went on programming";
+    station->Signal(SIGINT);
+    EXPECT_EQ(station->Finish(), 2) << Text(station->Err());
+    const QStringList said =
+        station->Err().split(u'\n').filter(QStringLiteral("журнал «/dev/full»"));
+    EXPECT_GE(said.size(), 2) << "the header and the radio's row: " << Text(station->Err());
+    for (const QString& line : said) EXPECT_TRUE(line.startsWith(QStringLiteral("Ошибка:")));
+}
+
+// --- The check after a write ---------------------------------------------------------------------
+
+TEST_F(CliStationTest, AFailedCheckSaysTheFramesWereAcknowledgedFirst) {
+    ASSERT_NO_FATAL_FAILURE(StartSim({QStringLiteral("--fault"), QStringLiteral("changes-image")}));
+    CliProcess write({QStringLiteral("write"), QStringLiteral("--verify"), QStringLiteral("--port"),
+                      port_, PlanFile()});
+    EXPECT_EQ(write.Finish(), 1);
+    const QStringList lines = write.Err().split(u'\n').filter(QStringLiteral("Ошибка:"));
+    ASSERT_EQ(lines.size(), 1) << Text(write.Err());
+    EXPECT_TRUE(lines[0].startsWith(
+        QStringLiteral("Ошибка: радиостанция подтвердила запись, но хранит другое: канал 03:")))
+        << Text(lines[0]);
+    EXPECT_FALSE(lines[0].contains(QStringLiteral("и ещё"))) << "one difference, all shown";
+}
+
+// --- Ports named twice ---------------------------------------------------------------------------
+
+TEST_F(CliStationTest, APortNamedTwiceIsAUsageError) {
+    ASSERT_NO_FATAL_FAILURE(StartSim());
+    const QString link = Path(QStringLiteral("radio"));
+    ASSERT_TRUE(QFile::link(port_, link));
+    const QString plan = PlanFile();
+    const QList<QStringList> twice = {
+        {QStringLiteral("write"), QStringLiteral("--port"), port_, QStringLiteral("--port"), port_,
+         plan},
+        {QStringLiteral("station"), QStringLiteral("-p"), port_, QStringLiteral("--port"), port_,
+         plan},
+        // The same device under another name.
+        {QStringLiteral("write"), QStringLiteral("--port"), link, QStringLiteral("--port"), port_,
+         plan},
+        {QStringLiteral("station"), QStringLiteral("--port"), QStringLiteral("COM1"),
+         QStringLiteral("--port"), QStringLiteral("/dev/ttyS0"), plan}};
+    for (const QStringList& arguments : twice) {
+        CliProcess run(arguments);
+        EXPECT_EQ(run.Finish(), 64) << Text(arguments.join(u' ')) << ": " << Text(run.Err());
+        EXPECT_TRUE(run.Out().isEmpty()) << Text(run.Out());
+        EXPECT_TRUE(run.Err().contains(QStringLiteral("указан дважды")) ||
+                    run.Err().contains(QStringLiteral("одно и то же устройство")))
+            << Text(run.Err());
+        EXPECT_TRUE(run.Err().contains(QStringLiteral("--help"))) << Text(run.Err());
+    }
+    EXPECT_FALSE(sim_.Log().contains(QStringLiteral("RX"))) << "the radio was not asked";
+}
+
+}  // namespace
+}  // namespace belvan
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    // Backups of what the tests read go to a folder of their own.
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
