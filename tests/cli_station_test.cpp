@@ -224,6 +224,34 @@ TEST_F(CliStationTest, AnAnnouncementRightAfterAWriteIsTheSameRadio) {
     EXPECT_EQ(station->Rows(port_).size(), 2) << Text(station->Out());
 }
 
+TEST_F(CliStationTest, ALateFrameFullOf0x10IsNotANewRadio) {
+    ASSERT_NO_FATAL_FAILURE(StartSim({QStringLiteral("--fault"), QStringLiteral("late-frame")}));
+    auto station = Station({});
+    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
+    ASSERT_TRUE(station->WaitForLines(1)) << Text(station->Err());
+    ASSERT_TRUE(sim_.WaitForLog(QStringLiteral("late-frame"), 5000));
+    station->RunFor(2000);  // the frame comes after the check has given up
+    station->Signal(SIGINT);
+    EXPECT_EQ(station->Finish(), 1) << Text(station->Err());
+    const QStringList rows = station->Rows(port_);
+    ASSERT_EQ(rows.size(), 1) << Text(station->Out());
+    EXPECT_TRUE(rows[0].contains(QStringLiteral("ОШИБКА — проверка: Нет ответа от радиостанции")))
+        << Text(rows[0]);
+}
+
+TEST_F(CliStationTest, WithItsCheckTheStationIsNotFooledByADoubleAcknowledgement) {
+    ASSERT_NO_FATAL_FAILURE(StartSim({QStringLiteral("--fault"), QStringLiteral("double-ack")}));
+    const ParameterImage before = Held();
+    auto station = Station({});
+    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
+    ASSERT_TRUE(station->WaitForLines(1)) << Text(station->Err());
+    station->Signal(SIGINT);
+    EXPECT_EQ(station->Finish(), 1);
+    EXPECT_TRUE(station->Rows(port_).value(0).contains(QStringLiteral("ОШИБКА")))
+        << Text(station->Out());
+    EXPECT_EQ(Held(), before) << "the radio refused the second frame";
+}
+
 TEST_F(CliStationTest, TheStationVerifiesUnlessToldNotTo) {
     ASSERT_NO_FATAL_FAILURE(StartSim());
     auto verifying = Station({});
