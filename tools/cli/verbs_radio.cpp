@@ -97,14 +97,14 @@ class StopSignals {
     StopSignals(std::function<void()> first, std::function<void()> again)
         : first_(std::move(first)), again_(std::move(again)) {
         stopSignals = 0;
-        previousInt_ = std::signal(SIGINT, CountStopSignal);
-        previousTerm_ = std::signal(SIGTERM, CountStopSignal);
-        QObject::connect(&check_, &QTimer::timeout, [this] { Check(); });
+        previousInt_ = Install(SIGINT, CountStopSignal);
+        previousTerm_ = Install(SIGTERM, CountStopSignal);
+        QObject::connect(&check_, &QTimer::timeout, &check_, [this] { Check(); });
         check_.start(50);
     }
     ~StopSignals() {
-        std::signal(SIGINT, previousInt_);
-        std::signal(SIGTERM, previousTerm_);
+        Install(SIGINT, previousInt_);
+        Install(SIGTERM, previousTerm_);
     }
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
@@ -112,6 +112,12 @@ class StopSignals {
     bool Stopping() const { return seen_ > 0; }
 
   private:
+    using Handler = void (*)(int);
+    // Sets the handler; the one it replaced, or the default when none could be set.
+    static Handler Install(int number, Handler handler) {
+        const Handler previous = std::signal(number, handler);
+        return previous == SIG_ERR ? SIG_DFL : previous;
+    }
     void Check() {
         const int count = stopSignals;
         if (count == seen_) return;
@@ -125,8 +131,8 @@ class StopSignals {
     std::function<void()> again_;
     QTimer check_;
     int seen_ = 0;
-    void (*previousInt_)(int) = SIG_DFL;
-    void (*previousTerm_)(int) = SIG_DFL;
+    Handler previousInt_ = SIG_DFL;
+    Handler previousTerm_ = SIG_DFL;
 };
 
 const QString kStopAgain =
@@ -537,7 +543,12 @@ int RunStation(const QStringList& arguments) {
     loop.exec();
     summary(0);
     // A radio whose row is missing from the log is work lost: that fails the station first.
-    if (report.Failed()) return Exit::FileProblem;
+    if (report.Failed()) {
+        ErrLine(QStringLiteral("Ошибка: журнал «%1» записан не полностью; чего в нём нет, "
+                               "сказано выше.")
+                    .arg(Shown(parser.value(log))));
+        return Exit::FileProblem;
+    }
     return failed == 0 ? Exit::Ok : Exit::LinkFailed;
 }
 
