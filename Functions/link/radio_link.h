@@ -43,6 +43,8 @@ class RadioLink : public QObject {
     void Poll(quint64 ticket);
     void Read();
     void Write(const belvan::ParameterImage& image);
+    // Drops what has arrived and goes on dropping until the line has been quiet for a while.
+    void DiscardInput();
 
   signals:
     void portStateChanged(const belvan::PortState& state);
