@@ -153,14 +153,14 @@ void Button6Click(ProgramState& p) {
     StopWatch(p);
     HideReadAndWriteButtons(p.ctl);
     try {
-        RefreshInUseFlags(p);
-        EncodeSettings(p);
+        const PlanImage made = MakeImage(p.plan, p.ctl, p.image);
+        p.plan = made.plan;
+        p.image = made.image;
     } catch (...) {
         ShowReadAndWriteButtons(p.ctl);
         p.ctl.Timer1 = true;
         throw;
     }
-    CopyChannelsToImage(p);
     p.exchange = Exchange::Writing;
     if (p.link) p.link->Write(p.image);
 }
