@@ -7,6 +7,7 @@
 #include "../plan/frequency.h"
 #include "../plan/number_text.h"
 #include "channel_csv.h"
+#include "channel_csv_decoding.h"
 #include "channel_csv_shared.h"
 #include "channel_csv_table.h"
 #include "settings_file.h"
@@ -81,6 +82,19 @@ class Row {
             Cell(c), reason};
     }
     int Line() const { return record_.line; }
+    // Cells past the header's last column that hold something: no column takes them (a ';'
+    // in an unquoted Comment of a semicolon-separated file makes them).
+    std::vector<CsvRowNote> CellsPastHeader() const {
+        std::vector<CsvRowNote> notes;
+        for (qsizetype i = header_.names.size(); i < record_.cells.size(); ++i) {
+            const QString cell = record_.cells.at(i).trimmed();
+            if (cell.isEmpty()) continue;
+            notes.push_back(
+                {record_.line, QStringLiteral("столбец %1").arg(i + 1), cell,
+                 QStringLiteral("в заголовке нет столбца %1; значение пропущено").arg(i + 1)});
+        }
+        return notes;
+    }
 
   private:
     const Header& header_;
@@ -124,6 +138,15 @@ const QRegularExpression& ToneTokenPattern() {
     return pattern;
 }
 
+// One of the Comment phrases the export writes, the tone's aside.
+bool IsCommentPhrase(const QString& text) {
+    using namespace CsvComment;
+    for (const QString& phrase : {Masking, NoDetection, CtcssDetection, BothDetections, NoTone,
+                                  TransmitOnly, Step25OffGrid})
+        if (text.compare(phrase, Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
 ParsedRow ParseRow(const Row& row, int ordinal) {
     ParsedRow out;
     auto refuse = [&out](const CsvRowNote& note) {
@@ -159,14 +182,25 @@ ParsedRow ParseRow(const Row& row, int ordinal) {
         return false;
     };
     std::optional<std::uint16_t> commentTone;
+    QStringList unknown;  // a note, or a phrase misspelt: said, not taken
     for (const QString& p : phrases) {
         const auto match = ToneTokenPattern().match(p);
-        if (!match.hasMatch()) continue;
+        if (!match.hasMatch()) {
+            if (!p.isEmpty() && !IsCommentPhrase(p)) unknown << QStringLiteral("«%1»").arg(p);
+            continue;
+        }
         bool ok = false;
         const uint number = match.captured(1).toUInt(&ok);
         if (!ok || number > 0xFFFF)
             return refuse(row.Note(Col::Comment, QStringLiteral("номер тона больше 65535")));
         commentTone = static_cast<std::uint16_t>(number);
+    }
+    if (!unknown.isEmpty()) {
+        out.warnings.push_back(row.Note(
+            Col::Comment, unknown.size() == 1
+                              ? QStringLiteral("не распознана и пропущена фраза ") + unknown.first()
+                              : QStringLiteral("не распознаны и пропущены фразы ") +
+                                    unknown.join(QStringLiteral(", "))));
     }
 
     // Receive frequency.
@@ -313,12 +347,14 @@ ParsedRow ParseRow(const Row& row, int ordinal) {
     e.Set(ChannelFlag::DetectCtcss, ctcss);
     e.Set(ChannelFlag::DetectCarrier, carrier);
     e.Set(ChannelFlag::Scan, scan);
+    for (CsvRowNote& note : row.CellsPastHeader()) out.warnings.push_back(std::move(note));
     return out;
 }
 
 }  // namespace
 
 QString CsvRowNoteText(const CsvRowNote& note) {
+    if (note.line == 0) return note.reason;
     return QStringLiteral("строка %1, %2 = «%3»: %4")
         .arg(note.line)
         .arg(note.column, note.value, note.reason);
@@ -332,9 +368,12 @@ CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base) {
                            .arg(kCsvMaxBytes / (1024 * 1024));
         return result;
     }
-    QByteArray bytes = data;
-    if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
-    const QString text = QString::fromUtf8(bytes);
+    const CsvText decoded = DecodeCsvText(data);
+    if (!decoded.error.isEmpty()) {
+        result.error = decoded.error;
+        return result;
+    }
+    const QString& text = decoded.text;
     if (HasControlCharacters(text)) {
         result.error = QStringLiteral("это не текстовый файл CSV");
         return result;
@@ -342,6 +381,15 @@ CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base) {
     if (text.trimmed().isEmpty()) {
         result.error = QStringLiteral("файл пуст");
         return result;
+    }
+    // Guessed, not marked: the operator is to check that the Russian words came through.
+    if (decoded.encoding == CsvEncoding::Windows1251) {
+        CsvRowNote note;  // line 0: the whole file
+        note.reason = QStringLiteral(
+                          "файл не в кодировке UTF-8 (в строке %1 байты, которых в UTF-8 не "
+                          "бывает); прочитан как Windows-1251")
+                          .arg(decoded.firstNonUtf8Line);
+        result.warnings.push_back(note);
     }
 
     Tokenized table = Tokenize(text, GuessDelimiter(text));
