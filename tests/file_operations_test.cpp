@@ -13,6 +13,7 @@
 #include <string>
 
 #include "Functions.h"
+#include "file_limits.h"
 #include "scripted_operator.h"
 #include "support/windows_1251.h"
 
@@ -288,6 +289,23 @@ TEST_F(FileTest, SaveThatCannotWriteShowsAnError) {
     EXPECT_EQ(ReadAll(Path(QStringLiteral("plain"))), QByteArray("not a folder"));
     EXPECT_TRUE(QFileInfo(Path(QStringLiteral("folder.ctrch"))).isDir());
     EXPECT_TRUE(QDir(Path(QStringLiteral("folder.ctrch"))).isEmpty());
+}
+
+TEST_F(FileTest, ASaveThatFailsPartWayShowsAnErrorAndKeepsTheOldFile) {
+    const QString path = Path(QStringLiteral("keep.ctrch"));
+    const QByteArray old(255, '\x11');
+    WriteAll(path, old);
+    EnterSamplePlan(p);
+    const QString caption = p.ctl.caption;
+    {
+        testing::FileSizeLimit limit(100);
+        if (!limit.Active()) GTEST_SKIP() << "no file size limit on this system";
+        SaveAs(p, path);
+    }
+    ExpectErrorNaming(path);
+    EXPECT_EQ(ReadAll(path), old);
+    EXPECT_EQ(p.ctl.caption, caption);
+    EXPECT_EQ(FilesInDir(), QStringList{QStringLiteral("keep.ctrch")});
 }
 
 TEST_F(FileTest, ExistingFileIsReplacedWhole) {
