@@ -10,7 +10,7 @@
 #include "channel_csv_decoding.h"
 #include "channel_csv_shared.h"
 #include "channel_csv_table.h"
-#include "settings_file.h"
+#include "file_io.h"
 
 namespace belvan {
 
