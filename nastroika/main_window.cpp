@@ -16,6 +16,7 @@
 
 #include "files/backup.h"
 #include "files/channel_sheet.h"
+#include "files/file_io.h"
 #include "form/csv_handlers.h"
 
 namespace belvan {
@@ -120,6 +121,22 @@ QString MainWindow::Print() {
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(QStringLiteral("Печать листа каналов"));
     if (dialog.exec() != QDialog::Accepted) return {};
+    const QString file = printer.outputFileName();
+    if (!file.isEmpty() && printer.outputFormat() == QPrinter::PdfFormat) {
+        // A PDF file is saved like every other file: checked, and replacing an old one only
+        // when complete.
+        const QByteArray sheet = ChannelSheetPdf(*image, title, QDateTime::currentDateTime());
+        const QString failure = sheet.isEmpty()
+                                    ? QStringLiteral("лист каналов не удалось нарисовать")
+                                    : WriteFileBytes(file, sheet);
+        if (!failure.isEmpty()) {
+            ShowError(p.Operator(), QStringLiteral("Не удалось сохранить файл «%1»: %2.")
+                                        .arg(QDir::toNativeSeparators(file), failure));
+            return {};
+        }
+        return QStringLiteral("Лист каналов сохранён в файл «%1»")
+            .arg(QDir::toNativeSeparators(file));
+    }
     if (!PaintChannelSheet(*image, title, QDateTime::currentDateTime(), printer)) {
         ShowError(
             p.Operator(),

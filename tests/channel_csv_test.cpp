@@ -7,6 +7,7 @@
 
 #include "files/channel_csv.h"
 #include "plan/ctcss_table.h"
+#include "support/windows_1251.h"
 
 namespace belvan {
 namespace {
@@ -140,11 +141,13 @@ TEST(ChannelCsv, ReadsAnotherRadiosExport) {
     expected.SetRecord(3, e);
     EXPECT_EQ(Hex(imported.image), Hex(expected));
 
-    ASSERT_EQ(imported.warnings.size(), 2u) << Notes(imported.warnings);
+    ASSERT_EQ(imported.warnings.size(), 3u) << Notes(imported.warnings);
     EXPECT_EQ(imported.warnings[0].line, 2);
-    EXPECT_EQ(imported.warnings[0].column, QStringLiteral("Tone"));
-    EXPECT_EQ(imported.warnings[1].line, 5);
-    EXPECT_EQ(imported.warnings[1].column, QStringLiteral("Skip"));
+    EXPECT_EQ(imported.warnings[0].column, QStringLiteral("Comment"));  // a note, not a phrase
+    EXPECT_EQ(imported.warnings[1].line, 2);
+    EXPECT_EQ(imported.warnings[1].column, QStringLiteral("Tone"));
+    EXPECT_EQ(imported.warnings[2].line, 5);
+    EXPECT_EQ(imported.warnings[2].column, QStringLiteral("Skip"));
 }
 
 // A semicolon-separated list with decimal commas, as a spreadsheet with Russian settings saves
@@ -165,6 +168,158 @@ TEST(ChannelCsv, ReadsSpreadsheetVariants) {
     EXPECT_EQ(imported.image.Record(0).rxCode, 0);
     EXPECT_EQ(imported.image.Record(1).rxCode, 2);
     EXPECT_TRUE(imported.image.Record(2).IsEmpty());
+}
+
+// What the tool's Comment phrases say is kept; any other text there, or in cells past the
+// header's columns, is named, not dropped silently: a misspelt phrase, or a ';' in an unquoted
+// Comment of a semicolon-separated file, would otherwise leave a setting out without a word.
+TEST(ChannelCsv, TextTheImportDoesNotTakeIsAWarningNamingLineAndText) {
+    const CsvImport imported = ImportCsv(
+        "Location,Frequency,Comment\r\n"
+        "1,146.000,МАСКИРОВАНИЕ;  ; Без обнаружения;\r\n"
+        "2,146.025,маскированье; шаг 25 кГц\r\n"
+        "3,146.050,\"Ретранслятор; север\"\r\n",
+        Base());
+    ASSERT_TRUE(imported.error.isEmpty()) << imported.error.toStdString();
+    EXPECT_TRUE(imported.refused.empty()) << Notes(imported.refused);
+    EXPECT_EQ(imported.channels, 3);
+    EXPECT_EQ(Notes(imported.warnings),
+              "строка 3, Comment = «маскированье; шаг 25 кГц»: не распознана и пропущена фраза "
+              "«маскированье»\n"
+              "строка 4, Comment = «Ретранслятор; север»: не распознаны и пропущены фразы "
+              "«Ретранслятор», «север»\n");
+    using namespace ChannelFlag;
+    EXPECT_TRUE(imported.image.Record(0).Has(Masking));
+    EXPECT_FALSE(imported.image.Record(0).Has(DetectCarrier));
+    EXPECT_FALSE(imported.image.Record(1).Has(Masking));
+    EXPECT_TRUE(imported.image.Record(1).Has(Step25));
+
+    const CsvImport split = ImportCsv(
+        "Location;Frequency;Comment\r\n1;146,000;маскирование; без обнаружения;\r\n", Base());
+    ASSERT_TRUE(split.error.isEmpty()) << split.error.toStdString();
+    EXPECT_EQ(Notes(split.warnings),
+              "строка 2, столбец 4 = «без обнаружения»: в заголовке нет столбца 4; значение "
+              "пропущено\n");
+    EXPECT_TRUE(split.image.Record(0).Has(Masking));
+}
+
+// The plan of the export test above: masking, transmit only, a detection without a tone, a tone
+// and a step the columns cannot carry, all in Russian in Comment.
+ParameterImage PlanWithComments() {
+    ParameterImage image = Base();
+    using namespace ChannelFlag;
+    image.SetRecord(0, Entry(320, 322, Step25 | DetectCtcss, 7));
+    image.SetRecord(2, Entry(2318, NoFrequency, Step25 | Scan | Masking | DetectCarrier, 0));
+    image.SetRecord(4, Entry(NoFrequency, 3, DetectCtcss, 0));
+    image.SetRecord(15, Entry(2319, 2319, Step25 | DetectCarrier, 40));
+    return image;
+}
+
+QByteArray Utf16WithByteOrderMark(const QString& text, bool littleEndian) {
+    QByteArray bytes = littleEndian ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+    for (const QChar ch : text) {
+        const char low = static_cast<char>(ch.unicode() & 0xFF);
+        const char high = static_cast<char>(ch.unicode() >> 8);
+        bytes.append(littleEndian ? low : high).append(littleEndian ? high : low);
+    }
+    return bytes;
+}
+
+// A list saved by a Russian spreadsheet (Windows-1251), by a Windows editor (UTF-16 with a
+// byte-order mark) or by this tool (UTF-8) brings back the same channels; only Windows-1251,
+// which is guessed, not marked, is named in a warning.
+TEST(ChannelCsv, ReadsTheListInEachEncodingAndWarnsOfWindows1251) {
+    const ParameterImage plan = PlanWithComments();
+    const QByteArray utf8 = ExportCsv(plan);
+    const QString text = QString::fromUtf8(utf8);
+    ASSERT_TRUE(text.contains(CsvComment::Masking) && text.contains(CsvComment::TransmitOnly));
+    ASSERT_EQ(test::ToWindows1251(QStringLiteral("маскирование")),
+              QByteArray("\xEC\xE0\xF1\xEA\xE8\xF0\xEE\xE2\xE0\xED\xE8\xE5"));
+    struct Case {
+        const char* name;
+        QByteArray data;
+        bool warns;
+    };
+    const Case cases[] = {
+        {"UTF-8", utf8, false},
+        {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" + utf8, false},
+        {"UTF-16LE", Utf16WithByteOrderMark(text, true), false},
+        {"UTF-16BE", Utf16WithByteOrderMark(text, false), false},
+        {"Windows-1251", test::ToWindows1251(text), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CsvImport imported = ImportCsv(c.data, plan);
+        ASSERT_TRUE(imported.error.isEmpty()) << imported.error.toStdString();
+        EXPECT_TRUE(imported.refused.empty()) << Notes(imported.refused);
+        EXPECT_EQ(Hex(imported.image), Hex(plan));
+        if (!c.warns) {
+            EXPECT_TRUE(imported.warnings.empty()) << Notes(imported.warnings);
+            continue;
+        }
+        // The first row in Russian is channel 3's, on line 3.
+        EXPECT_EQ(Notes(imported.warnings),
+                  "файл не в кодировке UTF-8 (в строке 3 байты, которых в UTF-8 не бывает); "
+                  "прочитан как Windows-1251\n");
+        ASSERT_EQ(imported.warnings.size(), 1u);
+        EXPECT_EQ(imported.warnings[0].line, 0);  // about the file, not a row
+    }
+
+    // As a spreadsheet with Russian settings saves it: semicolons, decimal commas, any case.
+    const CsvImport imported = ImportCsv(
+        test::ToWindows1251(QStringLiteral("Location;Frequency;Comment\r\n"
+                                           "1;146,000;\"Маскирование; без обнаружения\"\r\n"
+                                           "2;146,025;ТОЛЬКО ПЕРЕДАЧА\r\n")),
+        Base());
+    ASSERT_TRUE(imported.error.isEmpty()) << imported.error.toStdString();
+    EXPECT_EQ(imported.warnings.size(), 1u) << Notes(imported.warnings);
+    EXPECT_TRUE(imported.image.Record(0).Has(ChannelFlag::Masking));
+    EXPECT_FALSE(imported.image.Record(0).Has(ChannelFlag::DetectCarrier));
+    EXPECT_EQ(imported.image.Record(1).rxCode, NoFrequency);
+    EXPECT_EQ(imported.image.Record(1).txCode, 2);
+}
+
+// Whatever is not valid UTF-8 is Windows-1251, even one stray byte in English text; the
+// warning names the line it is on. Valid UTF-8, four-byte sequences included, is not.
+TEST(ChannelCsv, AnyByteSequenceThatIsNotUtf8MakesTheFileWindows1251) {
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        bool lineEnd;  // false: the sequence ends the file
+    };
+    const Case cases[] = {
+        {"a Latin-1 letter", "Caf\xE9", true},
+        {"a lone continuation byte", "\x80", true},
+        {"an overlong '/'", "\xC0\xAF", true},
+        {"a surrogate", "\xED\xA0\x80", true},
+        {"above U+10FFFF", "\xF4\x90\x80\x80", true},
+        {"a lead byte ending the file", "\xD0", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray csv = "Location,Frequency,Name\r\n1,146.000,CH1\r\n2,146.025," + c.bytes +
+                               (c.lineEnd ? "\r\n3,146.050,CH3\r\n" : "");
+        const CsvImport imported = ImportCsv(csv, Base());
+        ASSERT_TRUE(imported.error.isEmpty()) << imported.error.toStdString();
+        EXPECT_TRUE(imported.refused.empty()) << Notes(imported.refused);
+        EXPECT_EQ(imported.channels, c.lineEnd ? 3 : 2);
+        EXPECT_EQ(Notes(imported.warnings),
+                  "файл не в кодировке UTF-8 (в строке 3 байты, которых в UTF-8 не бывает); "
+                  "прочитан как Windows-1251\n");
+    }
+
+    const CsvImport valid =
+        ImportCsv("Location,Frequency,Name\n1,146.000,\xF0\x9F\x93\xBB \xD0\xA0\n", Base());
+    EXPECT_TRUE(valid.error.isEmpty() && valid.refused.empty()) << valid.error.toStdString();
+    EXPECT_TRUE(valid.warnings.empty()) << Notes(valid.warnings);
+
+    // The upper half of Windows-1251 besides А..я, as a note the import passes on.
+    const CsvImport note = ImportCsv(
+        "Frequency,Comment\r\n146.000,\xB9"
+        "5 \xAB\xA8\xEB\xEA\xE0\xBB \x90\x88\x99\x80\xA5\xB3\r\n",
+        Base());
+    ASSERT_EQ(note.warnings.size(), 2u) << Notes(note.warnings);
+    EXPECT_EQ(note.warnings[1].value, QStringLiteral("№5 «Ёлка» ђ€™ЂҐі"));
 }
 
 TEST(ChannelCsv, RefusesEachBadRowWithLineColumnValueAndReason) {
@@ -263,6 +418,13 @@ TEST(ChannelCsv, AFileThatIsNoChannelListChangesNothingAndSaysWhy) {
         {QByteArray(kCsvMaxBytes + 1, 'a'), "больше 4 МБ"},
         {"Frequency\n" + QByteArray("146.000\n").repeated(kCsvMaxRows + 1), "больше 10000 строк"},
         {"Frequency" + QByteArray(kCsvMaxColumns + 1, ','), "больше 1000 столбцов"},
+        // Marked as Unicode, but the bytes are not: damaged, not another encoding.
+        {"\xEF\xBB\xBFLocation,Frequency\r\n1,146.000\r\n2,146.0\xE9\r\n",
+         "помечен как UTF-8, но в строке 3 байты, которых в UTF-8 не бывает"},
+        {Utf16WithByteOrderMark(QStringLiteral("Frequency\r\n146.000\r\n"), true) + "\n",
+         "помечен как UTF-16, но его байты не образуют текста UTF-16"},
+        {Utf16WithByteOrderMark(QStringLiteral("Frequency\r\n146.000\r\n") + QChar(0xDC00), false),
+         "помечен как UTF-16, но его байты не образуют текста UTF-16"},
     };
     for (const Case& c : cases) {
         const CsvImport imported = ImportCsv(c.data, Base());

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "files/settings_file.h"
+#include "support/windows_1251.h"
 
 #ifndef BELVAN_CLI_PATH
 #error "BELVAN_CLI_PATH must name the belvan-cli binary"
@@ -119,6 +120,56 @@ TEST(CliCsv, ExportAndImportExitCodesAndFiles) {
     EXPECT_FALSE(QFile::exists(path("e.ctrch")));
     EXPECT_EQ(Cli({"export", "--pdf", path("b.ctrch")}).exitCode, 64);
     EXPECT_EQ(Cli({"import", path("b.csv")}).exitCode, 64);
+}
+
+// A list a Russian spreadsheet saved in Windows-1251 comes in as its UTF-8 original does, with
+// the encoding assumed named on stderr.
+TEST(CliCsv, ImportOfAWindows1251ListEqualsTheUtf8Import) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    auto path = [&dir](const char* name) { return dir.filePath(QString::fromLatin1(name)); };
+
+    ParameterImage plan;
+    for (int c = 0; c < kChannelCount; ++c) {
+        ChannelEntry empty;
+        empty.flags = ChannelFlag::Step25;
+        empty.reserved = static_cast<std::uint8_t>(c);
+        empty.rxCode = empty.txCode = NoFrequency;
+        plan.SetRecord(c, empty);
+    }
+    using namespace ChannelFlag;
+    ChannelEntry e;
+    e.rxCode = e.txCode = 4;  // 146.050, carrier detection, masking
+    e.flags = InUse | Step25 | Scan | Masking | DetectCarrier;
+    plan.SetRecord(0, e);
+    e.rxCode = NoFrequency;  // transmit only, CTCSS detection without a tone
+    e.flags = Step25 | DetectCtcss;
+    plan.SetRecord(1, e);
+    e.rxCode = e.txCode = 1;  // 146.0125 on a 25 kHz step, a tone the table has no entry for
+    e.flags = Step25 | Scan | DetectCarrier;
+    e.toneNumber = 60;
+    plan.SetRecord(2, e);
+    WriteAll(path("plan.ctrch"), Bytes(BuildFileBytes(plan)));
+
+    CliRun run = Cli({"export", path("plan.ctrch"), "-o", path("utf8.csv")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QString list = QString::fromUtf8(ReadAll(path("utf8.csv")));
+    ASSERT_TRUE(list.contains(QStringLiteral("маскирование")) &&
+                list.contains(QStringLiteral("только передача")))
+        << list.toStdString();
+    WriteAll(path("cp1251.csv"), test::ToWindows1251(list));
+
+    run = Cli({"import", path("utf8.csv"), "--base", path("plan.ctrch"), "-o", path("a.ctrch")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains(QStringLiteral("Предупреждение"))) << run.err.toStdString();
+    run = Cli({"import", path("cp1251.csv"), "--base", path("plan.ctrch"), "-o", path("b.ctrch")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(
+        QStringLiteral("Предупреждение: файл не в кодировке UTF-8 (в строке 2 байты, которых в "
+                       "UTF-8 не бывает); прочитан как Windows-1251\n")))
+        << run.err.toStdString();
+    EXPECT_EQ(ReadAll(path("b.ctrch")), ReadAll(path("a.ctrch")));
+    EXPECT_EQ(ReadAll(path("b.ctrch")), ReadAll(path("plan.ctrch")));
 }
 
 }  // namespace

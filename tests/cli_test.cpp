@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -21,6 +22,7 @@
 #include <algorithm>
 #include <csignal>
 
+#include "file_limits.h"
 #include "files/settings_file.h"
 #include "image/parameter_image.h"
 #include "radio_sim_process.h"
@@ -305,6 +307,57 @@ TEST_F(CliTest, FilesThatAreNotSettingsFilesEndWith2) {
         }
     }
     EXPECT_TRUE(Cli({QStringLiteral("check"), paths[0]}).err.contains(QStringLiteral("254")));
+}
+
+TEST_F(CliTest, NoSuccessIsReportedForOutputThatDidNotGetOut) {
+    const QString plan = WriteImage(QStringLiteral("plan.ctrch"), SampleImage());
+    // Standard output on a full disk.
+    for (const QStringList& arguments :
+         {QStringList{QStringLiteral("show"), plan}, QStringList{QStringLiteral("export"), plan}}) {
+        QProcess process;
+        process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        process.start(QStringLiteral(BELVAN_CLI_PATH), arguments);
+        ASSERT_TRUE(process.waitForFinished(15000));
+        EXPECT_EQ(process.exitCode(), 2) << Text(arguments.join(u' '));
+        EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError())
+                        .contains(QStringLiteral("вывод не записан: нет места на диске")));
+    }
+
+    // A pipe is not replaced by a file, and neither is the command's own input.
+    const QString fifo = Path(QStringLiteral("fifo"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const CliRun toPipe = Cli({QStringLiteral("export"), plan, QStringLiteral("-o"), fifo});
+    EXPECT_EQ(toPipe.exitCode, 2);
+    EXPECT_TRUE(toPipe.err.contains(QStringLiteral("не обычный файл"))) << Text(toPipe.err);
+    EXPECT_FALSE(QFileInfo(fifo).isFile());
+    const QByteArray planBytes = ReadAll(plan);
+    const CliRun ontoItself = Cli({QStringLiteral("export"), plan, QStringLiteral("-o"),
+                                   dir_.path() + QStringLiteral("/./plan.ctrch")});
+    EXPECT_EQ(ontoItself.exitCode, 64);
+    EXPECT_EQ(ReadAll(plan), planBytes);
+    const QString csv = Path(QStringLiteral("plan.csv"));
+    ASSERT_EQ(Cli({QStringLiteral("export"), plan, QStringLiteral("-o"), csv}).exitCode, 0);
+    const QByteArray csvBytes = ReadAll(csv);
+    EXPECT_EQ(Cli({QStringLiteral("import"), csv, QStringLiteral("-o"), csv}).exitCode, 64);
+    EXPECT_EQ(ReadAll(csv), csvBytes);
+
+    // A full disk: the old file stays as it was and the reason is given.
+    const QString disk = Path(QStringLiteral("disk"));
+    const testing::SmallDisk small(disk);
+    if (!small.Mounted()) GTEST_SKIP() << "a small filesystem needs root on Linux";
+    const QString kept = QDir(disk).filePath(QStringLiteral("kept.ctrch"));
+    ASSERT_TRUE(QFile::copy(plan, kept));
+    small.Fill();
+    for (const QStringList& arguments :
+         {QStringList{QStringLiteral("import"), csv, QStringLiteral("-o"), kept},
+          QStringList{QStringLiteral("export"), plan, QStringLiteral("-o"), kept},
+          QStringList{QStringLiteral("export"), QStringLiteral("--pdf"), plan, QStringLiteral("-o"),
+                      kept}}) {
+        const CliRun run = Cli(arguments);
+        EXPECT_EQ(run.exitCode, 2) << Text(arguments.join(u' '));
+        EXPECT_TRUE(run.err.contains(QStringLiteral("нет места на диске"))) << Text(run.err);
+        EXPECT_EQ(ReadAll(kept), planBytes);
+    }
 }
 
 TEST_F(CliTest, CheckTellsAGoodFileFromADamagedOne) {
@@ -639,6 +692,25 @@ TEST_F(CliRadioTest, ABackupThatCannotBeKeptNeverFailsTheRead) {
     ASSERT_EQ(backups.size(), 1);
     EXPECT_EQ(ReadAll(backups[0].filePath()), Bytes(BuildFileBytes(before)));
     EXPECT_EQ(Held(), SampleImage());
+}
+
+TEST_F(CliRadioTest, WriteWithABackupThatCannotBeCompletedWritesNothing) {
+    const QString data = Path(QStringLiteral("data"));
+    const testing::SmallDisk small(data);
+    if (!small.Mounted()) GTEST_SKIP() << "a small filesystem needs root on Linux";
+    ASSERT_TRUE(QDir().mkpath(data + QStringLiteral("/belvan/backups")));
+    small.Fill();
+    ASSERT_NO_FATAL_FAILURE(StartSim());
+    const ParameterImage before = Held();
+    const CliRun run =
+        Cli({QStringLiteral("write"), QStringLiteral("--backup"), QStringLiteral("--port"), port_,
+             WriteImage(QStringLiteral("plan.ctrch"), SampleImage())},
+            15000, {QStringLiteral("XDG_DATA_HOME=") + data});
+    EXPECT_EQ(run.exitCode, 2) << Text(run.err);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("нет места на диске"))) << Text(run.err);
+    EXPECT_FALSE(run.err.contains(QStringLiteral("Параметры записаны")));
+    EXPECT_EQ(Held(), before);
+    EXPECT_TRUE(QDir(data + QStringLiteral("/belvan/backups")).isEmpty());
 }
 
 TEST_F(CliRadioTest, ABatchWritesEveryRadioAndNamesTheOneThatFailed) {

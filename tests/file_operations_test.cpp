@@ -13,7 +13,9 @@
 #include <string>
 
 #include "Functions.h"
+#include "file_limits.h"
 #include "scripted_operator.h"
+#include "support/windows_1251.h"
 
 namespace belvan {
 namespace {
@@ -289,6 +291,23 @@ TEST_F(FileTest, SaveThatCannotWriteShowsAnError) {
     EXPECT_TRUE(QDir(Path(QStringLiteral("folder.ctrch"))).isEmpty());
 }
 
+TEST_F(FileTest, ASaveThatFailsPartWayShowsAnErrorAndKeepsTheOldFile) {
+    const QString path = Path(QStringLiteral("keep.ctrch"));
+    const QByteArray old(255, '\x11');
+    WriteAll(path, old);
+    EnterSamplePlan(p);
+    const QString caption = p.ctl.caption;
+    {
+        testing::FileSizeLimit limit(100);
+        if (!limit.Active()) GTEST_SKIP() << "no file size limit on this system";
+        SaveAs(p, path);
+    }
+    ExpectErrorNaming(path);
+    EXPECT_EQ(ReadAll(path), old);
+    EXPECT_EQ(p.ctl.caption, caption);
+    EXPECT_EQ(FilesInDir(), QStringList{QStringLiteral("keep.ctrch")});
+}
+
 TEST_F(FileTest, ExistingFileIsReplacedWhole) {
     const QString path = Path(QStringLiteral("keep.ctrch"));
     const QByteArray old(255, '\x11');
@@ -558,6 +577,26 @@ TEST_F(FileTest, CsvImportListsRefusedRowsAndTakesTheRestOnYes) {
     EXPECT_TRUE(p.ctl.CheckBox3);
     EXPECT_EQ(Text(p.ctl.ComboBox29.text), "3");
     EXPECT_EQ(Text(p.ctl.ComboBox4.text), "15");
+}
+
+// A list a Russian spreadsheet saved in Windows-1251: its settings are taken, and the warning
+// box of rows taken with a change names the encoding assumed.
+TEST_F(FileTest, CsvImportOfAWindows1251ListKeepsItsSettingsAndNamesTheEncoding) {
+    WriteAll(Path(QStringLiteral("list.csv")),
+             test::ToWindows1251(QStringLiteral("Location;Frequency;Comment\r\n"
+                                                "2;146,025;маскирование\r\n")));
+    op.files.push_back(Path(QStringLiteral("list.csv")));
+    EXPECT_EQ(Text(ImportCsvFile(p)), "Из файла «list.csv» импортировано каналов: 1");
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(op.Last().kind, ShownMessage::Message);
+    EXPECT_EQ(op.Last().icon, MessageIcon::Warning);
+    EXPECT_EQ(Text(op.Last().caption), "Импорт из CSV");
+    EXPECT_TRUE(op.Last().text.endsWith(
+        QStringLiteral("\n• файл не в кодировке UTF-8 (в строке 2 байты, которых в UTF-8 не "
+                       "бывает); прочитан как Windows-1251")))
+        << Text(op.Last().text);
+    EXPECT_EQ(p.Channel(1).rxCode, 2);
+    EXPECT_TRUE(p.Channel(1).Has(ChannelFlag::Masking));
 }
 
 TEST_F(FileTest, CsvHandlersChangeNothingWhenTheyCannotWork) {

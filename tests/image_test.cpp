@@ -184,6 +184,35 @@ TEST_F(ImageTest, NonNumberStopsTheEncodeHalfway) {
     EXPECT_THROW(EncodeSettings(p), ConversionError);
 }
 
+TEST_F(ImageTest, MakeImageIsTheThreeStepsWithoutTouchingAnything) {
+    // A plan with a frequency typed into the grid the plan does not know yet, and a tone.
+    Pick(QStringLiteral("150"), QStringLiteral("000"));
+    p.ctl.ListBox1.index = 4;
+    FillReceive(p);
+    p.ctl.toneBoxes[4].SetText(QStringLiteral("07 - 85,4"));
+    p.ctl.ComboBox4.SetText(QStringLiteral("3"));
+    p.image.settings[SettingsOffset::carriedBytes] = 0x5A;
+    const ChannelPlan plan = p.plan;
+    const ParameterImage image = p.image;
+
+    const PlanImage made = MakeImage(p.plan, p.ctl, p.image);
+    EXPECT_EQ(p.plan, plan);
+    EXPECT_EQ(p.image, image);
+    Encode();
+    EXPECT_EQ(made.image, p.image);
+    EXPECT_EQ(made.plan, p.plan);
+    EXPECT_EQ(made.plan[4].toneNumber, 7);
+    EXPECT_EQ(made.image.settings[SettingsOffset::carriedBytes], 0x5A);
+
+    // A box it cannot take: the error, and still nothing changed.
+    p.ctl.ComboBox29.SetText(QStringLiteral("abc"));
+    const ChannelPlan before = p.plan;
+    const ParameterImage imageBefore = p.image;
+    EXPECT_THROW(MakeImage(p.plan, p.ctl, p.image), ConversionError);
+    EXPECT_EQ(p.plan, before);
+    EXPECT_EQ(p.image, imageBefore);
+}
+
 TEST_F(ImageTest, ValuesThatDoNotFitAreRefused) {
     struct Case {
         ComboState Controls::*box;

@@ -1,12 +1,15 @@
 #include "backup.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QStandardPaths>
 
 #include "settings_file.h"
 
 namespace belvan {
+
+namespace {
+constexpr int kMaxBackupsPerSecond = 1000;
+}  // namespace
 
 QString BackupFolder() {
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -21,18 +24,35 @@ BackupResult WriteBackup(const ParameterImage& image, const QDateTime& when,
             QStringLiteral("не удалось создать папку «%1»").arg(QDir::toNativeSeparators(folder));
         return result;
     }
+    const FileBytes fileBytes = BuildFileBytes(image);
+    const QByteArray bytes(reinterpret_cast<const char*>(fileBytes.data()), kSettingsFileSize);
     const QString stem = when.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
-    QString path = QDir(folder).filePath(stem + kSettingsFileExtension);
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = QDir(folder).filePath(QStringLiteral("%1-%2").arg(stem).arg(n) +
-                                     kSettingsFileExtension);
-    const QString failure = WriteSettingsFile(path, BuildFileBytes(image));
-    if (!failure.isEmpty()) {
-        result.error = QStringLiteral("не удалось сохранить файл «%1»: %2")
-                           .arg(QDir::toNativeSeparators(path), failure);
+    // Several programs may keep a backup in the same second: each name is claimed by creating
+    // the file, never by replacing one.
+    for (int n = 1; n <= kMaxBackupsPerSecond; ++n) {
+        const QString name = n == 1 ? stem : QStringLiteral("%1-%2").arg(stem).arg(n);
+        const QString path = QDir(folder).filePath(name + kSettingsFileExtension);
+        const NewFileResult written = WriteNewFile(path, bytes);
+        if (written.outcome == NewFileOutcome::Taken) continue;
+        if (written.outcome == NewFileOutcome::Failed) {
+            result.error = QStringLiteral("не удалось сохранить файл «%1»: %2")
+                               .arg(QDir::toNativeSeparators(path), written.error);
+            return result;
+        }
+        // A backup counts only once what is on the disk is what was meant to be there.
+        const FileContent back = ReadFileBytes(path, kSettingsFileSize);
+        if (back.data != bytes) {
+            result.error =
+                QStringLiteral("файл «%1» прочитан не таким, каким был записан%2")
+                    .arg(QDir::toNativeSeparators(path),
+                         back.error.isEmpty() ? QString() : QStringLiteral(": ") + back.error);
+            return result;
+        }
+        result.path = path;
         return result;
     }
-    result.path = path;
+    result.error = QStringLiteral("в папке «%1» заняты все имена для этой секунды")
+                       .arg(QDir::toNativeSeparators(folder));
     return result;
 }
 

@@ -5,7 +5,7 @@
 // has no column for (masking, an unusual detection or tone, a channel without a receive
 // frequency, the 25 kHz step of an off-grid frequency) is written into Comment as short Russian
 // phrases separated by "; ", which the import reads back, so the tool's own export comes back
-// exactly. Every other comment text is left alone.
+// exactly. Any other comment text is left out with a warning that names it.
 #pragma once
 
 #include <QByteArray>
@@ -49,15 +49,16 @@ QByteArray ExportCsv(const ParameterImage& image);
 // channel in the operator's words; empty when the whole plan survives an import.
 QStringList CsvExportLosses(const ParameterImage& image);
 
-// One row the import refused or took with a change, in the operator's words.
+// One row the import refused or took with a change, in the operator's words; or, with line 0,
+// something of the whole file (the encoding it was read in), told by the reason alone.
 struct CsvRowNote {
-    int line = 0;    // the line of the file the row starts on, 1 for the header
+    int line = 0;    // the line of the file the row starts on, 1 for the header; 0: the file
     QString column;  // the column's name as the header has it
     QString value;
     QString reason;
 };
 
-// "строка 5, Frequency = «180.000000»: частота вне диапазона …"
+// "строка 5, Frequency = «180.000000»: частота вне диапазона …"; for line 0 the reason.
 QString CsvRowNoteText(const CsvRowNote& note);
 
 struct CsvImport {
@@ -70,8 +71,9 @@ struct CsvImport {
 
 // Reads a channel list. The 16 channels are replaced: a channel the accepted rows do not name
 // is empty. The settings block and each channel's `reserved` byte come from `base`. Accepts
-// columns in any order, missing optional columns, quoted fields, a byte-order mark, CRLF or LF
-// (or a semicolon-separated file), frequencies with any number of decimals.
+// columns in any order, missing optional columns, quoted fields, CRLF or LF (or a
+// semicolon-separated file), frequencies with any number of decimals; UTF-8 with or without a
+// byte-order mark, UTF-16 with one, and otherwise Windows-1251 with a warning first.
 CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base);
 
 // Reads a CSV file whole. Nothing and the reason when it cannot be read or is too large.

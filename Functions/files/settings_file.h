@@ -8,13 +8,13 @@
 #pragma once
 
 #include <QByteArray>
-#include <QFileDevice>
 #include <QString>
 #include <array>
 #include <cstdint>
 #include <optional>
 
 #include "../image/parameter_image.h"
+#include "file_io.h"
 
 namespace belvan {
 
@@ -36,14 +36,6 @@ struct FileReadResult {
     QString error;                   // why not, in the operator's words
 };
 
-// What was read of a file: its bytes, up to one more than asked for, or why it could not be read
-// (a folder, a pipe or a device, no access, a read error) in the operator's words.
-struct FileContent {
-    QByteArray data;
-    QString error;
-};
-FileContent ReadFileBytes(const QString& path, qint64 limit);
-
 // Reads the whole file and checks its length; never more than a little past 255 bytes is read.
 FileReadResult ReadSettingsFile(const QString& path);
 // The same check of what was read: exactly 255 bytes.
@@ -52,10 +44,5 @@ FileReadResult SettingsFileFromBytes(const QByteArray& data);
 // Writes the 255 bytes so that an existing file is replaced only by a complete new one.
 // Returns the empty text on success, else why it failed in the operator's words.
 QString WriteSettingsFile(const QString& path, const FileBytes& bytes);
-// The same for any bytes (a CSV list, a printable sheet).
-QString WriteFileBytes(const QString& path, const QByteArray& bytes);
-
-// Why a file operation failed, in the operator's words.
-QString FileErrorReason(const QFileDevice& file);
 
 }  // namespace belvan

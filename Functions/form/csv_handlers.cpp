@@ -53,20 +53,13 @@ QString ProposedCsvName(const ProgramState& p) {
 }
 }  // namespace
 
-std::optional<ParameterImage> ProduceImage(ProgramState& p) {
-    const ChannelPlan plan = p.plan;
-    const ParameterImage image = p.image;
+std::optional<ParameterImage> ProduceImage(const ProgramState& p) {
     try {
-        RefreshInUseFlags(p);
-        EncodeSettings(p);
-        CopyChannelsToImage(p);
+        return MakeImage(p.plan, p.ctl, p.image).image;
     } catch (const std::exception& error) {
-        p.plan = plan;
-        p.image = image;
         ShowError(p.Operator(), QString::fromStdString(error.what()));
         return std::nullopt;
     }
-    return p.image;
 }
 
 QString ExportCsvFile(ProgramState& p) {
@@ -123,14 +116,8 @@ QString ImportCsvFile(ProgramState& p) {
         return {};
     }
     // The settings on screen and each channel's reserved byte are the base of the new image.
-    // Producing it refreshes the in-use bits and the tone numbers; nothing of that stays when
-    // the import does not happen.
-    const ChannelPlan planBefore = p.plan;
-    const ParameterImage imageBefore = p.image;
     const auto base = ProduceImage(p);
     if (!base) return {};
-    p.plan = planBefore;
-    p.image = imageBefore;
     const CsvImport imported = ImportCsv(*read.data, *base);
     if (!imported.error.isEmpty()) {
         QString text =
@@ -196,10 +183,7 @@ ParameterImage StartUpImage() {
     // their defaults, then the image as a save makes it.
     ProgramState p;
     ClearAllChannels(p);
-    RefreshInUseFlags(p);
-    EncodeSettings(p);
-    CopyChannelsToImage(p);
-    return p.image;
+    return MakeImage(p.plan, p.ctl, p.image).image;
 }
 
 }  // namespace belvan

@@ -17,7 +17,7 @@ inline const QString kCsvImportTitle = QStringLiteral("Импорт из CSV");
 // The image a save would write now: in-use bits, settings and tones encoded, channels copied.
 // When a typed value cannot be encoded, the error is shown, the state is left as it was and
 // nothing is returned.
-std::optional<ParameterImage> ProduceImage(ProgramState& p);
+std::optional<ParameterImage> ProduceImage(const ProgramState& p);
 
 // "Экспорт в CSV…": the 16 channels into a CSV file the operator chooses. Returns the status
 // line's text, empty when nothing was written.

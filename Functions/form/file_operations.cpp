@@ -40,8 +40,9 @@ bool SaveSettingsFile(ProgramState& p) {
     if (!chosen) return false;
     p.saveDialogName = *chosen;
 
-    EncodeSettings(p);
-    CopyChannelsToImage(p);
+    const PlanImage made = MakeImage(p.plan, p.ctl, p.image);
+    p.plan = made.plan;
+    p.image = made.image;
 
     const QString name =
         chosen->contains(kSettingsFileExtension) ? *chosen : *chosen + kSettingsFileExtension;

@@ -16,6 +16,8 @@ class LinkRequests {
     virtual void Poll(quint64 ticket) = 0;
     virtual void Read() = 0;
     virtual void Write(const ParameterImage& image) = 0;
+    // Drops what arrived while a failure was shown (a late frame), until the line is quiet.
+    virtual void DiscardInput() = 0;
 };
 
 }  // namespace belvan

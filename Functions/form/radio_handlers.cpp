@@ -30,10 +30,13 @@ void StopWatch(ProgramState& p) {
 }
 
 void ShowOutcome(ProgramState& p, ExchangeOutcome outcome) {
-    if (Succeeded(outcome))
+    if (Succeeded(outcome)) {
         ShowInformation(p.Operator(), OutcomeText(outcome));
-    else
-        ShowError(p.Operator(), OutcomeText(outcome));
+        return;
+    }
+    ShowError(p.Operator(), OutcomeText(outcome));
+    // What the radio sent while the box was open is no answer to anything.
+    if (p.link) p.link->DiscardInput();
 }
 }  // namespace
 
@@ -96,6 +99,7 @@ void VerifyFinished(ProgramState& p, const ReadResult& result) {
     if (!Succeeded(result.outcome)) {
         ShowError(p.Operator(),
                   QStringLiteral("Запись не проверена: ") + OutcomeText(result.outcome));
+        if (p.link) p.link->DiscardInput();
         return;
     }
     const QStringList differences = ImageDifferences(p.image, result.image);
@@ -149,14 +153,14 @@ void Button6Click(ProgramState& p) {
     StopWatch(p);
     HideReadAndWriteButtons(p.ctl);
     try {
-        RefreshInUseFlags(p);
-        EncodeSettings(p);
+        const PlanImage made = MakeImage(p.plan, p.ctl, p.image);
+        p.plan = made.plan;
+        p.image = made.image;
     } catch (...) {
         ShowReadAndWriteButtons(p.ctl);
         p.ctl.Timer1 = true;
         throw;
     }
-    CopyChannelsToImage(p);
     p.exchange = Exchange::Writing;
     if (p.link) p.link->Write(p.image);
 }

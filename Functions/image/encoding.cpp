@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "parameter_image.h"
+#include "plan/channel_editing.h"
 #include "plan/ctcss_table.h"
 #include "plan/number_text.h"
 #include "program_state.h"
@@ -12,12 +13,8 @@ namespace belvan {
 namespace {
 // A time box: seconds or minutes times `perUnit`, stored as 16 bits. The product is computed
 // wide, so a value too large for the field is refused instead of wrapping.
-void EncodeTime(ProgramState& p, const ComboState& box, const QString& boxName, int offset,
-                int perUnit) {
-    if (box.text.isEmpty()) {
-        p.image.SetSettingsWord(offset, 0);
-        return;
-    }
+std::uint16_t EncodeTime(const ComboState& box, const QString& boxName, int perUnit) {
+    if (box.text.isEmpty()) return 0;
     const long long value = ReadWholeNumberOrThrow(box.text);
     const long long stored = value * perUnit;
     if (stored < 0 || stored > 0xFFFF) {
@@ -26,23 +23,26 @@ void EncodeTime(ProgramState& p, const ComboState& box, const QString& boxName, 
                              .arg(box.text, boxName)
                              .arg(0xFFFF / perUnit));
     }
-    p.image.SetSettingsWord(offset, static_cast<std::uint16_t>(stored));
-}
-}  // namespace
-
-std::uint8_t KeyCodeFromIndex(int position) {
-    if (position >= 0 && position < kKeyFunctionCount)
-        return kKeyFunctionCodes[static_cast<std::size_t>(position)];
-    return static_cast<std::uint8_t>(position & 0xFF);
+    return static_cast<std::uint16_t>(stored);
 }
 
-int ToneNumberFromText(const QString& text) {
-    return ReadWholeNumberOrThrow(text.left(2));
+std::uint16_t ToneNumberOfBox(const Controls& ctl, int c) {
+    const QString& text = ctl.toneBoxes[static_cast<std::size_t>(c)].text;
+    const int number = text.isEmpty() ? 0 : ToneNumberFromText(text);
+    if (number < 0 || number > kToneCount) {
+        throw RangeError(QStringLiteral("Тон «%1» канала %2 не входит в таблицу CTSS: "
+                                        "допустимы номера от 01 до %3 или пустое поле.")
+                             .arg(text)
+                             .arg(c + 1, 2, 10, QChar(u'0'))
+                             .arg(kToneCount));
+    }
+    return static_cast<std::uint16_t>(number);
 }
 
-bool EncodeSettings(ProgramState& p) {
-    auto& s = p.image.settings;
-    const Controls& ctl = p.ctl;
+// SettingsBlock bytes 0..31 into `image` and the tone numbers into `plan`, in this order, so
+// that an error leaves the steps before it done.
+void EncodeInto(const Controls& ctl, ParameterImage& image, ChannelPlan& plan) {
+    auto& s = image.settings;
     std::fill(s.begin(), s.begin() + SettingsOffset::encodedLength, 0);
 
     if (ctl.CheckBox6) s[SettingsOffset::modeFlags] = ModeFlag::PriorityScan;
@@ -59,25 +59,43 @@ bool EncodeSettings(ProgramState& p) {
         s[SettingsOffset::f2Keys + slot] = KeyCodeFromIndex(ctl.keyBoxes[kKeySlots + slot].index);
     }
 
-    for (int c = 0; c < kChannelCount; ++c) {
-        const QString& text = ctl.toneBoxes[static_cast<std::size_t>(c)].text;
-        const int number = text.isEmpty() ? 0 : ToneNumberFromText(text);
-        if (number < 0 || number > kToneCount) {
-            throw RangeError(QStringLiteral("Тон «%1» канала %2 не входит в таблицу CTSS: "
-                                            "допустимы номера от 01 до %3 или пустое поле.")
-                                 .arg(text)
-                                 .arg(c + 1, 2, 10, QChar(u'0'))
-                                 .arg(kToneCount));
-        }
-        p.Channel(c).toneNumber = static_cast<std::uint16_t>(number);
-    }
+    for (int c = 0; c < kChannelCount; ++c)
+        plan[static_cast<std::size_t>(c)].toneNumber = ToneNumberOfBox(ctl, c);
 
-    EncodeTime(p, ctl.ComboBox4, QStringLiteral("Время ожидания (сек.)"), SettingsOffset::waitTime,
-               kWaitTimePerSecond);
-    EncodeTime(p, ctl.ComboBox29, QStringLiteral("Макс. время передачи(мин.)"),
-               SettingsOffset::maxTransmitTime, kMaxTransmitPerMinute);
-    EncodeTime(p, ctl.ComboBox30, QStringLiteral("Время откл. передачи (сек.)"),
-               SettingsOffset::transmitOffTime, kTransmitOffPerSecond);
+    image.SetSettingsWord(
+        SettingsOffset::waitTime,
+        EncodeTime(ctl.ComboBox4, QStringLiteral("Время ожидания (сек.)"), kWaitTimePerSecond));
+    image.SetSettingsWord(SettingsOffset::maxTransmitTime,
+                          EncodeTime(ctl.ComboBox29, QStringLiteral("Макс. время передачи(мин.)"),
+                                     kMaxTransmitPerMinute));
+    image.SetSettingsWord(SettingsOffset::transmitOffTime,
+                          EncodeTime(ctl.ComboBox30, QStringLiteral("Время откл. передачи (сек.)"),
+                                     kTransmitOffPerSecond));
+}
+}  // namespace
+
+std::uint8_t KeyCodeFromIndex(int position) {
+    if (position >= 0 && position < kKeyFunctionCount)
+        return kKeyFunctionCodes[static_cast<std::size_t>(position)];
+    return static_cast<std::uint8_t>(position & 0xFF);
+}
+
+int ToneNumberFromText(const QString& text) {
+    return ReadWholeNumberOrThrow(text.left(2));
+}
+
+PlanImage MakeImage(const ChannelPlan& plan, const Controls& ctl, const ParameterImage& carried) {
+    PlanImage made{plan, carried};
+    for (int c = 0; c < kChannelCount; ++c)
+        made.plan[static_cast<std::size_t>(c)].Set(ChannelFlag::InUse, ReceiveCellInUse(ctl, c));
+    EncodeInto(ctl, made.image, made.plan);
+    for (int c = 0; c < kChannelCount; ++c)
+        made.image.SetRecord(c, made.plan[static_cast<std::size_t>(c)]);
+    return made;
+}
+
+bool EncodeSettings(ProgramState& p) {
+    EncodeInto(p.ctl, p.image, p.plan);
     return true;
 }
 

@@ -4,9 +4,26 @@
 #include <QString>
 #include <cstdint>
 
+#include "parameter_image.h"
+#include "plan/channel_entry.h"
+#include "plan/controls.h"
+
 namespace belvan {
 
 struct ProgramState;
+
+// What the plan and the controls' values make, with nothing changed anywhere: the plan with each
+// channel's in-use bit taken from its receive cell and its tone number from its tone box, and
+// the image of that plan with the radio-wide settings encoded from the controls. What no control
+// sets (the bytes after the encoded settings) comes from `carried`. Every save, write, export,
+// print and import makes its image here.
+struct PlanImage {
+    ChannelPlan plan;
+    ParameterImage image;
+};
+// Raises ConversionError for a box whose text is not a whole number and RangeError for a value
+// the radio cannot hold.
+PlanImage MakeImage(const ChannelPlan& plan, const Controls& ctl, const ParameterImage& carried);
 
 // SettingsBlock bytes 0..31 from the radio-wide controls, and the tone number of every channel
 // record from its tone box. Raises ConversionError for a text that is not a whole number and

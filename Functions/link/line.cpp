@@ -40,4 +40,22 @@ qint64 Line::WaitUntilWaiting(qint64 count, qint64 ms, const std::function<void(
     return waiting;
 }
 
+qint64 Line::DiscardUntilQuiet(qint64 quietMs, qint64 maxMs) {
+    if (!IsOpen()) return 0;
+    const qint64 start = NowMs();
+    qint64 dropped = 0;
+    qint64 lastByteAt = start;
+    while (!Lost()) {
+        if (const qint64 waiting = BytesWaiting(); waiting > 0) {
+            dropped += Take(waiting).size();
+            lastByteAt = NowMs();
+        }
+        const qint64 now = NowMs();
+        const qint64 deadline = std::min(lastByteAt + quietMs, start + maxMs);
+        if (now >= deadline) break;
+        WaitForInput(deadline - now);
+    }
+    return dropped;
+}
+
 }  // namespace belvan

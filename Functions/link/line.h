@@ -50,6 +50,9 @@ class Line {
     // told the number waiting each time more came. Returns the number waiting.
     qint64 WaitUntilWaiting(qint64 count, qint64 ms,
                             const std::function<void(qint64)>& arrived = {});
+    // Drops what has arrived and what goes on arriving until nothing has come for `quietMs`, or
+    // until `maxMs` have passed in all on a line that never falls quiet. Returns the bytes dropped.
+    qint64 DiscardUntilQuiet(qint64 quietMs, qint64 maxMs);
 };
 
 }  // namespace belvan

@@ -8,6 +8,14 @@ namespace {
 constexpr int kCommandReplyReads = 10;  // single-byte reads that may precede the 'O'
 constexpr int kAcknowledgeReads = 31;   // single-byte reads of an acknowledgement wait
 constexpr int kFramePauseMs = 1700;     // the radio sends its frame meanwhile
+// Before a write frame: whatever is still coming in (a stray or doubled acknowledgement, the rest
+// of an announcement) ends before the frame goes out, so it can never be taken for the answer.
+constexpr int kQuietBeforeFrameMs = 20;
+constexpr int kQuietBeforeFrameMaxMs = 300;
+// After a failed exchange: a frame the radio sends late, or the rest of a reply, is dropped
+// until the line has been quiet this long, so none of it is later taken for an announcement.
+constexpr int kQuietAfterFailureMs = 500;
+constexpr int kQuietAfterFailureMaxMs = 3000;
 
 QByteArray Bytes(const auto& frame) {
     return QByteArray(reinterpret_cast<const char*>(frame.data()),
@@ -33,7 +41,18 @@ std::uint8_t AwaitAcknowledge(Line& line) {
 bool AllZero(const DataFrame& frame) {
     return std::all_of(frame.begin(), frame.end(), [](std::uint8_t b) { return b == 0; });
 }
+
+void DiscardAfterFailure(Line& line, const ProgressCallback& progress, int done) {
+    if (!line.IsOpen() || line.Lost()) return;
+    if (progress) progress({QStringLiteral("Ожидание тишины на линии…"), done, 100});
+    DiscardStrayInput(line);
+}
 }  // namespace
+
+void DiscardStrayInput(Line& line) {
+    line.PurgeInput();
+    line.DiscardUntilQuiet(kQuietAfterFailureMs, kQuietAfterFailureMaxMs);
+}
 
 bool Succeeded(ExchangeOutcome outcome) {
     return outcome == ExchangeOutcome::Read || outcome == ExchangeOutcome::Written;
@@ -76,12 +95,14 @@ CommandResult SendCommand(Line& line, std::uint8_t first, std::uint8_t second) {
 
 ReadResult ReadParameters(Line& line, std::uint8_t second, const ProgressCallback& progress) {
     ReadResult result;
-    auto report = [&](const QString& stage, int done) {
+    int done = 0;
+    auto report = [&](const QString& stage, int at) {
+        done = at;
         if (progress) progress({stage, done, 100});
     };
     auto fail = [&](ExchangeOutcome outcome) {
         result.outcome = line.Lost() ? ExchangeOutcome::LineLost : outcome;
-        line.PurgeInput();
+        DiscardAfterFailure(line, progress, done);
         return result;
     };
 
@@ -89,23 +110,21 @@ ReadResult ReadParameters(Line& line, std::uint8_t second, const ProgressCallbac
     report(QStringLiteral("Запрос параметров…"), 0);
     const CommandResult command = SendCommand(line, kReadRequest, second);
     result.replyByte = command.replyByte;
-    if (!command.acknowledged) {
-        // The input is left as it is on this path.
-        result.outcome = line.Lost() ? ExchangeOutcome::LineLost : ExchangeOutcome::NoAnswer;
-        return result;
-    }
+    // A radio that answers late may still send its frame.
+    if (!command.acknowledged) return fail(ExchangeOutcome::NoAnswer);
 
-    // The progress bar follows the bytes received, from 5 to 100.
+    // The progress bar follows the bytes received, from 5 to 100, and stays where they ended.
     const QString receiving = QStringLiteral("Приём параметров…");
+    auto received = [](qint64 bytes) {
+        return 5 + static_cast<int>(95 * std::min<qint64>(bytes, kDataFrameSize) / kDataFrameSize);
+    };
     report(receiving, 5);
-    line.WaitUntilWaiting(kDataFrameSize, kFramePauseMs, [&](qint64 waiting) {
-        report(receiving, 5 + static_cast<int>(95 * std::min<qint64>(waiting, kDataFrameSize) /
-                                               kDataFrameSize));
-    });
+    line.WaitUntilWaiting(kDataFrameSize, kFramePauseMs,
+                          [&](qint64 waiting) { report(receiving, received(waiting)); });
     const QByteArray got = line.Read(kDataFrameSize);
     result.frameBytes = static_cast<int>(got.size());
     std::copy(got.begin(), got.end(), result.frame.begin());
-    report(receiving, 100);
+    report(receiving, received(got.size()));
 
     // A short reply never reaches the checksums.
     if (result.frameBytes < kDataFrameSize || AllZero(result.frame))
@@ -123,29 +142,39 @@ ReadResult ReadParameters(Line& line, std::uint8_t second, const ProgressCallbac
 WriteResult WriteParameters(Line& line, const ParameterImage& image,
                             const ProgressCallback& progress) {
     WriteResult result;
+    int done = 0;
+    auto report = [&](const QString& stage, int at) {
+        done = at;
+        if (progress) progress({stage, done, 100});
+    };
     auto fail = [&](ExchangeOutcome outcome) {
         result.outcome = line.Lost() ? ExchangeOutcome::LineLost : outcome;
-        line.PurgeInput();
+        DiscardAfterFailure(line, progress, done);
         return result;
     };
-    line.PurgeInput();
+    // What arrived before a frame went out cannot be its acknowledgement.
+    auto send = [&](const DataFrame& frame) {
+        line.PurgeInput();
+        line.DiscardUntilQuiet(kQuietBeforeFrameMs, kQuietBeforeFrameMaxMs);
+        return line.Write(Bytes(frame));
+    };
 
     result.frame = BuildDataFrame(image, kFirstWriteFrame);
-    if (progress) progress({QStringLiteral("Запись каналов…"), 0, 100});
-    if (!line.Write(Bytes(result.frame))) return fail(ExchangeOutcome::FirstFrameRefused);
-    if (progress) progress({QStringLiteral("Ожидание подтверждения…"), 40, 100});
+    report(QStringLiteral("Запись каналов…"), 0);
+    if (!send(result.frame)) return fail(ExchangeOutcome::FirstFrameRefused);
+    report(QStringLiteral("Ожидание подтверждения…"), 40);
     result.replyByte = AwaitAcknowledge(line);
     if (result.replyByte != kAcknowledge) return fail(ExchangeOutcome::FirstFrameRefused);
 
     result.frame[FrameOffset::header2] = 0x00;
     result.frame[FrameOffset::sequence] = kSecondWriteFrame;
     result.frame[FrameOffset::checksumB] = ChecksumB(result.frame);
-    if (progress) progress({QStringLiteral("Запись параметров…"), 50, 100});
-    if (!line.Write(Bytes(result.frame))) return fail(ExchangeOutcome::SecondFrameRefused);
-    if (progress) progress({QStringLiteral("Ожидание подтверждения…"), 90, 100});
+    report(QStringLiteral("Запись параметров…"), 50);
+    if (!send(result.frame)) return fail(ExchangeOutcome::SecondFrameRefused);
+    report(QStringLiteral("Ожидание подтверждения…"), 90);
     result.replyByte = AwaitAcknowledge(line);
     if (result.replyByte != kAcknowledge) return fail(ExchangeOutcome::SecondFrameRefused);
-    if (progress) progress({QStringLiteral("Запись параметров…"), 100, 100});
+    report(QStringLiteral("Запись параметров…"), 100);
     result.outcome = ExchangeOutcome::Written;
     return result;
 }

@@ -59,6 +59,9 @@ CommandResult SendCommand(Line& line, std::uint8_t first, std::uint8_t second);
 // The read request; the pause while the radio sends, which ends as soon as the whole frame is in
 // and lasts at most 1700 ms; the 260-byte frame and its two checksums.
 ReadResult ReadParameters(Line& line, std::uint8_t second, const ProgressCallback& progress = {});
+// Drops what arrives until the line has been quiet for half a second (at most 3 s in all): after a
+// failure, the rest of a late or broken reply must not be taken for anything later.
+void DiscardStrayInput(Line& line);
 // The image in two frames, each acknowledged by 'O'.
 WriteResult WriteParameters(Line& line, const ParameterImage& image,
                             const ProgressCallback& progress = {});

@@ -96,6 +96,11 @@ void RadioLink::Write(const ParameterImage& image) {
     CheckLost();
 }
 
+void RadioLink::DiscardInput() {
+    if (line_) DiscardStrayInput(*line_);
+    CheckLost();
+}
+
 void RadioLink::CheckLost() {
     if (!line_ || !line_->IsOpen() || !line_->Lost()) return;
     const QString reason = line_->FailureReason();

@@ -48,6 +48,8 @@ class RadioLink : public QObject {
     void PollStation(quint64 ticket, bool afterJob);
     void Read();
     void Write(const belvan::ParameterImage& image);
+    // Drops what has arrived and goes on dropping until the line has been quiet for a while.
+    void DiscardInput();
 
   signals:
     void portStateChanged(const belvan::PortState& state);

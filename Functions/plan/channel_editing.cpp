@@ -213,11 +213,14 @@ void SetToneBoxEnabled(ProgramState& p, int channel, bool enabled) {
     }
 }
 
+bool ReceiveCellInUse(const Controls& ctl, int channel) {
+    const auto value = ReadWholeNumber(ctl.Cell(channel + 1, Column::Receive));
+    return value && *value != 0;
+}
+
 void RefreshInUseFlags(ProgramState& p) {
-    for (int c = 0; c < kChannelCount; ++c) {
-        const auto value = ReadWholeNumber(Cell(p, c, Column::Receive));
-        p.Channel(c).Set(ChannelFlag::InUse, value && *value != 0);
-    }
+    for (int c = 0; c < kChannelCount; ++c)
+        p.Channel(c).Set(ChannelFlag::InUse, ReceiveCellInUse(p.ctl, c));
 }
 
 QChar DigitKeyFilter(QChar key) {

@@ -8,6 +8,7 @@
 namespace belvan {
 
 struct ProgramState;
+struct Controls;
 
 // --- The event rule -------------------------------------------------------------------------
 // Setting a check box from code runs its click handler when its state changes; selecting a
@@ -43,6 +44,8 @@ void UpdateToneBoxes(ProgramState& p);
 void SetToneBoxEnabled(ProgramState& p, int channel, bool enabled);
 // Recomputes InUse of all channels from the receive cells.
 void RefreshInUseFlags(ProgramState& p);
+// Whether the channel's receive cell reads as a whole number other than 0.
+bool ReceiveCellInUse(const Controls& ctl, int channel);
 // Key filter of the wait-time box and the tone boxes: digits, Backspace and Enter pass; every
 // other character becomes the null character.
 QChar DigitKeyFilter(QChar key);

@@ -195,7 +195,12 @@ TEST_F(ExchangeTest, WriteSendsTwoFramesAndEveryRefusalHasItsRow) {
                            Row{"EO", "O", ExchangeOutcome::FirstFrameRefused, 1},
                            Row{"", "O", ExchangeOutcome::FirstFrameRefused, 1},
                            Row{"O", "E", ExchangeOutcome::SecondFrameRefused, 2},
-                           Row{"O", "", ExchangeOutcome::SecondFrameRefused, 2}}) {
+                           Row{"O", "", ExchangeOutcome::SecondFrameRefused, 2},
+                           // A doubled 'O' came before the second frame went out: it is no
+                           // answer to that frame.
+                           Row{"OO", "E", ExchangeOutcome::SecondFrameRefused, 2},
+                           Row{"OO", "", ExchangeOutcome::SecondFrameRefused, 2},
+                           Row{"OO", "O", ExchangeOutcome::Written, 2}}) {
         SCOPED_TRACE(row.ackFirst.toStdString() + "/" + row.ackSecond.toStdString());
         MemoryLine l;
         MemoryRadio r;
@@ -214,6 +219,52 @@ TEST_F(ExchangeTest, WriteSendsTwoFramesAndEveryRefusalHasItsRow) {
     MemoryLine closed;
     EXPECT_EQ(WriteParameters(closed, image).outcome, ExchangeOutcome::FirstFrameRefused);
     EXPECT_EQ(ReadParameters(closed, 0).outcome, ExchangeOutcome::NoAnswer);
+}
+
+TEST_F(ExchangeTest, WhatARadioSendsLateIsDroppedAndNeverTakenForAnAnnouncement) {
+    // The frame (which holds 0x10 bytes) comes long after the read gave up on it.
+    radio.latencyMs = 2300;
+    ASSERT_TRUE(Bytes(BuildDataFrame(radio.image, 0)).contains(char(kAnnouncementStart)));
+    std::vector<LinkProgress> seen;
+    const ReadResult late =
+        ReadParameters(line, 0, [&](const LinkProgress& at) { seen.push_back(at); });
+    EXPECT_EQ(late.outcome, ExchangeOutcome::NoAnswer);
+    EXPECT_EQ(line.WaitUntilWaiting(1, 3000), 0) << "the late frame was left on the line";
+    for (int tick = 0; tick < 300; ++tick) EXPECT_FALSE(PollRadioMessage(line));
+    // The progress shows how far the read got, not a full bar.
+    ASSERT_FALSE(seen.empty());
+    EXPECT_LT(seen.back().done, 100);
+
+    // An 'O' to the request that comes too late brings its frame after it: dropped as well.
+    MemoryLine slow;
+    slow.SetResponder([](MemoryLine& l, const QByteArray& written) {
+        if (written.size() != 5) return;
+        l.Arrive(l.NowMs() + 1200, "O");
+        l.Arrive(l.NowMs() + 1300, Bytes(BuildDataFrame(SampleImage(), 0)), kByteMs);
+    });
+    ASSERT_TRUE(slow.Open());
+    EXPECT_EQ(ReadParameters(slow, 0).outcome, ExchangeOutcome::NoAnswer);
+    EXPECT_EQ(slow.WaitUntilWaiting(1, 3000), 0);
+
+    // A short frame shows the part that came.
+    MemoryLine cut;
+    MemoryRadio r;
+    r.frameBytes = 130;
+    r.Attach(cut);
+    ASSERT_TRUE(cut.Open());
+    seen.clear();
+    EXPECT_EQ(ReadParameters(cut, 0, [&](const LinkProgress& at) { seen.push_back(at); }).outcome,
+              ExchangeOutcome::NoAnswer);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_GE(seen.back().done, 50);
+    EXPECT_LT(seen.back().done, 60);
+
+    // A line that never falls quiet is given up on after a bounded time.
+    MemoryLine noisy;
+    ASSERT_TRUE(noisy.Open());
+    noisy.Arrive(0, QByteArray(20000, 'x'), 1.0);
+    EXPECT_EQ(ReadParameters(noisy, 0).outcome, ExchangeOutcome::NoAnswer);
+    EXPECT_LT(noisy.NowMs(), 6000);
 }
 
 TEST_F(ExchangeTest, ALineLostDuringAnExchangeFailsItWithItsOwnOutcome) {

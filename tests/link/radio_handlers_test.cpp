@@ -24,6 +24,7 @@ struct RecordedRequests : LinkRequests {
         asked << QStringLiteral("write");
         written = image;
     }
+    void DiscardInput() override { asked << QStringLiteral("discard"); }
     QStringList asked;
     ParameterImage written{};
 };
@@ -85,6 +86,8 @@ TEST_F(FormLinkTest, AFailedReadLeavesThePlanTheWindowAndTheWatchAsTheyWere) {
         EXPECT_EQ(op.Last().text, OutcomeText(failure));
         EXPECT_EQ(op.Last().caption, QStringLiteral("Ошибка"));
         EXPECT_EQ(op.Last().icon, MessageIcon::Error);
+        // What came while the box was open is dropped once it is closed.
+        EXPECT_EQ(link.asked.last(), QStringLiteral("discard"));
         EXPECT_EQ(p.plan, plan);
         EXPECT_EQ(p.ctl.StringGrid1, grid);
         for (int c = 0; c < kChannelCount; ++c) EXPECT_EQ(p.ctl.toneBoxes[c].text, tones[c].text);

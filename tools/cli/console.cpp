@@ -1,7 +1,10 @@
 #include "console.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+
+#include "files/file_io.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -13,9 +16,22 @@
 namespace belvan::cli {
 
 namespace {
-void Write(std::FILE* stream, const QByteArray& bytes) {
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
-    std::fflush(stream);
+QString stdoutFailure;
+
+// False when the bytes did not all reach the stream's file; `error` is the system's reason.
+bool Write(std::FILE* stream, const QByteArray& bytes, int& error) {
+    errno = 0;
+    const std::size_t size = static_cast<std::size_t>(bytes.size());
+    const bool written = std::fwrite(bytes.constData(), 1, size, stream) == size;
+    const bool flushed = std::fflush(stream) == 0;
+    error = errno;
+    return written && flushed;
+}
+
+void WriteOut(const QByteArray& bytes) {
+    int error = 0;
+    if (!Write(stdout, bytes, error) && stdoutFailure.isEmpty())
+        stdoutFailure = SystemErrorReason(error);
 }
 }  // namespace
 
@@ -30,15 +46,21 @@ void PrepareConsole() {
 }
 
 void Out(const QString& text) {
-    Write(stdout, text.toUtf8());
+    WriteOut(text.toUtf8());
 }
 
 void OutBytes(const QByteArray& bytes) {
-    Write(stdout, bytes);
+    WriteOut(bytes);
 }
 
 void Err(const QString& text) {
-    Write(stderr, text.toUtf8());
+    // Nowhere is left to say that the error stream failed.
+    int error = 0;
+    Write(stderr, text.toUtf8(), error);
+}
+
+QString StdoutFailure() {
+    return stdoutFailure;
 }
 
 bool StderrIsTerminal() {

@@ -26,6 +26,10 @@ inline void ErrLine(const QString& text) {
 
 bool StderrIsTerminal();
 
+// Why something written to stdout did not get out (a full disk, a closed pipe), or the empty
+// text while everything did. A command whose output was lost has failed, whatever it did else.
+QString StdoutFailure();
+
 // The line "stage  NN%" redrawn in place on stderr while an exchange runs. Messages printed
 // while it is shown first end the line, so they never mix with it.
 class ProgressLine {

@@ -24,23 +24,10 @@ void LoadRussianTranslations(QCoreApplication& app) {
 }
 }  // namespace
 
-int main(int argc, char* argv[]) {
+namespace {
+// Runs what the command line asks for; the exit code.
+int Run(const QStringList& arguments) {
     using namespace belvan::cli;
-    // The printable sheet lays out text with the system's fonts, which takes a GUI application;
-    // it only draws into a file, so it runs offscreen and needs no display.
-    std::unique_ptr<QCoreApplication> app;
-    if (NeedsGuiApplication(argc, argv)) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QGuiApplication>(argc, argv);
-    } else {
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    }
-    QCoreApplication::setApplicationName(QStringLiteral("belvan-cli"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(BELVAN_VERSION));
-    PrepareConsole();
-    LoadRussianTranslations(*app);
-
-    const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() < 2) {
         ReportUsageError(QStringLiteral("не указана команда"));
         return Exit::Usage;
@@ -65,4 +52,28 @@ int main(int argc, char* argv[]) {
     }
     // The command parses its own options, with the program name in front as a parser expects.
     return verb->run(QStringList{arguments.constFirst()} + arguments.mid(2));
+}
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    using namespace belvan::cli;
+    // The printable sheet lays out text with the system's fonts, which takes a GUI application;
+    // it only draws into a file, so it runs offscreen and needs no display.
+    std::unique_ptr<QCoreApplication> app;
+    if (NeedsGuiApplication(argc, argv)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication::setApplicationName(QStringLiteral("belvan-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(BELVAN_VERSION));
+    PrepareConsole();
+    LoadRussianTranslations(*app);
+
+    const int exit = Run(QCoreApplication::arguments());
+    const QString lost = StdoutFailure();
+    if (lost.isEmpty()) return exit;
+    ErrLine(QStringLiteral("Ошибка: вывод не записан: %1.").arg(lost));
+    return exit == Exit::Ok ? Exit::FileProblem : exit;
 }

@@ -103,6 +103,28 @@ ImageOrExit ReadImage(const QString& path, bool force) {
     return {ImageFromFileBytes(*bytes), Exit::Ok};
 }
 
+bool OutputIsInput(const QString& output, const QString& input, const QString& verb) {
+    if (output.isEmpty() || !SameFile(output, input)) return false;
+    ReportUsageError(QStringLiteral("файл «%1» — это исходный файл; результат записывается в "
+                                    "другой файл")
+                         .arg(Shown(output)),
+                     verb);
+    return true;
+}
+
+bool WritableOrSay(const QString& path) {
+    const QString problem = WriteTargetProblem(path);
+    if (problem.isEmpty()) return true;
+    ErrLine(
+        QStringLiteral("Ошибка: не удалось сохранить файл «%1»: %2.").arg(Shown(path), problem));
+    return false;
+}
+
+bool WriteOrSay(const QString& path, const FileBytes& bytes) {
+    return WriteOrSay(path, QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                       static_cast<qsizetype>(bytes.size())));
+}
+
 bool WriteOrSay(const QString& path, const QByteArray& bytes) {
     const QString failure = WriteFileBytes(path, bytes);
     if (failure.isEmpty()) return true;

@@ -39,8 +39,15 @@ struct ImageOrExit {
 };
 ImageOrExit ReadImage(const QString& path, bool force);
 
+// True when the output would overwrite the command's own input, after saying so.
+bool OutputIsInput(const QString& output, const QString& input, const QString& verb);
+
+// Why the file cannot be saved, said before any work is done; false then.
+bool WritableOrSay(const QString& path);
+
 // Writes the bytes so that an existing file is replaced only by a complete new one; false after
 // saying why not.
 bool WriteOrSay(const QString& path, const QByteArray& bytes);
+bool WriteOrSay(const QString& path, const FileBytes& bytes);
 
 }  // namespace belvan::cli

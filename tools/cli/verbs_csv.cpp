@@ -50,6 +50,8 @@ int RunExport(const QStringList& arguments) {
     }
 
     const QString path = parser.positionalArguments().constFirst();
+    if (OutputIsInput(target, path, verb)) return Exit::Usage;
+    if (!target.isEmpty() && !WritableOrSay(target)) return Exit::FileProblem;
     const ImageOrExit read = ReadImage(path, parser.isSet(force));
     if (!read.image) return read.exit;
     const ParameterImage& image = *read.image;
@@ -118,6 +120,8 @@ int RunImport(const QStringList& arguments) {
     }
 
     const QString path = parser.positionalArguments().constFirst();
+    if (OutputIsInput(target, path, verb)) return Exit::Usage;
+    if (!WritableOrSay(target)) return Exit::FileProblem;
     const CsvFileRead read = ReadCsvFile(path);
     if (!read.data) {
         ErrLine(QStringLiteral("Ошибка: не удалось прочитать файл «%1»: %2.")
@@ -143,12 +147,7 @@ int RunImport(const QStringList& arguments) {
             return Exit::FileProblem;
         }
     }
-    const QString failure = WriteSettingsFile(target, BuildFileBytes(imported.image));
-    if (!failure.isEmpty()) {
-        ErrLine(QStringLiteral("Ошибка: не удалось сохранить файл «%1»: %2.")
-                    .arg(Shown(target), failure));
-        return Exit::FileProblem;
-    }
+    if (!WriteOrSay(target, BuildFileBytes(imported.image))) return Exit::FileProblem;
     ErrLine(QStringLiteral("Импортировано каналов: %1; файл настроек сохранён: «%2».")
                 .arg(imported.channels)
                 .arg(Shown(target)));

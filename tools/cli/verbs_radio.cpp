@@ -318,13 +318,7 @@ int RunRead(const QStringList& arguments) {
     if (!path) return Exit::Usage;
 
     // A file that cannot be saved is found out before the radio is asked.
-    const QFileInfo target(*path);
-    if (target.isDir() || !target.absoluteDir().exists()) {
-        ErrLine(QStringLiteral("Ошибка: не удалось сохранить файл «%1»: %2.")
-                    .arg(Shown(*path), target.isDir() ? QStringLiteral("это папка, а не файл")
-                                                      : QStringLiteral("папка не существует")));
-        return Exit::FileProblem;
-    }
+    if (!WritableOrSay(*path)) return Exit::FileProblem;
 
     LinkSession session(*portName);
     if (!session.Open()) return Exit::PortUnavailable;
@@ -332,12 +326,7 @@ int RunRead(const QStringList& arguments) {
     if (!session.Report(read.outcome)) return Exit::LinkFailed;
     KeepBackup(read.image);
 
-    const QString failure = WriteSettingsFile(*path, BuildFileBytes(read.image));
-    if (!failure.isEmpty()) {
-        ErrLine(QStringLiteral("Ошибка: не удалось сохранить файл «%1»: %2.")
-                    .arg(Shown(*path), failure));
-        return Exit::FileProblem;
-    }
+    if (!WriteOrSay(*path, BuildFileBytes(read.image))) return Exit::FileProblem;
     ErrLine(QStringLiteral("Сохранено в файл «%1».").arg(Shown(*path)));
     return Exit::Ok;
 }

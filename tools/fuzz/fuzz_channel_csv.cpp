@@ -49,6 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         named += e.IsEmpty() ? 0 : 1;
     }
     Check(named == first.channels);
+    // A note of the whole file (the encoding guessed) comes first and only once.
+    for (std::size_t i = 1; i < first.warnings.size(); ++i) Check(first.warnings[i].line > 0);
 
     const CsvImport second = ImportCsv(ExportCsv(first.image), first.image);
     Check(second.error.isEmpty() && second.refused.empty() && second.warnings.empty());

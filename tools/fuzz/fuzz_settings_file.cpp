@@ -60,9 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!loaded || !p.ctl.caption.startsWith(belvan::kFileCaptionPrefix)) std::abort();
         // What was decoded encodes again without an error, and the carried bytes go out as
         // they came in.
-        belvan::RefreshInUseFlags(p);
-        belvan::EncodeSettings(p);
-        belvan::CopyChannelsToImage(p);
+        p.image = belvan::MakeImage(p.plan, p.ctl, p.image).image;
         if (p.image.settings[belvan::SettingsOffset::carriedBytes] != data[160 + 32]) std::abort();
         for (int c = 0; c < belvan::kChannelCount; ++c)
             if (p.plan[c].flags & belvan::ChannelFlag::Unused || p.plan[c].spare != 0) std::abort();

@@ -29,7 +29,8 @@ seed_link() {
   printf '\001\001O\000\376' >"$1/ack"
   printf '\000\027\020' >"$1/announcement"
 }
-# Seeds: the tool's own export and another radio's, with a BOM, quotes and CRLF.
+# Seeds: the tool's own export and another radio's, with a BOM, quotes and CRLF, and the own
+# export in Windows-1251 and in UTF-16.
 seed_channel_csv() {
   printf '%s\r\n' \
     'Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,RxDtcsCode,CrossMode,Mode,TStep,Skip,Power,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE' \
@@ -40,6 +41,9 @@ seed_channel_csv() {
   printf '\357\273\277%s\r\n' 'Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,Mode,TStep,Skip' \
     '1,"North, rpt",146.850,-,0.600,Tone,100.0,88.5,FM,5.00,P' >"$1/other"
   printf 'Location;Frequency;Duplex;Offset\n7;"146,025";split;"146,05"\n' >"$1/semicolons"
+  # The own export as a Russian spreadsheet and a Windows editor save it.
+  iconv -f UTF-8 -t CP1251 "$1/own" >"$1/windows1251"
+  iconv -f UTF-8 -t UTF-16 "$1/own" >"$1/utf16"
 }
 
 for target in "${targets[@]}"; do

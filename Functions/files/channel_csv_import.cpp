@@ -1,7 +1,4 @@
-#include "channel_csv.h"
-
-#include <QFile>
-#include <QFileInfo>
+// Reading a channel list: CSV from this tool or another program into the 16 channels of an image.
 #include <QRegularExpression>
 #include <array>
 #include <cstdlib>
@@ -9,217 +6,17 @@
 #include "../plan/ctcss_table.h"
 #include "../plan/frequency.h"
 #include "../plan/number_text.h"
-#include "settings_file.h"
+#include "channel_csv.h"
+#include "channel_csv_decoding.h"
+#include "channel_csv_shared.h"
+#include "channel_csv_table.h"
+#include "file_io.h"
 
 namespace belvan {
 
+using namespace csv;
+
 namespace {
-
-constexpr long long kLowestHz = 146000000LL;
-constexpr long long kGridHz = 12500;
-const QString kBandText = QStringLiteral("146,000–174,9875 МГц");
-
-long long HzOfCode(std::uint16_t code) {
-    return kLowestHz + kGridHz * code;
-}
-
-// 146012500 -> "146.012500"
-QString MhzText(long long hz) {
-    return QStringLiteral("%1.%2").arg(hz / 1000000).arg(hz % 1000000, 6, 10, QLatin1Char('0'));
-}
-
-// 146012500 -> "146,0125": the operator's way, at least three decimals.
-QString MhzShown(long long hz) {
-    const QString sign = hz < 0 ? QStringLiteral("-") : QString();
-    const long long magnitude = std::llabs(hz);
-    QString text = sign + QStringLiteral("%1,%2")
-                              .arg(magnitude / 1000000)
-                              .arg(magnitude % 1000000, 6, 10, QLatin1Char('0'));
-    while (text.endsWith(QLatin1Char('0')) && text.size() - text.indexOf(u',') > 4) text.chop(1);
-    return text;
-}
-
-QString ToneHzText(int number) {
-    const int tenths = ToneTenthsOfHz(number);
-    return QStringLiteral("%1.%2").arg(tenths / 10).arg(tenths % 10);
-}
-
-QString Field(const QString& text) {
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') &&
-        !text.contains(u'\r'))
-        return text;
-    QString quoted = text;
-    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
-}
-
-bool HasOddCode(const ChannelEntry& e) {
-    return (e.rxCode != NoFrequency && e.rxCode % 2 != 0) ||
-           (e.txCode != NoFrequency && e.txCode % 2 != 0);
-}
-
-QString ToneComment(std::uint16_t number) {
-    const QString numberText = QStringLiteral("%1").arg(number, 2, 10, QLatin1Char('0'));
-    if (number >= 1 && number <= kToneCount) {
-        const int tenths = ToneTenthsOfHz(number);
-        return CsvComment::TonePrefix +
-               QStringLiteral("%1 (%2,%3 Гц)").arg(numberText).arg(tenths / 10).arg(tenths % 10);
-    }
-    return CsvComment::TonePrefix + numberText + QStringLiteral(" (нет в таблице)");
-}
-
-QString ExportRow(int channel, const ChannelEntry& e) {
-    const bool rx = e.rxCode != NoFrequency;
-    const bool tx = e.txCode != NoFrequency;
-    const bool ctcss = e.Has(ChannelFlag::DetectCtcss);
-    const bool carrier = e.Has(ChannelFlag::DetectCarrier);
-    const bool tsql = ctcss && !carrier && e.toneNumber >= 1 && e.toneNumber <= kToneCount;
-    QStringList comment;
-
-    QString duplex;
-    QString offset = MhzText(0);
-    if (rx && tx && e.txCode != e.rxCode) {
-        duplex = QStringLiteral("split");
-        offset = MhzText(HzOfCode(e.txCode));
-    } else if (rx && !tx) {
-        duplex = QStringLiteral("off");
-    } else if (!rx) {
-        comment << CsvComment::TransmitOnly;
-    }
-    if (e.Has(ChannelFlag::Masking)) comment << CsvComment::Masking;
-    if (!tsql) {
-        if (ctcss && carrier)
-            comment << CsvComment::BothDetections;
-        else if (ctcss)
-            comment << CsvComment::CtcssDetection;
-        else if (!carrier)
-            comment << CsvComment::NoDetection;
-        if (e.toneNumber != 0)
-            comment << ToneComment(e.toneNumber);
-        else if (ctcss)
-            comment << CsvComment::NoTone;
-    }
-    const bool step25 = e.Has(ChannelFlag::Step25);
-    if (step25 && HasOddCode(e)) comment << CsvComment::Step25OffGrid;
-
-    const QString tone = tsql ? ToneHzText(e.toneNumber) : QStringLiteral("88.5");
-    const QStringList cells = {
-        QString::number(channel + 1),
-        QString(),
-        MhzText(HzOfCode(rx ? e.rxCode : e.txCode)),
-        duplex,
-        offset,
-        tsql ? QStringLiteral("TSQL") : QString(),
-        tone,
-        tone,
-        QStringLiteral("023"),
-        QStringLiteral("NN"),
-        QStringLiteral("023"),
-        QStringLiteral("Tone->Tone"),
-        QStringLiteral("FM"),
-        step25 ? QStringLiteral("25.00") : QStringLiteral("12.50"),
-        e.Has(ChannelFlag::Scan) ? QString() : QStringLiteral("S"),
-        QString(),
-        comment.join(QStringLiteral("; ")),
-        QString(),
-        QString(),
-        QString(),
-        QString(),
-    };
-    QStringList fields;
-    for (const QString& cell : cells) fields << Field(cell);
-    return fields.join(u',');
-}
-
-// --- Reading ------------------------------------------------------------------------------
-
-struct Record {
-    int line = 0;
-    QStringList cells;
-};
-
-struct Tokenized {
-    std::vector<Record> records;
-    QString error;
-};
-
-bool AllEmpty(const QStringList& cells) {
-    for (const QString& cell : cells)
-        if (!cell.trimmed().isEmpty()) return false;
-    return true;
-}
-
-QChar GuessDelimiter(const QString& text) {
-    const qsizetype end = text.indexOf(u'\n');
-    const QString first = text.left(end < 0 ? text.size() : end);
-    if (!first.contains(u',') && first.contains(u';')) return u';';
-    return u',';
-}
-
-// RFC 4180 with the usual leniency: CR, LF or CRLF line ends, a quote inside an unquoted field
-// taken as it is, text after a closing quote appended to the field.
-Tokenized Tokenize(const QString& text, QChar delimiter) {
-    Tokenized out;
-    Record record{1, {}};
-    QString field;
-    bool quoted = false;
-    int line = 1;
-    int quoteLine = 0;
-    auto endRecord = [&](int nextLine) {
-        record.cells << field;
-        field.clear();
-        if (!AllEmpty(record.cells)) out.records.push_back(std::move(record));
-        record = Record{nextLine, {}};
-        if (out.records.size() > static_cast<std::size_t>(kCsvMaxRows) + 1)
-            out.error =
-                QStringLiteral("в файле больше %1 строк; это не список каналов").arg(kCsvMaxRows);
-    };
-    for (qsizetype i = 0; i < text.size() && out.error.isEmpty(); ++i) {
-        const QChar ch = text.at(i);
-        if (quoted) {
-            if (ch == u'"') {
-                if (i + 1 < text.size() && text.at(i + 1) == u'"') {
-                    field += u'"';
-                    ++i;
-                } else {
-                    quoted = false;
-                }
-            } else {
-                if (ch == u'\n' ||
-                    (ch == u'\r' && !(i + 1 < text.size() && text.at(i + 1) == u'\n')))
-                    ++line;
-                field += ch;
-            }
-            continue;
-        }
-        if (ch == u'"' && field.trimmed().isEmpty()) {
-            field.clear();
-            quoted = true;
-            quoteLine = line;
-        } else if (ch == delimiter) {
-            record.cells << field;
-            field.clear();
-            if (record.cells.size() > kCsvMaxColumns)
-                out.error = QStringLiteral("в строке %1 больше %2 столбцов; это не список каналов")
-                                .arg(record.line)
-                                .arg(kCsvMaxColumns);
-        } else if (ch == u'\r' || ch == u'\n') {
-            if (ch == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') ++i;
-            ++line;
-            endRecord(line);
-        } else {
-            field += ch;
-        }
-    }
-    if (!out.error.isEmpty()) return out;
-    if (quoted) {
-        out.error = QStringLiteral("кавычка, открытая в строке %1, не закрыта до конца файла")
-                        .arg(quoteLine);
-        return out;
-    }
-    if (!field.isEmpty() || !record.cells.isEmpty()) endRecord(line);
-    return out;
-}
 
 bool HasControlCharacters(const QString& text) {
     for (const QChar ch : text)
@@ -285,6 +82,19 @@ class Row {
             Cell(c), reason};
     }
     int Line() const { return record_.line; }
+    // Cells past the header's last column that hold something: no column takes them (a ';'
+    // in an unquoted Comment of a semicolon-separated file makes them).
+    std::vector<CsvRowNote> CellsPastHeader() const {
+        std::vector<CsvRowNote> notes;
+        for (qsizetype i = header_.names.size(); i < record_.cells.size(); ++i) {
+            const QString cell = record_.cells.at(i).trimmed();
+            if (cell.isEmpty()) continue;
+            notes.push_back(
+                {record_.line, QStringLiteral("столбец %1").arg(i + 1), cell,
+                 QStringLiteral("в заголовке нет столбца %1; значение пропущено").arg(i + 1)});
+        }
+        return notes;
+    }
 
   private:
     const Header& header_;
@@ -328,6 +138,15 @@ const QRegularExpression& ToneTokenPattern() {
     return pattern;
 }
 
+// One of the Comment phrases the export writes, the tone's aside.
+bool IsCommentPhrase(const QString& text) {
+    using namespace CsvComment;
+    for (const QString& phrase : {Masking, NoDetection, CtcssDetection, BothDetections, NoTone,
+                                  TransmitOnly, Step25OffGrid})
+        if (text.compare(phrase, Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
 ParsedRow ParseRow(const Row& row, int ordinal) {
     ParsedRow out;
     auto refuse = [&out](const CsvRowNote& note) {
@@ -363,14 +182,25 @@ ParsedRow ParseRow(const Row& row, int ordinal) {
         return false;
     };
     std::optional<std::uint16_t> commentTone;
+    QStringList unknown;  // a note, or a phrase misspelt: said, not taken
     for (const QString& p : phrases) {
         const auto match = ToneTokenPattern().match(p);
-        if (!match.hasMatch()) continue;
+        if (!match.hasMatch()) {
+            if (!p.isEmpty() && !IsCommentPhrase(p)) unknown << QStringLiteral("«%1»").arg(p);
+            continue;
+        }
         bool ok = false;
         const uint number = match.captured(1).toUInt(&ok);
         if (!ok || number > 0xFFFF)
             return refuse(row.Note(Col::Comment, QStringLiteral("номер тона больше 65535")));
         commentTone = static_cast<std::uint16_t>(number);
+    }
+    if (!unknown.isEmpty()) {
+        out.warnings.push_back(row.Note(
+            Col::Comment, unknown.size() == 1
+                              ? QStringLiteral("не распознана и пропущена фраза ") + unknown.first()
+                              : QStringLiteral("не распознаны и пропущены фразы ") +
+                                    unknown.join(QStringLiteral(", "))));
     }
 
     // Receive frequency.
@@ -517,38 +347,14 @@ ParsedRow ParseRow(const Row& row, int ordinal) {
     e.Set(ChannelFlag::DetectCtcss, ctcss);
     e.Set(ChannelFlag::DetectCarrier, carrier);
     e.Set(ChannelFlag::Scan, scan);
+    for (CsvRowNote& note : row.CellsPastHeader()) out.warnings.push_back(std::move(note));
     return out;
 }
 
 }  // namespace
 
-QByteArray ExportCsv(const ParameterImage& image) {
-    QString text = kCsvHeader + QStringLiteral("\r\n");
-    for (int c = 0; c < kChannelCount; ++c) {
-        const ChannelEntry entry = image.Record(c);
-        if (!entry.IsEmpty()) text += ExportRow(c, entry) + QStringLiteral("\r\n");
-    }
-    return text.toUtf8();
-}
-
-QStringList CsvExportLosses(const ParameterImage& image) {
-    QStringList losses;
-    for (int c = 0; c < kChannelCount; ++c) {
-        const ChannelEntry e = image.Record(c);
-        for (const std::uint16_t code : {e.rxCode, e.txCode}) {
-            if (code == NoFrequency || code <= kHighestCode) continue;
-            losses << QStringLiteral(
-                          "канал %1: частота %2 МГц вне диапазона %3, при импорте "
-                          "этот канал будет отклонён")
-                          .arg(c + 1, 2, 10, QLatin1Char('0'))
-                          .arg(MhzShown(HzOfCode(code)), kBandText);
-            break;
-        }
-    }
-    return losses;
-}
-
 QString CsvRowNoteText(const CsvRowNote& note) {
+    if (note.line == 0) return note.reason;
     return QStringLiteral("строка %1, %2 = «%3»: %4")
         .arg(note.line)
         .arg(note.column, note.value, note.reason);
@@ -562,9 +368,12 @@ CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base) {
                            .arg(kCsvMaxBytes / (1024 * 1024));
         return result;
     }
-    QByteArray bytes = data;
-    if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
-    const QString text = QString::fromUtf8(bytes);
+    const CsvText decoded = DecodeCsvText(data);
+    if (!decoded.error.isEmpty()) {
+        result.error = decoded.error;
+        return result;
+    }
+    const QString& text = decoded.text;
     if (HasControlCharacters(text)) {
         result.error = QStringLiteral("это не текстовый файл CSV");
         return result;
@@ -572,6 +381,15 @@ CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base) {
     if (text.trimmed().isEmpty()) {
         result.error = QStringLiteral("файл пуст");
         return result;
+    }
+    // Guessed, not marked: the operator is to check that the Russian words came through.
+    if (decoded.encoding == CsvEncoding::Windows1251) {
+        CsvRowNote note;  // line 0: the whole file
+        note.reason = QStringLiteral(
+                          "файл не в кодировке UTF-8 (в строке %1 байты, которых в UTF-8 не "
+                          "бывает); прочитан как Windows-1251")
+                          .arg(decoded.firstNonUtf8Line);
+        result.warnings.push_back(note);
     }
 
     Tokenized table = Tokenize(text, GuessDelimiter(text));

@@ -1,0 +1,193 @@
+// Every file the tool writes: a failed write is a failure and the old file survives, special
+// files and the command's own input are never replaced, backups written at the same moment each
+// keep a name of their own, and every reason is in the operator's words.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QThread>
+#include <atomic>
+#include <cerrno>
+#include <set>
+#include <vector>
+
+#include "file_limits.h"
+#include "files/backup.h"
+#include "files/file_io.h"
+#include "files/settings_file.h"
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+namespace belvan {
+namespace {
+
+QByteArray Pattern(int size, char seed) {
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i) bytes[i] = char(seed + i * 7);
+    return bytes;
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+}
+
+ParameterImage SampleImage() {
+    std::array<std::uint8_t, kImageSize> bytes;
+    for (int i = 0; i < kImageSize; ++i) bytes[std::size_t(i)] = std::uint8_t(i * 3 + 1);
+    return ParameterImage::FromBytes(bytes.data());
+}
+
+class FileIoTest : public ::testing::Test {
+  protected:
+    QString Path(const QString& name) const { return dir_.filePath(name); }
+    QStringList Files() const { return QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden); }
+    QTemporaryDir dir_;
+};
+
+TEST_F(FileIoTest, AWriteThatFailsPartWayLeavesTheOldFileExactlyAsItWas) {
+    const QString path = Path(QStringLiteral("plan.ctrch"));
+    const QByteArray old = Pattern(kSettingsFileSize, 'a');
+    ASSERT_TRUE(WriteAll(path, old));
+    const QString backups = Path(QStringLiteral("backups"));
+    ASSERT_TRUE(QDir().mkpath(backups));
+    {
+        // Files may grow to 100 bytes: each of these writes fails after its first 100.
+        testing::FileSizeLimit limit(100);
+        if (!limit.Active()) GTEST_SKIP() << "no file size limit on this system";
+        const QString failure = WriteFileBytes(path, Pattern(kSettingsFileSize, 'b'));
+        EXPECT_FALSE(failure.isEmpty());
+        EXPECT_TRUE(failure.contains(QStringLiteral("слишком велик"))) << failure.toStdString();
+
+        const QString fresh = Path(QStringLiteral("new.csv"));
+        EXPECT_EQ(WriteNewFile(fresh, Pattern(300, 'c')).outcome, NewFileOutcome::Failed);
+        EXPECT_FALSE(QFileInfo::exists(fresh)) << "a failed new file is not left behind";
+
+        const BackupResult backup =
+            WriteBackup(SampleImage(), QDateTime::currentDateTime(), backups);
+        EXPECT_FALSE(backup.Ok());
+        EXPECT_TRUE(backup.path.isEmpty());
+    }
+    EXPECT_EQ(ReadAll(path), old);
+    EXPECT_EQ(Files(), QStringList{QStringLiteral("plan.ctrch")}) << "no temporary file is left";
+    EXPECT_TRUE(QDir(backups).isEmpty());
+
+    // Under the limit everything is written whole.
+    EXPECT_TRUE(WriteFileBytes(path, Pattern(kSettingsFileSize, 'd')).isEmpty());
+    EXPECT_EQ(ReadAll(path), Pattern(kSettingsFileSize, 'd'));
+}
+
+TEST_F(FileIoTest, AFullDiskIsNamedAndTheOldFileSurvives) {
+    const QString disk = Path(QStringLiteral("disk"));
+    const testing::SmallDisk small(disk);
+    if (!small.Mounted()) GTEST_SKIP() << "a small filesystem needs root on Linux";
+    const QString path = QDir(disk).filePath(QStringLiteral("plan.ctrch"));
+    const QByteArray old = Pattern(kSettingsFileSize, 'a');
+    ASSERT_TRUE(WriteAll(path, old));
+    small.Fill();
+
+    const QString failure = WriteSettingsFile(path, BuildFileBytes(SampleImage()));
+    EXPECT_EQ(failure, QStringLiteral("нет места на диске"));
+    EXPECT_EQ(ReadAll(path), old);
+    const BackupResult backup = WriteBackup(SampleImage(), QDateTime::currentDateTime(), disk);
+    EXPECT_TRUE(backup.error.contains(QStringLiteral("нет места на диске")))
+        << backup.error.toStdString();
+    EXPECT_EQ(QDir(disk).entryList(QDir::Files).size(), 2) << "the plan and the filler only";
+}
+
+TEST_F(FileIoTest, OnlyRegularFilesAreReplacedAndReasonsAreTrue) {
+    EXPECT_EQ(WriteTargetProblem(dir_.path()), QStringLiteral("это папка, а не файл"));
+    EXPECT_TRUE(WriteTargetProblem(Path(QStringLiteral("no/such/folder/x.csv")))
+                    .contains(QStringLiteral("не существует")));
+    EXPECT_TRUE(WriteTargetProblem(Path(QStringLiteral("new.csv"))).isEmpty());
+#ifdef Q_OS_UNIX
+    // A pipe stays a pipe (a device is refused the same way).
+    const QString fifo = Path(QStringLiteral("fifo"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_TRUE(WriteFileBytes(fifo, "x").contains(QStringLiteral("не обычный файл")));
+    EXPECT_TRUE(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
+
+    // A link to a file writes the file; a loop of links is named as such, reading and writing.
+    const QString target = Path(QStringLiteral("target.csv"));
+    ASSERT_TRUE(WriteAll(target, "old"));
+    const QString link = Path(QStringLiteral("link.csv"));
+    ASSERT_TRUE(QFile::link(target, link));
+    EXPECT_TRUE(WriteFileBytes(link, "new").isEmpty());
+    EXPECT_EQ(ReadAll(target), QByteArray("new"));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_TRUE(SameFile(link, target));
+    EXPECT_TRUE(SameFile(Path(QStringLiteral("./target.csv")), target));
+    EXPECT_FALSE(SameFile(Path(QStringLiteral("other.csv")), target));
+
+    const QString a = Path(QStringLiteral("a")), b = Path(QStringLiteral("b"));
+    ASSERT_TRUE(QFile::link(b, a));
+    ASSERT_TRUE(QFile::link(a, b));
+    EXPECT_EQ(ReadFileBytes(a, 10).error, QStringLiteral("ссылки на файл образуют петлю"));
+    EXPECT_EQ(WriteFileBytes(a, "x"), QStringLiteral("ссылки на файл образуют петлю"));
+    EXPECT_TRUE(QFileInfo(a).isSymLink()) << "the link was not replaced by a file";
+#endif
+    EXPECT_EQ(ReadFileBytes(Path(QStringLiteral("missing")), 10).error,
+              QStringLiteral("файл не найден"));
+}
+
+TEST(FileErrorReasonTest, EverySystemReasonIsInTheOperatorsWords) {
+    EXPECT_EQ(SystemErrorReason(ENOSPC), QStringLiteral("нет места на диске"));
+    EXPECT_TRUE(SystemErrorReason(EACCES).startsWith(QStringLiteral("нет прав")));
+    EXPECT_TRUE(SystemErrorReason(EPERM).startsWith(QStringLiteral("нет прав")));
+    // No system text comes through untranslated ("Inappropriate ioctl for device").
+    for (int error = 1; error < 200; ++error) {
+        const QString reason = SystemErrorReason(error);
+        for (const QChar c : reason)
+            EXPECT_FALSE((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))
+                << error << ": " << reason.toStdString();
+    }
+}
+
+TEST_F(FileIoTest, BackupsKeptAtTheSameMomentEachGetANameOfTheirOwn) {
+    const QDateTime when(QDate(2026, 12, 7), QTime(14, 3, 22));
+    constexpr int kWriters = 16;
+    std::vector<BackupResult> results(kWriters);
+    std::atomic<int> ready{0};
+    std::vector<QThread*> threads;
+    for (int i = 0; i < kWriters; ++i) {
+        threads.push_back(QThread::create([&, i] {
+            ParameterImage image = SampleImage();
+            image.settings[0] = std::uint8_t(i);
+            ++ready;
+            while (ready < kWriters) {
+            }
+            results[std::size_t(i)] = WriteBackup(image, when, dir_.path());
+        }));
+        threads.back()->start();
+    }
+    for (QThread* thread : threads) {
+        thread->wait();
+        delete thread;
+    }
+    std::set<QString> paths;
+    for (int i = 0; i < kWriters; ++i) {
+        const BackupResult& result = results[std::size_t(i)];
+        ASSERT_TRUE(result.Ok()) << result.error.toStdString();
+        paths.insert(result.path);
+        // Each file holds what its writer kept.
+        const auto read = ReadSettingsFile(result.path);
+        ASSERT_TRUE(read.bytes);
+        EXPECT_EQ(ImageFromFileBytes(*read.bytes).settings[0], std::uint8_t(i));
+    }
+    EXPECT_EQ(paths.size(), std::size_t(kWriters));
+    EXPECT_EQ(Files().size(), kWriters);
+    EXPECT_TRUE(paths.count(dir_.filePath(QStringLiteral("2026-12-07_14-03-22.ctrch"))));
+    EXPECT_TRUE(paths.count(dir_.filePath(QStringLiteral("2026-12-07_14-03-22-16.ctrch"))));
+}
+
+}  // namespace
+}  // namespace belvan
