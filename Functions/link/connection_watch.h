@@ -2,8 +2,6 @@
 // a tick, and the programming station's, which listens to whole messages.
 #pragma once
 
-#include <QByteArray>
-
 #include "line.h"
 
 namespace belvan {

@@ -1,6 +1,6 @@
 // libFuzzer target: arbitrary bytes and timings from the radio's side of an in-memory line, into
-// the read, the write and the watch. Nothing may crash or hang, and a read succeeds only with a
-// frame whose two checksums pass.
+// the read, the write, the window's watch and the station's. Nothing may crash or hang, and a read
+// succeeds only with a frame whose two checksums pass.
 //
 // The input is a script of pieces: a delay byte (x 8 ms), a length byte, then that many bytes
 // that arrive at 9600 baud; a length of 255 hangs the line up instead.
@@ -67,6 +67,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (int tick = 0; tick < 64 && !line.Lost(); ++tick) {
             PollRadioMessage(line);
             line.WaitForInput(30);
+        }
+    }
+    {
+        // The station's watch: every poll listens, and none holds the line beyond its limit.
+        MemoryLine line;
+        line.Open();
+        Script(line, data, size);
+        StationWatch watch;
+        for (int poll = 0; poll < 64 && !line.Lost(); ++poll) {
+            const qint64 before = line.NowMs();
+            PollStation(line, watch);
+            const qint64 took = line.NowMs() - before;
+            if (took <= 0 || took > kStationLongestPollMs + kReadGapMs + 2) std::abort();
         }
     }
     return 0;
