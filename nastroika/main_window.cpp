@@ -126,12 +126,13 @@ QString MainWindow::Print() {
         // A PDF file is saved like every other file: checked, and replacing an old one only
         // when complete.
         const QByteArray sheet = ChannelSheetPdf(*image, title, QDateTime::currentDateTime());
-        const QString failure = sheet.isEmpty()
-                                    ? QStringLiteral("лист каналов не удалось нарисовать")
-                                    : WriteFileBytes(file, sheet);
-        if (!failure.isEmpty()) {
+        const Status saved =
+            sheet.isEmpty() ? Status(Error{ErrorKind::File,
+                                           QStringLiteral("лист каналов не удалось нарисовать")})
+                            : WriteFileBytes(file, sheet);
+        if (!saved) {
             ShowError(p.Operator(), QStringLiteral("Не удалось сохранить файл «%1»: %2.")
-                                        .arg(QDir::toNativeSeparators(file), failure));
+                                        .arg(QDir::toNativeSeparators(file), saved.error().text));
             return {};
         }
         return QStringLiteral("Лист каналов сохранён в файл «%1»")

@@ -99,7 +99,7 @@ TEST(ChannelCsv, EveryKindOfChannelSurvivesExportThenImport) {
         }
         const QByteArray csv = ExportCsv(image);
         const CsvImport back = ImportCsv(csv, image);
-        ASSERT_TRUE(back.error.isEmpty()) << back.error.toStdString();
+        ASSERT_FALSE(back.error) << back.error->text.toStdString();
         ASSERT_TRUE(back.refused.empty()) << Notes(back.refused) << csv.toStdString();
         EXPECT_TRUE(back.warnings.empty()) << Notes(back.warnings);
         ASSERT_EQ(Hex(back.image), Hex(image)) << csv.toStdString();
@@ -120,7 +120,7 @@ TEST(ChannelCsv, ReadsAnotherRadiosExport) {
         "3,SPLIT,\"160.000000\",split,165.000000,TSQL,67.0,254.1,FM,12.50,,\r\n";
     ParameterImage base = Base();
     const CsvImport imported = ImportCsv(csv, base);
-    ASSERT_TRUE(imported.error.isEmpty()) << imported.error.toStdString();
+    ASSERT_FALSE(imported.error) << imported.error->text.toStdString();
     EXPECT_TRUE(imported.refused.empty()) << Notes(imported.refused);
     EXPECT_EQ(imported.channels, 4);
 
@@ -155,7 +155,7 @@ TEST(ChannelCsv, ReadsAnotherRadiosExport) {
 TEST(ChannelCsv, ReadsSpreadsheetVariants) {
     CsvImport imported =
         ImportCsv("Location;Frequency;Duplex;Offset\n7;\"146,025\";split;\"146,05\"\n", Base());
-    ASSERT_TRUE(imported.error.isEmpty()) << imported.error.toStdString();
+    ASSERT_FALSE(imported.error) << imported.error->text.toStdString();
     EXPECT_EQ(imported.image.Record(6).rxCode, 2);
     EXPECT_EQ(imported.image.Record(6).txCode, 4);
 
@@ -164,7 +164,7 @@ TEST(ChannelCsv, ReadsSpreadsheetVariants) {
     EXPECT_EQ(imported.image.Record(0).toneNumber, 2);
 
     imported = ImportCsv("frequency\n146.000\n\n146.025\n", Base());
-    ASSERT_TRUE(imported.error.isEmpty()) << imported.error.toStdString();
+    ASSERT_FALSE(imported.error) << imported.error->text.toStdString();
     EXPECT_EQ(imported.image.Record(0).rxCode, 0);
     EXPECT_EQ(imported.image.Record(1).rxCode, 2);
     EXPECT_TRUE(imported.image.Record(2).IsEmpty());
@@ -180,7 +180,7 @@ TEST(ChannelCsv, TextTheImportDoesNotTakeIsAWarningNamingLineAndText) {
         "2,146.025,маскированье; шаг 25 кГц\r\n"
         "3,146.050,\"Ретранслятор; север\"\r\n",
         Base());
-    ASSERT_TRUE(imported.error.isEmpty()) << imported.error.toStdString();
+    ASSERT_FALSE(imported.error) << imported.error->text.toStdString();
     EXPECT_TRUE(imported.refused.empty()) << Notes(imported.refused);
     EXPECT_EQ(imported.channels, 3);
     EXPECT_EQ(Notes(imported.warnings),
@@ -196,7 +196,7 @@ TEST(ChannelCsv, TextTheImportDoesNotTakeIsAWarningNamingLineAndText) {
 
     const CsvImport split = ImportCsv(
         "Location;Frequency;Comment\r\n1;146,000;маскирование; без обнаружения;\r\n", Base());
-    ASSERT_TRUE(split.error.isEmpty()) << split.error.toStdString();
+    ASSERT_FALSE(split.error) << split.error->text.toStdString();
     EXPECT_EQ(Notes(split.warnings),
               "строка 2, столбец 4 = «без обнаружения»: в заголовке нет столбца 4; значение "
               "пропущено\n");
@@ -250,7 +250,7 @@ TEST(ChannelCsv, ReadsTheListInEachEncodingAndWarnsOfWindows1251) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const CsvImport imported = ImportCsv(c.data, plan);
-        ASSERT_TRUE(imported.error.isEmpty()) << imported.error.toStdString();
+        ASSERT_FALSE(imported.error) << imported.error->text.toStdString();
         EXPECT_TRUE(imported.refused.empty()) << Notes(imported.refused);
         EXPECT_EQ(Hex(imported.image), Hex(plan));
         if (!c.warns) {
@@ -271,7 +271,7 @@ TEST(ChannelCsv, ReadsTheListInEachEncodingAndWarnsOfWindows1251) {
                                            "1;146,000;\"Маскирование; без обнаружения\"\r\n"
                                            "2;146,025;ТОЛЬКО ПЕРЕДАЧА\r\n")),
         Base());
-    ASSERT_TRUE(imported.error.isEmpty()) << imported.error.toStdString();
+    ASSERT_FALSE(imported.error) << imported.error->text.toStdString();
     EXPECT_EQ(imported.warnings.size(), 1u) << Notes(imported.warnings);
     EXPECT_TRUE(imported.image.Record(0).Has(ChannelFlag::Masking));
     EXPECT_FALSE(imported.image.Record(0).Has(ChannelFlag::DetectCarrier));
@@ -300,7 +300,7 @@ TEST(ChannelCsv, AnyByteSequenceThatIsNotUtf8MakesTheFileWindows1251) {
         const QByteArray csv = "Location,Frequency,Name\r\n1,146.000,CH1\r\n2,146.025," + c.bytes +
                                (c.lineEnd ? "\r\n3,146.050,CH3\r\n" : "");
         const CsvImport imported = ImportCsv(csv, Base());
-        ASSERT_TRUE(imported.error.isEmpty()) << imported.error.toStdString();
+        ASSERT_FALSE(imported.error) << imported.error->text.toStdString();
         EXPECT_TRUE(imported.refused.empty()) << Notes(imported.refused);
         EXPECT_EQ(imported.channels, c.lineEnd ? 3 : 2);
         EXPECT_EQ(Notes(imported.warnings),
@@ -310,7 +310,8 @@ TEST(ChannelCsv, AnyByteSequenceThatIsNotUtf8MakesTheFileWindows1251) {
 
     const CsvImport valid =
         ImportCsv("Location,Frequency,Name\n1,146.000,\xF0\x9F\x93\xBB \xD0\xA0\n", Base());
-    EXPECT_TRUE(valid.error.isEmpty() && valid.refused.empty()) << valid.error.toStdString();
+    EXPECT_TRUE(!valid.error && valid.refused.empty())
+        << (valid.error ? valid.error->text.toStdString() : Notes(valid.refused));
     EXPECT_TRUE(valid.warnings.empty()) << Notes(valid.warnings);
 
     // The upper half of Windows-1251 besides А..я, as a note the import passes on.
@@ -371,7 +372,7 @@ TEST(ChannelCsv, RefusesEachBadRowWithLineColumnValueAndReason) {
                                c.row + "\n";
         const CsvImport imported = ImportCsv(csv, Base());
         SCOPED_TRACE(c.row);
-        ASSERT_TRUE(imported.error.isEmpty()) << imported.error.toStdString();
+        ASSERT_FALSE(imported.error) << imported.error->text.toStdString();
         ASSERT_EQ(imported.refused.size(), 1u) << Notes(imported.refused);
         const CsvRowNote& note = imported.refused.front();
         EXPECT_EQ(note.line, 3);
@@ -428,8 +429,10 @@ TEST(ChannelCsv, AFileThatIsNoChannelListChangesNothingAndSaysWhy) {
     };
     for (const Case& c : cases) {
         const CsvImport imported = ImportCsv(c.data, Base());
-        EXPECT_TRUE(imported.error.contains(QString::fromUtf8(c.reason)))
-            << c.reason << " / " << imported.error.toStdString();
+        ASSERT_TRUE(imported.error) << c.reason;
+        EXPECT_EQ(imported.error->kind, ErrorKind::WrongFile);
+        EXPECT_TRUE(imported.error->text.contains(QString::fromUtf8(c.reason)))
+            << c.reason << " / " << imported.error->text.toStdString();
         EXPECT_EQ(imported.channels, 0);
     }
 }

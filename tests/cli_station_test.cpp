@@ -142,7 +142,7 @@ class CliStationTest : public ::testing::Test {
     QString Path(const QString& name) const { return dir_.filePath(name); }
     QString PlanFile() {
         const QString path = Path(QStringLiteral("plan.ctrch"));
-        EXPECT_TRUE(WriteSettingsFile(path, BuildFileBytes(PlanImage())).isEmpty());
+        EXPECT_TRUE(WriteSettingsFile(path, BuildFileBytes(PlanImage())).has_value());
         return path;
     }
     QStringList LogRows(const QString& path) const {

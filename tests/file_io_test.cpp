@@ -10,6 +10,7 @@
 #include <QThread>
 #include <atomic>
 #include <cerrno>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -64,25 +65,26 @@ TEST_F(FileIoTest, AWriteThatFailsPartWayLeavesTheOldFileExactlyAsItWas) {
         // Files may grow to 100 bytes: each of these writes fails after its first 100.
         testing::FileSizeLimit limit(100);
         if (!limit.Active()) GTEST_SKIP() << "no file size limit on this system";
-        const QString failure = WriteFileBytes(path, Pattern(kSettingsFileSize, 'b'));
-        EXPECT_FALSE(failure.isEmpty());
-        EXPECT_TRUE(failure.contains(QStringLiteral("слишком велик"))) << failure.toStdString();
+        const Status failure = WriteFileBytes(path, Pattern(kSettingsFileSize, 'b'));
+        ASSERT_FALSE(failure);
+        EXPECT_EQ(failure.error().kind, ErrorKind::File);
+        EXPECT_TRUE(failure.error().text.contains(QStringLiteral("слишком велик")))
+            << failure.error().text.toStdString();
 
         const QString fresh = Path(QStringLiteral("new.csv"));
-        EXPECT_EQ(WriteNewFile(fresh, Pattern(300, 'c')).outcome, NewFileOutcome::Failed);
+        EXPECT_FALSE(WriteNewFile(fresh, Pattern(300, 'c')));
         EXPECT_FALSE(QFileInfo::exists(fresh)) << "a failed new file is not left behind";
 
-        const BackupResult backup =
+        const Result<QString> backup =
             WriteBackup(SampleImage(), QDateTime::currentDateTime(), backups);
-        EXPECT_FALSE(backup.Ok());
-        EXPECT_TRUE(backup.path.isEmpty());
+        EXPECT_FALSE(backup);
     }
     EXPECT_EQ(ReadAll(path), old);
     EXPECT_EQ(Files(), QStringList{QStringLiteral("plan.ctrch")}) << "no temporary file is left";
     EXPECT_TRUE(QDir(backups).isEmpty());
 
     // Under the limit everything is written whole.
-    EXPECT_TRUE(WriteFileBytes(path, Pattern(kSettingsFileSize, 'd')).isEmpty());
+    EXPECT_TRUE(WriteFileBytes(path, Pattern(kSettingsFileSize, 'd')));
     EXPECT_EQ(ReadAll(path), Pattern(kSettingsFileSize, 'd'));
 }
 
@@ -95,25 +97,28 @@ TEST_F(FileIoTest, AFullDiskIsNamedAndTheOldFileSurvives) {
     ASSERT_TRUE(WriteAll(path, old));
     small.Fill();
 
-    const QString failure = WriteSettingsFile(path, BuildFileBytes(SampleImage()));
-    EXPECT_EQ(failure, QStringLiteral("нет места на диске"));
+    const Status failure = WriteSettingsFile(path, BuildFileBytes(SampleImage()));
+    ASSERT_FALSE(failure);
+    EXPECT_EQ(failure.error(), (Error{ErrorKind::File, QStringLiteral("нет места на диске")}));
     EXPECT_EQ(ReadAll(path), old);
-    const BackupResult backup = WriteBackup(SampleImage(), QDateTime::currentDateTime(), disk);
-    EXPECT_TRUE(backup.error.contains(QStringLiteral("нет места на диске")))
-        << backup.error.toStdString();
+    const Result<QString> backup = WriteBackup(SampleImage(), QDateTime::currentDateTime(), disk);
+    ASSERT_FALSE(backup);
+    EXPECT_TRUE(backup.error().text.contains(QStringLiteral("нет места на диске")))
+        << backup.error().text.toStdString();
     EXPECT_EQ(QDir(disk).entryList(QDir::Files).size(), 2) << "the plan and the filler only";
 }
 
 TEST_F(FileIoTest, OnlyRegularFilesAreReplacedAndReasonsAreTrue) {
-    EXPECT_EQ(WriteTargetProblem(dir_.path()), QStringLiteral("это папка, а не файл"));
-    EXPECT_TRUE(WriteTargetProblem(Path(QStringLiteral("no/such/folder/x.csv")))
-                    .contains(QStringLiteral("не существует")));
-    EXPECT_TRUE(WriteTargetProblem(Path(QStringLiteral("new.csv"))).isEmpty());
+    EXPECT_EQ(CheckWriteTarget(dir_.path()).error().text, QStringLiteral("это папка, а не файл"));
+    EXPECT_TRUE(CheckWriteTarget(Path(QStringLiteral("no/such/folder/x.csv")))
+                    .error()
+                    .text.contains(QStringLiteral("не существует")));
+    EXPECT_TRUE(CheckWriteTarget(Path(QStringLiteral("new.csv"))));
 #ifdef Q_OS_UNIX
     // A pipe stays a pipe (a device is refused the same way).
     const QString fifo = Path(QStringLiteral("fifo"));
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    EXPECT_TRUE(WriteFileBytes(fifo, "x").contains(QStringLiteral("не обычный файл")));
+    EXPECT_TRUE(WriteFileBytes(fifo, "x").error().text.contains(QStringLiteral("не обычный файл")));
     EXPECT_TRUE(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
 
     // A link to a file writes the file; a loop of links is named as such, reading and writing.
@@ -121,7 +126,7 @@ TEST_F(FileIoTest, OnlyRegularFilesAreReplacedAndReasonsAreTrue) {
     ASSERT_TRUE(WriteAll(target, "old"));
     const QString link = Path(QStringLiteral("link.csv"));
     ASSERT_TRUE(QFile::link(target, link));
-    EXPECT_TRUE(WriteFileBytes(link, "new").isEmpty());
+    EXPECT_TRUE(WriteFileBytes(link, "new"));
     EXPECT_EQ(ReadAll(target), QByteArray("new"));
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_TRUE(SameFile(link, target));
@@ -131,12 +136,12 @@ TEST_F(FileIoTest, OnlyRegularFilesAreReplacedAndReasonsAreTrue) {
     const QString a = Path(QStringLiteral("a")), b = Path(QStringLiteral("b"));
     ASSERT_TRUE(QFile::link(b, a));
     ASSERT_TRUE(QFile::link(a, b));
-    EXPECT_EQ(ReadFileBytes(a, 10).error, QStringLiteral("ссылки на файл образуют петлю"));
-    EXPECT_EQ(WriteFileBytes(a, "x"), QStringLiteral("ссылки на файл образуют петлю"));
+    EXPECT_EQ(ReadFileBytes(a, 10).error().text, QStringLiteral("ссылки на файл образуют петлю"));
+    EXPECT_EQ(WriteFileBytes(a, "x").error().text, QStringLiteral("ссылки на файл образуют петлю"));
     EXPECT_TRUE(QFileInfo(a).isSymLink()) << "the link was not replaced by a file";
 #endif
-    EXPECT_EQ(ReadFileBytes(Path(QStringLiteral("missing")), 10).error,
-              QStringLiteral("файл не найден"));
+    EXPECT_EQ(ReadFileBytes(Path(QStringLiteral("missing")), 10).error(),
+              (Error{ErrorKind::File, QStringLiteral("файл не найден")}));
 }
 
 TEST(FileErrorReasonTest, EverySystemReasonIsInTheOperatorsWords) {
@@ -155,7 +160,7 @@ TEST(FileErrorReasonTest, EverySystemReasonIsInTheOperatorsWords) {
 TEST_F(FileIoTest, BackupsKeptAtTheSameMomentEachGetANameOfTheirOwn) {
     const QDateTime when(QDate(2026, 12, 7), QTime(14, 3, 22));
     constexpr int kWriters = 16;
-    std::vector<BackupResult> results(kWriters);
+    std::vector<std::optional<Result<QString>>> results(kWriters);
     std::atomic<int> ready{0};
     std::vector<QThread*> threads;
     for (int i = 0; i < kWriters; ++i) {
@@ -175,13 +180,13 @@ TEST_F(FileIoTest, BackupsKeptAtTheSameMomentEachGetANameOfTheirOwn) {
     }
     std::set<QString> paths;
     for (int i = 0; i < kWriters; ++i) {
-        const BackupResult& result = results[std::size_t(i)];
-        ASSERT_TRUE(result.Ok()) << result.error.toStdString();
-        paths.insert(result.path);
+        const Result<QString>& result = *results[std::size_t(i)];
+        ASSERT_TRUE(result) << result.error().text.toStdString();
+        paths.insert(*result);
         // Each file holds what its writer kept.
-        const auto read = ReadSettingsFile(result.path);
-        ASSERT_TRUE(read.bytes);
-        EXPECT_EQ(ImageFromFileBytes(*read.bytes).settings[0], std::uint8_t(i));
+        const auto read = ReadSettingsFile(*result);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(ImageFromFileBytes(*read).settings[0], std::uint8_t(i));
     }
     EXPECT_EQ(paths.size(), std::size_t(kWriters));
     EXPECT_EQ(Files().size(), kWriters);

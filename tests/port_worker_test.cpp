@@ -1,6 +1,6 @@
-// One radio on one port as belvan-cli runs it (PortWorker), on an in-memory line: the message of
-// a check that finds the radio holding something else, what a stop leaves undone, and the
-// station's watch around a job.
+// One radio on one port as belvan-cli runs it (PortWorker), on an in-memory line: the words of
+// each outcome, what a stop leaves undone, and the station's watch around a job. The job itself
+// (backup, write, check) is tested in job_test.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -9,84 +9,11 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "memory_line.h"
+#include "memory_radio.h"
 #include "port_worker.h"
 
 namespace belvan::cli {
 namespace {
-
-constexpr double kByteMs = 10.0 / 9.6;  // one byte at 9600 baud
-
-QByteArray Bytes(const DataFrame& frame) {
-    return QByteArray(reinterpret_cast<const char*>(frame.data()), kDataFrameSize);
-}
-
-QByteArray Announcement() {
-    QByteArray bytes(kAnnouncementLength, '\x42');
-    bytes[0] = char(kAnnouncementStart);
-    return bytes;
-}
-
-// An image unlike the empty one in every channel and in the first `settingsBytes` settings bytes.
-ParameterImage Different(int settingsBytes) {
-    ParameterImage image;
-    for (int c = 0; c < kChannelCount; ++c) {
-        ChannelEntry entry;
-        entry.flags = ChannelFlag::InUse;
-        entry.rxCode = static_cast<std::uint16_t>(100 + c);
-        entry.txCode = static_cast<std::uint16_t>(200 + c);
-        image.SetRecord(c, entry);
-    }
-    for (int i = 0; i < settingsBytes; ++i)
-        image.settings[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i + 1);
-    return image;
-}
-
-// The radio at the other end: answers the read request with what it holds and acknowledges both
-// write frames, keeping the image only when told to.
-struct Radio {
-    ParameterImage held{};
-    bool keepsWrites = true;
-    // Announcements after the first completed write: `repeats` of them 0.1 s apart, then one
-    // more after `quietMs` of silence.
-    int repeats = 0;
-    qint64 quietMs = 0;
-    qint64 announceAtMs = -1;  // the first announcement, on the line's clock
-    qint64 ackDelayMs = 0;     // thinking time before each acknowledgement
-    int writes = 0;            // write frames received
-    int reads = 0;             // read requests received
-
-    std::unique_ptr<Line> MakeLine() {
-        auto line = std::make_unique<MemoryLine>();
-        line->SetResponder(
-            [this](MemoryLine& l, const QByteArray& written) { Answer(l, written); });
-        if (announceAtMs >= 0) line->Arrive(announceAtMs, Announcement(), kByteMs);
-        return line;
-    }
-
-    void Answer(MemoryLine& line, const QByteArray& written) {
-        const qint64 now = line.NowMs();
-        if (written == QByteArray::fromHex("21FF000020")) {
-            ++reads;
-            line.Arrive(now + 2, "O");
-            line.Arrive(now + 4, Bytes(BuildDataFrame(held, 0)), kByteMs);
-            return;
-        }
-        if (written.size() != kDataFrameSize) return;
-        ++writes;
-        const qint64 ackAt = now + 1 + static_cast<qint64>(kDataFrameSize * kByteMs) + ackDelayMs;
-        line.Arrive(ackAt, "O");
-        if (written[FrameOffset::sequence] != char(kSecondWriteFrame)) return;
-        DataFrame frame;
-        std::copy(written.begin(), written.end(), frame.begin());
-        if (keepsWrites) held = ImageFromFrame(frame);
-        if (writes != 2) return;
-        for (int i = 1; i <= repeats; ++i) line.Arrive(ackAt + 100 * i, Announcement(), kByteMs);
-        if (quietMs > 0)
-            line.Arrive(ackAt + 100 * repeats + kAnnouncementLength + quietMs, Announcement(),
-                        kByteMs);
-    }
-};
 
 class PortWorkerTest : public ::testing::Test {
   protected:
@@ -100,38 +27,50 @@ class PortWorkerTest : public ::testing::Test {
         QSignalSpy finished(&worker, &PortWorker::finished);
         worker.Run(job);
         EXPECT_TRUE(finished.wait(10000));
-        return finished.isEmpty() ? JobOutcome{} : finished.last()[0].value<JobOutcome>();
+        return finished.isEmpty() ? JobOutcome{} : finished.last()[0].value<RadioOutcome>().job;
     }
-    Radio radio;
+    MemoryRadio radio;
 };
 
-TEST(VerifyMismatchTextTest, SaysTheWriteWasAcknowledgedAndShowsAtMostSixteenDifferences) {
-    QStringList differences;
-    for (int i = 1; i <= 17; ++i) differences << QStringLiteral("отличие %1").arg(i);
-    const QString sixteen = VerifyMismatchText(differences.mid(0, 16));
-    EXPECT_TRUE(sixteen.startsWith(
-        QStringLiteral("радиостанция подтвердила запись, но хранит другое: отличие 1; ")));
-    EXPECT_TRUE(sixteen.endsWith(QStringLiteral("; отличие 16"))) << sixteen.toStdString();
-    EXPECT_EQ(VerifyMismatchText(differences), sixteen + QStringLiteral(" … и ещё 1"));
+TEST(OutcomeMessageTest, SaysWhichStepFailedExceptWhereTheErrorSaysItAlready) {
+    const auto failed = [](JobStep step, ErrorKind kind, const QString& text) {
+        JobOutcome outcome;
+        outcome.step = step;
+        outcome.status = Error{kind, text};
+        return OutcomeMessage(outcome);
+    };
+    const QString noAnswer = OutcomeText(ExchangeOutcome::NoAnswer);
+    EXPECT_EQ(failed(JobStep::Open, ErrorKind::PortBusy, QStringLiteral("Порт X занят.")),
+              QStringLiteral("Порт X занят."));
+    EXPECT_EQ(failed(JobStep::BackupRead, ErrorKind::Exchange, noAnswer),
+              QStringLiteral("чтение перед записью: ") + noAnswer);
+    EXPECT_EQ(failed(JobStep::Backup, ErrorKind::File, QStringLiteral("нет места на диске")),
+              QStringLiteral("резервная копия не сохранена: нет места на диске"));
+    EXPECT_EQ(failed(JobStep::Write, ErrorKind::Stopped, kStoppedBeforeWrite), kStoppedBeforeWrite);
+    EXPECT_EQ(failed(JobStep::Verify, ErrorKind::Exchange, noAnswer),
+              QStringLiteral("проверка: ") + noAnswer);
+    EXPECT_EQ(failed(JobStep::Verify, ErrorKind::Mismatch, QStringLiteral("радиостанция …")),
+              QStringLiteral("радиостанция …"));
+
+    JobOutcome done;
+    EXPECT_EQ(OutcomeMessage(done), QStringLiteral("Параметры записаны"));
+    done.step = JobStep::Verify;
+    EXPECT_EQ(OutcomeMessage(done), QStringLiteral("Запись проверена"));
 }
 
-TEST_F(PortWorkerTest, ACheckThatFindsAnotherImageSaysSoInOneShortLine) {
-    radio.keepsWrites = false;  // acknowledges both frames, keeps nothing
+TEST_F(PortWorkerTest, APortThatDoesNotOpenEndsTheJobWithThePortsKindAndReason) {
+    radio.openFailure =
+        Error{ErrorKind::PortNoPermission, QStringLiteral("Нет прав на порт memory.")};
     auto worker = MakeWorker();
-    const JobOutcome outcome = RunToEnd(*worker, {Different(20), false, true});
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_EQ(radio.writes, 2);
-    const QString& message = outcome.message;
-    EXPECT_TRUE(message.startsWith(
-        QStringLiteral("радиостанция подтвердила запись, но хранит другое: канал 01: ")))
-        << message.toStdString();
-    // 16 channels and 20 settings bytes differ: the first 16 are shown.
-    EXPECT_EQ(message.count(QStringLiteral("; ")), 15) << message.toStdString();
-    EXPECT_TRUE(message.contains(QStringLiteral("канал 16: ")));
-    EXPECT_FALSE(message.contains(QStringLiteral("настройки")));
-    EXPECT_TRUE(message.endsWith(QStringLiteral(" … и ещё 20"))) << message.toStdString();
-    EXPECT_FALSE(message.contains(u'\n'));
-    EXPECT_LT(message.size(), 2000);
+    QSignalSpy states(worker.get(), &PortWorker::portState);
+    const JobOutcome outcome = RunToEnd(*worker, {DifferentImage(1), true, true});
+    EXPECT_EQ(outcome.step, JobStep::Open);
+    ASSERT_FALSE(outcome.Succeeded());
+    EXPECT_EQ(outcome.status.error(), *radio.openFailure);
+    EXPECT_EQ(OutcomeMessage(outcome), radio.openFailure->text);
+    ASSERT_EQ(states.size(), 1);
+    EXPECT_EQ(states[0][1].toString(), radio.openFailure->text);
+    EXPECT_EQ(radio.reads + radio.writes, 0);
 }
 
 TEST_F(PortWorkerTest, AStopDuringTheBackupReadWritesNothing) {
@@ -141,9 +80,9 @@ TEST_F(PortWorkerTest, AStopDuringTheBackupReadWritesNothing) {
     QObject::connect(worker.get(), &PortWorker::progress, worker.get(), [&](const QString& stage) {
         if (stage.startsWith(QStringLiteral("Запрос"))) worker->Stop();
     });
-    const JobOutcome outcome = RunToEnd(*worker, {Different(0), true, true});
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_TRUE(outcome.stoppedBeforeWrite);
+    const JobOutcome outcome = RunToEnd(*worker, {DifferentImage(0), true, true});
+    ASSERT_FALSE(outcome.Succeeded());
+    EXPECT_EQ(outcome.status.error().kind, ErrorKind::Stopped);
     EXPECT_FALSE(outcome.backupPath.isEmpty()) << "what the radio held was kept all the same";
     EXPECT_EQ(radio.reads, 1);
     EXPECT_EQ(radio.writes, 0);
@@ -155,11 +94,9 @@ TEST_F(PortWorkerTest, AStopDuringTheWriteLetsItAndItsCheckFinish) {
     QObject::connect(worker.get(), &PortWorker::progress, worker.get(), [&](const QString& stage) {
         if (stage.startsWith(QStringLiteral("Запись каналов"))) worker->Stop();
     });
-    const JobOutcome outcome = RunToEnd(*worker, {Different(4), false, true});
-    EXPECT_TRUE(outcome.ok) << outcome.message.toStdString();
-    EXPECT_EQ(outcome.message, QStringLiteral("Запись проверена"));
-    EXPECT_FALSE(outcome.stoppedBeforeWrite);
-    EXPECT_EQ(radio.held, Different(4));
+    const JobOutcome outcome = RunToEnd(*worker, {DifferentImage(4), false, true});
+    EXPECT_TRUE(outcome.Verified()) << OutcomeMessage(outcome).toStdString();
+    EXPECT_EQ(radio.held, DifferentImage(4));
     EXPECT_EQ(radio.reads, 1);
 }
 
@@ -174,7 +111,7 @@ TEST_F(PortWorkerTest, TheWatchCountsARadioOnceAroundItsJobAndTheNextAfterAQuiet
     QSignalSpy finished(worker.get(), &PortWorker::finished);
     // As the station does: each new radio gets the job.
     QObject::connect(worker.get(), &PortWorker::announced, worker.get(), [&] {
-        worker->Run({Different(2), false, false});
+        worker->Run({DifferentImage(2), false, false});
     });
     worker->Watch();
     QDeadlineTimer deadline(10000);

@@ -277,8 +277,8 @@ TEST_F(RadioSimTest, WriteChangesTheImageOnlyWithTheSecondFrame) {
     ASSERT_EQ(answer.size(), 1u + kDataFrameSize);
     EXPECT_EQ(ImageFromFrame(FrameOf(answer, 1)), wanted);
     const auto saved = ReadSettingsFile(TempPath("saved.ctrch"));
-    ASSERT_TRUE(saved.bytes.has_value()) << saved.error.toStdString();
-    EXPECT_EQ(ImageFromFileBytes(*saved.bytes), wanted);
+    ASSERT_TRUE(saved.has_value()) << saved.error().text.toStdString();
+    EXPECT_EQ(ImageFromFileBytes(*saved), wanted);
 }
 
 TEST_F(RadioSimTest, WriteFramesThatDoNotFitAreRefusedAndChangeNothing) {
@@ -504,7 +504,7 @@ TEST_F(RadioSimTest, HangupOnWriteClosesTheLineAfterTheFirstFrame) {
 TEST_F(RadioSimTest, ImageFilesRoundTrip) {
     const ParameterImage mine = AnotherImage(ParameterImage{});
     const QString original = TempPath("mine.ctrch");
-    ASSERT_TRUE(WriteSettingsFile(original, BuildFileBytes(mine)).isEmpty());
+    ASSERT_TRUE(WriteSettingsFile(original, BuildFileBytes(mine)).has_value());
 
     ASSERT_NO_FATAL_FAILURE(Start({QStringLiteral("--image"), original}));
     EXPECT_EQ(HeldImage(), mine);
@@ -519,7 +519,7 @@ TEST_F(RadioSimTest, ImageFilesRoundTrip) {
     EXPECT_EQ(a.readAll(), b.readAll());
 
     const ParameterImage other = AnotherImage(mine);
-    ASSERT_TRUE(WriteSettingsFile(TempPath("other.ctrch"), BuildFileBytes(other)).isEmpty());
+    ASSERT_TRUE(WriteSettingsFile(TempPath("other.ctrch"), BuildFileBytes(other)).has_value());
     ASSERT_NO_FATAL_FAILURE(Command(QStringLiteral("image ") + TempPath("other.ctrch")));
     EXPECT_EQ(HeldImage(), other);
     EXPECT_FALSE(sim_.Command(QStringLiteral("image ") + TempPath("missing.ctrch")).ok);
@@ -529,7 +529,7 @@ TEST_F(RadioSimTest, ImageFilesRoundTrip) {
 TEST_F(RadioSimTest, BadImageFileIsRefusedWithCode2) {
     FileBytes bytes = BuildFileBytes(ParameterImage{});
     bytes[kFileChecksumOffset] ^= 0xFF;
-    ASSERT_TRUE(WriteSettingsFile(TempPath("bad.ctrch"), bytes).isEmpty());
+    ASSERT_TRUE(WriteSettingsFile(TempPath("bad.ctrch"), bytes).has_value());
     QFile shortFile(TempPath("short.ctrch"));
     ASSERT_TRUE(shortFile.open(QIODevice::WriteOnly));
     shortFile.write(QByteArray(100, '\0'));

@@ -16,13 +16,12 @@ QString BackupFolder() {
     return QDir(data).filePath(QStringLiteral("belvan/backups"));
 }
 
-BackupResult WriteBackup(const ParameterImage& image, const QDateTime& when,
-                         const QString& folder) {
-    BackupResult result;
+Result<QString> WriteBackup(const ParameterImage& image, const QDateTime& when,
+                            const QString& folder) {
     if (folder.isEmpty() || !QDir().mkpath(folder)) {
-        result.error =
-            QStringLiteral("не удалось создать папку «%1»").arg(QDir::toNativeSeparators(folder));
-        return result;
+        return Error{
+            ErrorKind::File,
+            QStringLiteral("не удалось создать папку «%1»").arg(QDir::toNativeSeparators(folder))};
     }
     const FileBytes fileBytes = BuildFileBytes(image);
     const QByteArray bytes(reinterpret_cast<const char*>(fileBytes.data()), kSettingsFileSize);
@@ -32,28 +31,25 @@ BackupResult WriteBackup(const ParameterImage& image, const QDateTime& when,
     for (int n = 1; n <= kMaxBackupsPerSecond; ++n) {
         const QString name = n == 1 ? stem : QStringLiteral("%1-%2").arg(stem).arg(n);
         const QString path = QDir(folder).filePath(name + kSettingsFileExtension);
-        const NewFileResult written = WriteNewFile(path, bytes);
-        if (written.outcome == NewFileOutcome::Taken) continue;
-        if (written.outcome == NewFileOutcome::Failed) {
-            result.error = QStringLiteral("не удалось сохранить файл «%1»: %2")
-                               .arg(QDir::toNativeSeparators(path), written.error);
-            return result;
+        const Result<NewFileOutcome> written = WriteNewFile(path, bytes);
+        if (!written) {
+            return Error{ErrorKind::File,
+                         QStringLiteral("не удалось сохранить файл «%1»: %2")
+                             .arg(QDir::toNativeSeparators(path), written.error().text)};
         }
+        if (*written == NewFileOutcome::Taken) continue;
         // A backup counts only once what is on the disk is what was meant to be there.
-        const FileContent back = ReadFileBytes(path, kSettingsFileSize);
-        if (back.data != bytes) {
-            result.error =
-                QStringLiteral("файл «%1» прочитан не таким, каким был записан%2")
-                    .arg(QDir::toNativeSeparators(path),
-                         back.error.isEmpty() ? QString() : QStringLiteral(": ") + back.error);
-            return result;
+        const Result<QByteArray> back = ReadFileBytes(path, kSettingsFileSize);
+        if (!back || *back != bytes) {
+            return Error{ErrorKind::File,
+                         QStringLiteral("файл «%1» прочитан не таким, каким был записан%2")
+                             .arg(QDir::toNativeSeparators(path),
+                                  back ? QString() : QStringLiteral(": ") + back.error().text)};
         }
-        result.path = path;
-        return result;
+        return path;
     }
-    result.error = QStringLiteral("в папке «%1» заняты все имена для этой секунды")
-                       .arg(QDir::toNativeSeparators(folder));
-    return result;
+    return Error{ErrorKind::File, QStringLiteral("в папке «%1» заняты все имена для этой секунды")
+                                      .arg(QDir::toNativeSeparators(folder))};
 }
 
 }  // namespace belvan

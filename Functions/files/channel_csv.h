@@ -14,6 +14,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/error.h"
 #include "image/parameter_image.h"
 
 namespace belvan {
@@ -62,7 +63,9 @@ struct CsvRowNote {
 QString CsvRowNoteText(const CsvRowNote& note);
 
 struct CsvImport {
-    QString error;  // set when the file as a whole cannot be imported; nothing else is then valid
+    // Set (kind WrongFile) when the file as a whole cannot be imported; then only `refused` is
+    // valid.
+    std::optional<Error> error;
     ParameterImage image;              // the base's settings and the channels of the accepted rows
     std::vector<CsvRowNote> refused;   // rows left out
     std::vector<CsvRowNote> warnings;  // rows taken with a change the operator should know of
@@ -76,11 +79,8 @@ struct CsvImport {
 // byte-order mark, UTF-16 with one, and otherwise Windows-1251 with a warning first.
 CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base);
 
-// Reads a CSV file whole. Nothing and the reason when it cannot be read or is too large.
-struct CsvFileRead {
-    std::optional<QByteArray> data;
-    QString error;
-};
-CsvFileRead ReadCsvFile(const QString& path);
+// Reads a CSV file whole; the reason when it cannot be read (kind File) or is too large
+// (WrongFile).
+Result<QByteArray> ReadCsvFile(const QString& path);
 
 }  // namespace belvan

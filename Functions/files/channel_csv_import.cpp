@@ -351,6 +351,11 @@ ParsedRow ParseRow(const Row& row, int ordinal) {
     return out;
 }
 
+// A file that is no channel list this import can take.
+Error WrongFile(const QString& reason) {
+    return {ErrorKind::WrongFile, reason};
+}
+
 }  // namespace
 
 QString CsvRowNoteText(const CsvRowNote& note) {
@@ -364,22 +369,22 @@ CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base) {
     CsvImport result;
     result.image = base;
     if (data.size() > kCsvMaxBytes) {
-        result.error = QStringLiteral("файл больше %1 МБ; это не список каналов")
-                           .arg(kCsvMaxBytes / (1024 * 1024));
+        result.error = WrongFile(QStringLiteral("файл больше %1 МБ; это не список каналов")
+                                     .arg(kCsvMaxBytes / (1024 * 1024)));
         return result;
     }
     const CsvText decoded = DecodeCsvText(data);
     if (!decoded.error.isEmpty()) {
-        result.error = decoded.error;
+        result.error = WrongFile(decoded.error);
         return result;
     }
     const QString& text = decoded.text;
     if (HasControlCharacters(text)) {
-        result.error = QStringLiteral("это не текстовый файл CSV");
+        result.error = WrongFile(QStringLiteral("это не текстовый файл CSV"));
         return result;
     }
     if (text.trimmed().isEmpty()) {
-        result.error = QStringLiteral("файл пуст");
+        result.error = WrongFile(QStringLiteral("файл пуст"));
         return result;
     }
     // Guessed, not marked: the operator is to check that the Russian words came through.
@@ -394,13 +399,13 @@ CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base) {
 
     Tokenized table = Tokenize(text, GuessDelimiter(text));
     if (!table.error.isEmpty()) {
-        result.error = table.error;
+        result.error = WrongFile(table.error);
         return result;
     }
     auto record = table.records.begin();
     while (record != table.records.end() && AllEmpty(record->cells)) ++record;
     if (record == table.records.end()) {
-        result.error = QStringLiteral("файл пуст");
+        result.error = WrongFile(QStringLiteral("файл пуст"));
         return result;
     }
 
@@ -412,19 +417,20 @@ CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base) {
         for (int c = 0; c < static_cast<int>(Col::Count); ++c) {
             if (name.compare(QLatin1String(kColumnNames[c]), Qt::CaseInsensitive) != 0) continue;
             if (header.index[c] >= 0) {
-                result.error = QStringLiteral("столбец «%1» в заголовке (строка %2) указан дважды")
-                                   .arg(name)
-                                   .arg(record->line);
+                result.error =
+                    WrongFile(QStringLiteral("столбец «%1» в заголовке (строка %2) указан дважды")
+                                  .arg(name)
+                                  .arg(record->line));
                 return result;
             }
             header.index[c] = static_cast<int>(i);
         }
     }
     if (header.index[static_cast<int>(Col::Frequency)] < 0) {
-        result.error = QStringLiteral(
-                           "в заголовке (строка %1) нет столбца Frequency; это не "
-                           "список каналов в формате CHIRP")
-                           .arg(record->line);
+        result.error =
+            WrongFile(QStringLiteral("в заголовке (строка %1) нет столбца Frequency; это не "
+                                     "список каналов в формате CHIRP")
+                          .arg(record->line));
         return result;
     }
 
@@ -455,8 +461,9 @@ CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base) {
         ++result.channels;
     }
     if (result.channels == 0) {
-        result.error = result.refused.empty() ? QStringLiteral("в файле нет ни одного канала")
-                                              : QStringLiteral("ни одна строка файла не подошла");
+        result.error =
+            WrongFile(result.refused.empty() ? QStringLiteral("в файле нет ни одного канала")
+                                             : QStringLiteral("ни одна строка файла не подошла"));
         return result;
     }
 
@@ -474,20 +481,13 @@ CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base) {
     return result;
 }
 
-CsvFileRead ReadCsvFile(const QString& path) {
-    CsvFileRead result;
-    FileContent content = ReadFileBytes(path, kCsvMaxBytes);
-    if (!content.error.isEmpty()) {
-        result.error = content.error;
-        return result;
+Result<QByteArray> ReadCsvFile(const QString& path) {
+    Result<QByteArray> content = ReadFileBytes(path, kCsvMaxBytes);
+    if (content && content->size() > kCsvMaxBytes) {
+        return WrongFile(QStringLiteral("файл больше %1 МБ; это не список каналов")
+                             .arg(kCsvMaxBytes / (1024 * 1024)));
     }
-    if (content.data.size() > kCsvMaxBytes) {
-        result.error = QStringLiteral("файл больше %1 МБ; это не список каналов")
-                           .arg(kCsvMaxBytes / (1024 * 1024));
-        return result;
-    }
-    result.data = std::move(content.data);
-    return result;
+    return content;
 }
 
 }  // namespace belvan

@@ -28,6 +28,10 @@ QString Folder(const QString& path) {
     return QDir::toNativeSeparators(QFileInfo(path).absolutePath());
 }
 
+Error FileError(const QString& reason) {
+    return {ErrorKind::File, reason};
+}
+
 }  // namespace
 
 QString SystemErrorReason(int systemError) {
@@ -94,47 +98,36 @@ QString FileErrorReason(const QFileDevice& file, int systemError) {
     }
 }
 
-FileContent ReadFileBytes(const QString& path, qint64 limit) {
-    FileContent result;
+Result<QByteArray> ReadFileBytes(const QString& path, qint64 limit) {
     const QFileInfo info(path);
-    if (info.isDir()) {
-        result.error = QStringLiteral("это папка, а не файл");
-        return result;
-    }
-    if (info.exists() && !info.isFile()) {
-        // A pipe or a device could keep the window waiting for bytes that never come.
-        result.error = QStringLiteral("это не обычный файл");
-        return result;
-    }
+    if (info.isDir()) return FileError(QStringLiteral("это папка, а не файл"));
+    // A pipe or a device could keep the window waiting for bytes that never come.
+    if (info.exists() && !info.isFile()) return FileError(QStringLiteral("это не обычный файл"));
     QFile file(path);
     const SystemErrorCatcher opening;
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = FileErrorReason(file, opening.Taken());
-        return result;
-    }
+    if (!file.open(QIODevice::ReadOnly)) return FileError(FileErrorReason(file, opening.Taken()));
     // One byte more than the limit tells a long file from a good one without reading it all.
     const SystemErrorCatcher reading;
-    result.data = file.read(limit + 1);
-    if (file.error() != QFileDevice::NoError) {
-        result.data.clear();
-        result.error = FileErrorReason(file, reading.Taken());
-    }
-    return result;
+    QByteArray data = file.read(limit + 1);
+    if (file.error() != QFileDevice::NoError)
+        return FileError(FileErrorReason(file, reading.Taken()));
+    return data;
 }
 
-QString WriteTargetProblem(const QString& path) {
-    if (path.isEmpty()) return QStringLiteral("не указано имя файла");
+Status CheckWriteTarget(const QString& path) {
+    if (path.isEmpty()) return FileError(QStringLiteral("не указано имя файла"));
     std::error_code error;
     const auto status = std::filesystem::status(FsPath(path), error);
     if (error && error != std::errc::no_such_file_or_directory)
-        return SystemErrorReason(error.default_error_condition().value());
-    if (std::filesystem::is_directory(status)) return QStringLiteral("это папка, а не файл");
+        return FileError(SystemErrorReason(error.default_error_condition().value()));
+    if (std::filesystem::is_directory(status))
+        return FileError(QStringLiteral("это папка, а не файл"));
     if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
-        return QStringLiteral(
-            "это не обычный файл (устройство, канал или сокет); такой файл не "
-            "заменяется");
+        return FileError(
+            QStringLiteral("это не обычный файл (устройство, канал или сокет); такой файл не "
+                           "заменяется"));
     if (!QFileInfo(QFileInfo(path).absolutePath()).isDir())
-        return QStringLiteral("папка «%1» не существует").arg(Folder(path));
+        return FileError(QStringLiteral("папка «%1» не существует").arg(Folder(path)));
     return {};
 }
 
@@ -143,12 +136,13 @@ bool SameFile(const QString& a, const QString& b) {
     return std::filesystem::equivalent(FsPath(a), FsPath(b), error) && !error;
 }
 
-QString WriteFileBytes(const QString& path, const QByteArray& bytes) {
-    if (const QString problem = WriteTargetProblem(path); !problem.isEmpty()) return problem;
+Status WriteFileBytes(const QString& path, const QByteArray& bytes) {
+    if (Status target = CheckWriteTarget(path); !target) return target;
     QSaveFile file(path);
     {
         const SystemErrorCatcher opening;
-        if (!file.open(QIODevice::WriteOnly)) return FileErrorReason(file, opening.Taken());
+        if (!file.open(QIODevice::WriteOnly))
+            return FileError(FileErrorReason(file, opening.Taken()));
     }
     // The write only fills Qt's buffer; the flush is where a full disk shows, and a failure
     // there must be seen before the commit puts the new file in the old one's place.
@@ -156,22 +150,22 @@ QString WriteFileBytes(const QString& path, const QByteArray& bytes) {
     if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString reason = FileErrorReason(file, writing.Taken());
         file.cancelWriting();
-        return reason;
+        return FileError(reason);
     }
     const SystemErrorCatcher committing;
-    if (!file.commit()) return FileErrorReason(file, committing.Taken());
+    if (!file.commit()) return FileError(FileErrorReason(file, committing.Taken()));
     return {};
 }
 
-NewFileResult WriteNewFile(const QString& path, const QByteArray& bytes) {
+Result<NewFileOutcome> WriteNewFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     {
         const SystemErrorCatcher opening;
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             const int error = opening.Taken();
             if (error == EEXIST || (error == 0 && QFileInfo::exists(path)))
-                return {NewFileOutcome::Taken, {}};
-            return {NewFileOutcome::Failed, FileErrorReason(file, error)};
+                return NewFileOutcome::Taken;
+            return FileError(FileErrorReason(file, error));
         }
     }
     const SystemErrorCatcher writing;
@@ -183,11 +177,11 @@ NewFileResult WriteNewFile(const QString& path, const QByteArray& bytes) {
         written = file.error() == QFileDevice::NoError;
         error = closing.Taken();
     }
-    if (written) return {NewFileOutcome::Written, {}};
+    if (written) return NewFileOutcome::Written;
     const QString reason = FileErrorReason(file, error);
     file.close();
     file.remove();
-    return {NewFileOutcome::Failed, reason};
+    return FileError(reason);
 }
 
 }  // namespace belvan

@@ -8,34 +8,29 @@
 #include <QFileDevice>
 #include <QString>
 
+#include "core/error.h"
+
 namespace belvan {
 
 // What was read of a file: its bytes, up to one more than asked for, or why it could not be read
-// (a folder, a pipe or a device, no access, a read error) in the operator's words.
-struct FileContent {
-    QByteArray data;
-    QString error;
-};
-FileContent ReadFileBytes(const QString& path, qint64 limit);
+// (a folder, a pipe or a device, no access, a read error); every error is of kind File.
+Result<QByteArray> ReadFileBytes(const QString& path, qint64 limit);
 
-// Why `path` cannot be written, or the empty text: it may be a new file in an existing folder or
-// an existing regular file (or a link to one), nothing else.
-QString WriteTargetProblem(const QString& path);
+// Success when `path` may be written: a new file in an existing folder or an existing regular
+// file (or a link to one), nothing else; else why not (kind File).
+Status CheckWriteTarget(const QString& path);
 // True when both paths name one existing file (through links, or another spelling of the path).
 bool SameFile(const QString& a, const QString& b);
 
-// Writes the bytes so that an existing file is replaced only by a complete new one. Returns the
-// empty text on success, else why it failed; on failure the old file is exactly as it was.
-QString WriteFileBytes(const QString& path, const QByteArray& bytes);
+// Writes the bytes so that an existing file is replaced only by a complete new one; on failure
+// (kind File) the old file is exactly as it was.
+Status WriteFileBytes(const QString& path, const QByteArray& bytes);
 
 // Writes a file that does not exist yet; the name is claimed by the system, so two writers never
-// get the same one. `Taken` when a file of that name exists already.
-enum class NewFileOutcome { Written, Taken, Failed };
-struct NewFileResult {
-    NewFileOutcome outcome = NewFileOutcome::Failed;
-    QString error;  // why it failed; nothing of the file is left behind then
-};
-NewFileResult WriteNewFile(const QString& path, const QByteArray& bytes);
+// get the same one. `Taken` when a file of that name exists already; on an error nothing of the
+// file is left behind.
+enum class NewFileOutcome { Written, Taken };
+Result<NewFileOutcome> WriteNewFile(const QString& path, const QByteArray& bytes);
 
 // Why a file operation failed, in the operator's words: from the system's error number taken
 // right after the failure where there is one (`systemError`), else from Qt's kind of error.

@@ -27,32 +27,31 @@ bool FileChecksumMatches(const FileBytes& bytes) {
     return FileChecksum(bytes) == bytes[kFileChecksumOffset];
 }
 
-FileReadResult ReadSettingsFile(const QString& path) {
-    const FileContent content = ReadFileBytes(path, kSettingsFileSize);
-    if (!content.error.isEmpty()) return {std::nullopt, content.error};
-    return SettingsFileFromBytes(content.data);
+Result<FileBytes> ReadSettingsFile(const QString& path) {
+    const Result<QByteArray> content = ReadFileBytes(path, kSettingsFileSize);
+    if (!content) return content.error();
+    return SettingsFileFromBytes(*content);
 }
 
-FileReadResult SettingsFileFromBytes(const QByteArray& data) {
-    FileReadResult result;
-    if (data.size() != kSettingsFileSize) {
-        result.error = data.size() > kSettingsFileSize
-                           ? QStringLiteral("файл длиннее %1 байт; это не файл настроек каналов")
-                                 .arg(kSettingsFileSize)
-                           : QStringLiteral(
-                                 "длина файла %1 байт вместо %2; файл повреждён или "
-                                 "это не файл настроек каналов")
-                                 .arg(data.size())
-                                 .arg(kSettingsFileSize);
-        return result;
+Result<FileBytes> SettingsFileFromBytes(const QByteArray& data) {
+    if (data.size() > kSettingsFileSize) {
+        return Error{ErrorKind::WrongFile,
+                     QStringLiteral("файл длиннее %1 байт; это не файл настроек каналов")
+                         .arg(kSettingsFileSize)};
+    }
+    if (data.size() < kSettingsFileSize) {
+        return Error{ErrorKind::WrongFile, QStringLiteral("длина файла %1 байт вместо %2; файл "
+                                                          "повреждён или это не файл настроек "
+                                                          "каналов")
+                                               .arg(data.size())
+                                               .arg(kSettingsFileSize)};
     }
     FileBytes bytes;
     std::copy(data.begin(), data.end(), bytes.begin());
-    result.bytes = bytes;
-    return result;
+    return bytes;
 }
 
-QString WriteSettingsFile(const QString& path, const FileBytes& bytes) {
+Status WriteSettingsFile(const QString& path, const FileBytes& bytes) {
     return WriteFileBytes(path, QByteArray(reinterpret_cast<const char*>(bytes.data()),
                                            static_cast<qsizetype>(bytes.size())));
 }

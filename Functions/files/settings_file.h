@@ -11,8 +11,8 @@
 #include <QString>
 #include <array>
 #include <cstdint>
-#include <optional>
 
+#include "core/error.h"
 #include "file_io.h"
 #include "image/parameter_image.h"
 
@@ -30,19 +30,14 @@ FileBytes BuildFileBytes(const ParameterImage& image);
 ParameterImage ImageFromFileBytes(const FileBytes& bytes);
 bool FileChecksumMatches(const FileBytes& bytes);
 
-// What became of reading a file from disk.
-struct FileReadResult {
-    std::optional<FileBytes> bytes;  // set when the file was read and is exactly 255 bytes long
-    QString error;                   // why not, in the operator's words
-};
-
 // Reads the whole file and checks its length; never more than a little past 255 bytes is read.
-FileReadResult ReadSettingsFile(const QString& path);
+// The 255 bytes, or why not: the file cannot be read (kind File) or is not 255 bytes long
+// (WrongFile).
+Result<FileBytes> ReadSettingsFile(const QString& path);
 // The same check of what was read: exactly 255 bytes.
-FileReadResult SettingsFileFromBytes(const QByteArray& data);
+Result<FileBytes> SettingsFileFromBytes(const QByteArray& data);
 
 // Writes the 255 bytes so that an existing file is replaced only by a complete new one.
-// Returns the empty text on success, else why it failed in the operator's words.
-QString WriteSettingsFile(const QString& path, const FileBytes& bytes);
+Status WriteSettingsFile(const QString& path, const FileBytes& bytes);
 
 }  // namespace belvan

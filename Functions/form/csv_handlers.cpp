@@ -54,12 +54,12 @@ QString ProposedCsvName(const ProgramState& p) {
 }  // namespace
 
 std::optional<ParameterImage> ProduceImage(const ProgramState& p) {
-    try {
-        return MakeImage(p.plan, p.ctl, p.image).image;
-    } catch (const std::exception& error) {
-        ShowError(p.Operator(), QString::fromStdString(error.what()));
+    const Result<PlanImage> made = MakeImageOrError(p.plan, p.ctl, p.image);
+    if (!made) {
+        ShowError(p.Operator(), made.error().text);
         return std::nullopt;
     }
+    return made->image;
 }
 
 QString ExportCsvFile(ProgramState& p) {
@@ -81,10 +81,10 @@ QString ExportCsvFile(ProgramState& p) {
             return {};
     }
     const QByteArray csv = ExportCsv(*image);
-    const QString failure = WriteFileBytes(name, csv);
-    if (!failure.isEmpty()) {
-        ShowError(p.Operator(),
-                  QStringLiteral("Не удалось сохранить файл «%1»: %2.").arg(Shown(name), failure));
+    const Status written = WriteFileBytes(name, csv);
+    if (!written) {
+        ShowError(p.Operator(), QStringLiteral("Не удалось сохранить файл «%1»: %2.")
+                                    .arg(Shown(name), written.error().text));
         return {};
     }
     const QStringList losses = CsvExportLosses(*image);
@@ -108,20 +108,19 @@ QString ImportCsvFile(ProgramState& p) {
     p.dialogs.csvName = *chosen;
     const QString path = *chosen;
 
-    const CsvFileRead read = ReadCsvFile(path);
-    if (!read.data) {
-        ShowError(
-            p.Operator(),
-            QStringLiteral("Не удалось прочитать файл «%1»: %2.").arg(Shown(path), read.error));
+    const Result<QByteArray> read = ReadCsvFile(path);
+    if (!read) {
+        ShowError(p.Operator(), QStringLiteral("Не удалось прочитать файл «%1»: %2.")
+                                    .arg(Shown(path), read.error().text));
         return {};
     }
     // The settings on screen and each channel's reserved byte are the base of the new image.
     const auto base = ProduceImage(p);
     if (!base) return {};
-    const CsvImport imported = ImportCsv(*read.data, *base);
-    if (!imported.error.isEmpty()) {
+    const CsvImport imported = ImportCsv(*read, *base);
+    if (imported.error) {
         QString text =
-            QStringLiteral("Файл «%1» не импортирован: %2.").arg(Shown(path), imported.error);
+            QStringLiteral("Файл «%1» не импортирован: %2.").arg(Shown(path), imported.error->text);
         if (!imported.refused.empty()) text += QStringLiteral("\n\n") + NoteList(imported.refused);
         ShowError(p.Operator(), text);
         return {};

@@ -55,10 +55,10 @@ bool SaveSettingsFile(ProgramState& p) {
     }
 
     p.FileBuffer = BuildFileBytes(p.image);
-    const QString failure = WriteSettingsFile(name, p.FileBuffer);
-    if (!failure.isEmpty()) {
-        ShowError(p.Operator(),
-                  QStringLiteral("Не удалось сохранить файл «%1»: %2.").arg(Shown(name), failure));
+    const Status written = WriteSettingsFile(name, p.FileBuffer);
+    if (!written) {
+        ShowError(p.Operator(), QStringLiteral("Не удалось сохранить файл «%1»: %2.")
+                                    .arg(Shown(name), written.error().text));
         return true;
     }
     p.ctl.caption = kFileCaptionPrefix + Shown(name);
@@ -79,14 +79,13 @@ bool LoadSettingsFromPath(ProgramState& p, const QString& path) {
     return TakeInSettingsFile(p, ReadSettingsFile(path), path);
 }
 
-bool TakeInSettingsFile(ProgramState& p, const FileReadResult& read, const QString& path) {
-    if (!read.bytes) {
-        ShowError(
-            p.Operator(),
-            QStringLiteral("Не удалось загрузить файл «%1»: %2.").arg(Shown(path), read.error));
+bool TakeInSettingsFile(ProgramState& p, const Result<FileBytes>& read, const QString& path) {
+    if (!read) {
+        ShowError(p.Operator(), QStringLiteral("Не удалось загрузить файл «%1»: %2.")
+                                    .arg(Shown(path), read.error().text));
         return false;
     }
-    if (!FileChecksumMatches(*read.bytes) &&
+    if (!FileChecksumMatches(*read) &&
         p.Operator().AskYesNo(
             QStringLiteral("Контрольная сумма файла «%1» не сходится: файл повреждён.\n"
                            "Загрузить его всё равно?")
@@ -95,7 +94,7 @@ bool TakeInSettingsFile(ProgramState& p, const FileReadResult& read, const QStri
         return false;
     }
 
-    p.FileBuffer = *read.bytes;
+    p.FileBuffer = *read;
     p.image = ImageFromFileBytes(p.FileBuffer);
     TakeInImage(p, AfterTakeIn::KeepSelection);
     p.ctl.caption = kFileCaptionPrefix + Shown(path);

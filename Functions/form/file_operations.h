@@ -20,7 +20,7 @@ bool LoadSettingsFile(ProgramState& p);
 bool LoadSettingsFromPath(ProgramState& p, const QString& path);
 // What was read of the file named `path` (the reason it could not be, or its bytes) into the
 // plan: the same errors and question as above.
-bool TakeInSettingsFile(ProgramState& p, const FileReadResult& read, const QString& path);
+bool TakeInSettingsFile(ProgramState& p, const Result<FileBytes>& read, const QString& path);
 // The load button: the load, then UpdateToneBoxes whatever became of it.
 void Button12Click(ProgramState& p);
 // The name the save dialog proposes before the operator chose one.

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 #include "files/settings_file.h"
 #include "image/image_state.h"
+#include "job/programming_job.h"
 
 namespace belvan {
 
@@ -20,9 +22,10 @@ enum class Exchange { None, Reading, Writing, Verifying };
 struct LinkSession {
     LinkRequests* requests = nullptr;
     Exchange exchange = Exchange::None;
-    quint64 pollTicket = 0;        // the number of the last poll asked for
-    bool pollAwaited = false;      // its answer is still wanted
-    int selectionBeforeRead = -1;  // the channel list's selection, given back by a failed read
+    quint64 pollTicket = 0;             // the number of the last poll asked for
+    bool pollAwaited = false;           // its answer is still wanted
+    int selectionBeforeRead = -1;       // the channel list's selection, given back by a failed read
+    std::optional<ProgrammingJob> job;  // the write under way and its check, if any
 };
 
 // What the operator chose in the menus, kept between runs by the window.

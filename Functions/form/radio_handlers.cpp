@@ -5,7 +5,6 @@
 #include "files/backup.h"
 #include "form/program_state.h"
 #include "image/encoding.h"
-#include "image/image_differences.h"
 #include "link_requests.h"
 #include "plan/channel_editing.h"
 #include "take_in_image.h"
@@ -51,7 +50,7 @@ void ComboBox1Change(ProgramState& p) {
 void PortStateChanged(ProgramState& p, const PortState& state) {
     p.ctl.Label1 = state.open ? QStringLiteral("открыт.") : QStringLiteral("используется.");
     p.ctl.label1Red = !state.open;
-    p.ctl.label1Reason = state.reason;
+    p.ctl.label1Reason = state.failure.text;
     if (state.lost) {
         // Nothing is connected any more, and a dead line is not polled.
         p.ctl.Label39.clear();
@@ -90,36 +89,51 @@ void Button5Click(ProgramState& p) {
 }
 
 namespace {
-// The read after a write: what the radio holds against what was sent. The plan stays as it is.
+// Asks the link for what the job needs next; false when it needs nothing more. The window's job
+// reads only to check its write: the buttons stay hidden and the watch stopped meanwhile.
+bool AskForJob(ProgramState& p, const JobNext& next) {
+    const auto* request = std::get_if<JobRequest>(&next);
+    if (!request) return false;
+    if (*request == JobRequest::WriteImage) {
+        p.link.exchange = Exchange::Writing;
+        if (p.link.requests) p.link.requests->Write(p.link.job->Image());
+    } else {
+        p.link.exchange = Exchange::Verifying;
+        if (p.link.requests) p.link.requests->Read();
+    }
+    return true;
+}
+
+// The check after a write: what the radio holds against what was sent. The plan stays as it is.
 void VerifyFinished(ProgramState& p, const ReadResult& result) {
+    const JobNext next = p.link.job->OnRead(result);
+    const auto* outcome = std::get_if<JobOutcome>(&next);
+    if (!outcome) return;
+    p.link.job.reset();
     p.link.exchange = Exchange::None;
     ShowReadAndWriteButtons(p.ctl);
     p.ctl.Timer1 = true;
-    if (!Succeeded(result.outcome)) {
-        ShowError(p.Operator(),
-                  QStringLiteral("Запись не проверена: ") + OutcomeText(result.outcome));
-        if (p.link.requests) p.link.requests->DiscardInput();
-        return;
-    }
-    const QStringList differences = ImageDifferences(p.image, result.image);
-    if (differences.isEmpty()) {
+    if (outcome->Verified()) {
         ShowInformation(p.Operator(), QStringLiteral("Запись проверена"));
         return;
     }
-    ShowError(p.Operator(), QStringLiteral("Радиостанция хранит не то, что записано:\n") +
-                                differences.join(u'\n'));
+    if (outcome->status.error().kind == ErrorKind::Mismatch) {
+        ShowError(p.Operator(), QStringLiteral("Радиостанция хранит не то, что записано:\n") +
+                                    outcome->differences.join(u'\n'));
+        return;
+    }
+    ShowError(p.Operator(), QStringLiteral("Запись не проверена: ") + outcome->status.error().text);
+    if (p.link.requests) p.link.requests->DiscardInput();
 }
 
 // Every image read from a radio is also kept as a file; a backup that fails only says so.
 void KeepBackup(ProgramState& p, const ParameterImage& image) {
-    const BackupResult backup =
-        p.prefs.backupFolder.isEmpty()
-            ? WriteBackup(image)
-            : WriteBackup(image, QDateTime::currentDateTime(), p.prefs.backupFolder);
+    const Result<QString> backup =
+        WriteBackup(image, QDateTime::currentDateTime(),
+                    p.prefs.backupFolder.isEmpty() ? BackupFolder() : p.prefs.backupFolder);
     p.statusLine =
-        backup.Ok()
-            ? QStringLiteral("Резервная копия: %1").arg(QDir::toNativeSeparators(backup.path))
-            : QStringLiteral("Резервная копия не сохранена: %1").arg(backup.error);
+        backup ? QStringLiteral("Резервная копия: %1").arg(QDir::toNativeSeparators(*backup))
+               : QStringLiteral("Резервная копия не сохранена: %1").arg(backup.error().text);
 }
 }  // namespace
 
@@ -158,19 +172,16 @@ void Button6Click(ProgramState& p) {
         p.ctl.Timer1 = true;
         throw;
     }
-    p.link.exchange = Exchange::Writing;
-    if (p.link.requests) p.link.requests->Write(p.image);
+    // The window keeps no backup before its write; a check follows when the operator asks.
+    p.link.job.emplace(p.image, false, p.prefs.verifyAfterWrite && p.link.requests);
+    AskForJob(p, p.link.job->Start());
 }
 
 void WriteFinished(ProgramState& p, const WriteResult& result) {
     p.link.exchange = Exchange::None;
     ShowOutcome(p, result.outcome);
-    if (Succeeded(result.outcome) && p.prefs.verifyAfterWrite && p.link.requests) {
-        // The buttons stay hidden and the watch stopped while the radio is read back.
-        p.link.exchange = Exchange::Verifying;
-        p.link.requests->Read();
-        return;
-    }
+    if (p.link.job && AskForJob(p, p.link.job->OnWritten(result))) return;
+    p.link.job.reset();
     ShowReadAndWriteButtons(p.ctl);
     p.ctl.Timer1 = true;
 }

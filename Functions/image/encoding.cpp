@@ -94,6 +94,17 @@ PlanImage MakeImage(const ChannelPlan& plan, const Controls& ctl, const Paramete
     return made;
 }
 
+Result<PlanImage> MakeImageOrError(const ChannelPlan& plan, const Controls& ctl,
+                                   const ParameterImage& carried) {
+    try {
+        return MakeImage(plan, ctl, carried);
+    } catch (const ConversionError& error) {
+        return Error{ErrorKind::Value, QString::fromStdString(error.what())};
+    } catch (const RangeError& error) {
+        return Error{ErrorKind::Value, QString::fromStdString(error.what())};
+    }
+}
+
 ParameterImage StartUpImage() {
     ImageState started;
     ClearAllChannels(started);

@@ -4,6 +4,7 @@
 #include <QString>
 #include <cstdint>
 
+#include "core/error.h"
 #include "parameter_image.h"
 #include "plan/channel_entry.h"
 #include "plan/controls.h"
@@ -24,6 +25,10 @@ struct PlanImage {
 // Raises ConversionError for a box whose text is not a whole number and RangeError for a value
 // the radio cannot hold.
 PlanImage MakeImage(const ChannelPlan& plan, const Controls& ctl, const ParameterImage& carried);
+// MakeImage for a caller that wants the image or why there is none: its ConversionError or
+// RangeError comes back as an error of kind Value with the same text.
+Result<PlanImage> MakeImageOrError(const ChannelPlan& plan, const Controls& ctl,
+                                   const ParameterImage& carried);
 
 // The image the window would save right after start-up (every channel cleared, the controls at
 // their defaults); the command line imports onto it when no other base is given.

@@ -7,6 +7,8 @@
 #include <QString>
 #include <functional>
 
+#include "core/error.h"
+
 namespace belvan {
 
 // A read of n bytes ends when n bytes are in, when more than kReadGapMs pass between two bytes
@@ -16,6 +18,9 @@ inline constexpr int kReadBaseMs = 100;
 
 // Why a line that was open went away.
 inline const QString kDeviceDisconnected = QStringLiteral("Устройство отключено.");
+inline Error DeviceDisconnected() {
+    return {ErrorKind::LineLost, kDeviceDisconnected};
+}
 
 class Line {
   public:
@@ -28,8 +33,9 @@ class Line {
     virtual bool IsOpen() const = 0;
     // True once an open line went away (a USB adapter pulled out, the other end hung up).
     virtual bool Lost() = 0;
-    // Why the last open failed or why the line was lost, in the operator's words.
-    virtual QString FailureReason() const = 0;
+    // Why the last open failed (a kind of the port: not found, busy, no permission) or why the
+    // line was lost (LineLost).
+    virtual Error Failure() const = 0;
     // The device's name as the system knows it.
     virtual QString DeviceName() const = 0;
 

@@ -75,6 +75,11 @@ QString OutcomeText(ExchangeOutcome outcome) {
     return {};
 }
 
+Error ExchangeError(ExchangeOutcome outcome) {
+    return {outcome == ExchangeOutcome::LineLost ? ErrorKind::LineLost : ErrorKind::Exchange,
+            OutcomeText(outcome)};
+}
+
 CommandResult SendCommand(Line& line, std::uint8_t first, std::uint8_t second) {
     CommandResult result;
     line.Write(Bytes(BuildCommandFrame(first, second)));

@@ -26,6 +26,9 @@ enum class ExchangeOutcome {
 bool Succeeded(ExchangeOutcome outcome);
 // What the operator is told, exactly.
 QString OutcomeText(ExchangeOutcome outcome);
+// A failed exchange as an error: LineLost when the device went away, else Exchange; the text is
+// OutcomeText.
+Error ExchangeError(ExchangeOutcome outcome);
 
 // Where an exchange stands, for a progress bar or line.
 struct LinkProgress {

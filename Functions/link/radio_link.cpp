@@ -46,7 +46,7 @@ void RadioLink::OpenPort(const QString& portName) {
     if (state.open) {
         liveness_->start();
     } else {
-        state.reason = line_->FailureReason();
+        state.failure = line_->Failure();
     }
     emit portStateChanged(state);
 }
@@ -103,10 +103,10 @@ void RadioLink::DiscardInput() {
 
 void RadioLink::CheckLost() {
     if (!line_ || !line_->IsOpen() || !line_->Lost()) return;
-    const QString reason = line_->FailureReason();
+    const Error failure = line_->Failure();
     line_->Close();
     liveness_->stop();
-    emit portStateChanged({portName_, false, true, reason});
+    emit portStateChanged({portName_, false, true, failure});
     reopen_->start();
 }
 

@@ -21,7 +21,7 @@ struct PortState {
     QString name;  // as it was asked for ("COM1", "/dev/ttyUSB0")
     bool open = false;
     bool lost = false;  // it was open and the device went away
-    QString reason;     // why it is not open, in the operator's words
+    Error failure;      // why it is not open: the port's kind (not found, busy …) or LineLost
 };
 
 class RadioLink : public QObject {

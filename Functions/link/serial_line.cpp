@@ -12,26 +12,28 @@ namespace {
 constexpr int kWriteLimitMs = 10000;  // a device that takes nothing for this long is gone
 constexpr int kWriteSliceMs = 20;
 
-QString OpenFailure(const QSerialPort& port, const QString& deviceName) {
+Error OpenFailure(const QSerialPort& port, const QString& deviceName) {
     const QString shown = deviceName.isEmpty() ? QStringLiteral("(пустое имя)") : deviceName;
     switch (port.error()) {
         case QSerialPort::PermissionError: {
 #ifndef Q_OS_WIN
             const QFileInfo device(deviceName);
             if (device.exists() && !device.isWritable()) {
-                return QStringLiteral(
-                           "Нет прав на порт %1. Добавьте пользователя в группу «%2» "
-                           "(например: sudo usermod -aG %2 $USER) и войдите в систему "
-                           "заново.")
-                    .arg(shown, device.group());
+                return {ErrorKind::PortNoPermission,
+                        QStringLiteral("Нет прав на порт %1. Добавьте пользователя в группу «%2» "
+                                       "(например: sudo usermod -aG %2 $USER) и войдите в систему "
+                                       "заново.")
+                            .arg(shown, device.group())};
             }
 #endif
-            return QStringLiteral("Порт %1 занят другой программой.").arg(shown);
+            return {ErrorKind::PortBusy,
+                    QStringLiteral("Порт %1 занят другой программой.").arg(shown)};
         }
         case QSerialPort::DeviceNotFoundError:
-            return QStringLiteral("Порт %1 не найден.").arg(shown);
+            return {ErrorKind::PortNotFound, QStringLiteral("Порт %1 не найден.").arg(shown)};
         default:
-            return QStringLiteral("Порт %1 не открывается: %2").arg(shown, port.errorString());
+            return {ErrorKind::PortUnavailable,
+                    QStringLiteral("Порт %1 не открывается: %2").arg(shown, port.errorString())};
     }
 }
 }  // namespace
@@ -45,10 +47,10 @@ SerialLine::~SerialLine() = default;
 bool SerialLine::Open() {
     port_ = std::make_unique<QSerialPort>();
     port_->setPortName(deviceName_);
-    failureReason_.clear();
+    failure_ = {};
     lost_ = false;
     if (deviceName_.isEmpty() || !port_->open(QIODevice::ReadWrite)) {
-        failureReason_ = OpenFailure(*port_, deviceName_);
+        failure_ = OpenFailure(*port_, deviceName_);
         port_.reset();
         return false;
     }
@@ -84,7 +86,7 @@ bool SerialLine::Lost() {
         (!port_->isOpen() || error == QSerialPort::ResourceError ||
          error == QSerialPort::ReadError)) {
         lost_ = true;
-        failureReason_ = kDeviceDisconnected;
+        failure_ = DeviceDisconnected();
     }
     return lost_;
 }

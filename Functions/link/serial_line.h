@@ -24,7 +24,7 @@ class SerialLine : public Line {
     void Close() override;
     bool IsOpen() const override;
     bool Lost() override;
-    QString FailureReason() const override { return failureReason_; }
+    Error Failure() const override { return failure_; }
     QString DeviceName() const override { return deviceName_; }
 
     bool Write(const QByteArray& bytes) override;
@@ -37,7 +37,7 @@ class SerialLine : public Line {
 
   private:
     QString deviceName_;
-    QString failureReason_;
+    Error failure_;
     std::unique_ptr<QSerialPort> port_;
     QElapsedTimer clock_;
     bool lost_ = false;

@@ -84,12 +84,14 @@ TEST_F(PtyLinkTest, ARadioThatHangsUpMidFrameFailsTheReadAndThePortIsReportedLos
     const PortState lost = states.last()[0].value<PortState>();
     EXPECT_FALSE(lost.open);
     EXPECT_TRUE(lost.lost);
+    EXPECT_EQ(lost.failure.kind, ErrorKind::LineLost);
 }
 
 TEST(PortTest, PortsThatCannotOpenSayWhyAndExchangesOnThemFailAtOnce) {
     SerialLine missing(QStringLiteral("/dev/belvan-no-such-port"));
     EXPECT_FALSE(missing.Open());
-    EXPECT_TRUE(missing.FailureReason().contains(QStringLiteral("не найден")));
+    EXPECT_EQ(missing.Failure().kind, ErrorKind::PortNotFound);
+    EXPECT_TRUE(missing.Failure().text.contains(QStringLiteral("не найден")));
     EXPECT_EQ(ReadParameters(missing, 0).outcome, ExchangeOutcome::NoAnswer);
     EXPECT_EQ(WriteParameters(missing, ParameterImage{}).outcome,
               ExchangeOutcome::FirstFrameRefused);
@@ -101,7 +103,8 @@ TEST(PortTest, PortsThatCannotOpenSayWhyAndExchangesOnThemFailAtOnce) {
     SerialLine first(device), second(device);
     ASSERT_TRUE(first.Open());
     EXPECT_FALSE(second.Open());
-    EXPECT_TRUE(second.FailureReason().contains(QStringLiteral("занят")));
+    EXPECT_EQ(second.Failure().kind, ErrorKind::PortBusy);
+    EXPECT_TRUE(second.Failure().text.contains(QStringLiteral("занят")));
     first.Close();
     EXPECT_TRUE(second.Open());
 }

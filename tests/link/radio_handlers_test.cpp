@@ -174,7 +174,7 @@ TEST_F(FormLinkTest, TheWatchTakesOnlyTheAnswerItWaitsFor) {
 
     // The device goes away: said in Label1, nothing is connected, the dead line is not polled;
     // when it comes back it is watched again.
-    PortStateChanged(p, {p.ctl.ComboBox1.text, false, true, kDeviceDisconnected});
+    PortStateChanged(p, {p.ctl.ComboBox1.text, false, true, DeviceDisconnected()});
     EXPECT_EQ(p.ctl.Label1, QStringLiteral("используется."));
     EXPECT_TRUE(p.ctl.label1Red);
     EXPECT_EQ(p.ctl.label1Reason, kDeviceDisconnected);
@@ -229,9 +229,9 @@ TEST_F(FormLinkTest, EveryReadIsKeptAsABackupAndAFailedBackupOnlySaysSo) {
     const QFileInfoList kept = QDir(backups.path()).entryInfoList(QDir::Files);
     ASSERT_EQ(kept.size(), 1);
     EXPECT_TRUE(kept[0].fileName().endsWith(QStringLiteral(".ctrch")));
-    const FileReadResult read = ReadSettingsFile(kept[0].filePath());
-    ASSERT_TRUE(read.bytes);
-    EXPECT_EQ(ImageFromFileBytes(*read.bytes), image);
+    const Result<FileBytes> read = ReadSettingsFile(kept[0].filePath());
+    ASSERT_TRUE(read);
+    EXPECT_EQ(ImageFromFileBytes(*read), image);
     EXPECT_TRUE(p.statusLine.contains(QDir::toNativeSeparators(kept[0].filePath())));
 
     // A file where the folder should be: the read still succeeds and the status line says why.
@@ -252,7 +252,9 @@ struct Socket {
     RadioLink::LineFactory Factory() {
         return [this](const QString& name) {
             auto line = std::make_unique<MemoryLine>(name);
-            if (!plugged) line->SetOpenFailure(QStringLiteral("Порт %1 не найден.").arg(name));
+            if (!plugged)
+                line->SetOpenFailure(
+                    Error{ErrorKind::PortNotFound, QStringLiteral("Порт %1 не найден.").arg(name)});
             current = line.get();
             return line;
         };
@@ -278,7 +280,7 @@ TEST(RadioLinkTest, ALostLineIsClosedReportedAndOpenedAgainWhenTheDeviceIsBack) 
     const PortState lost = states.last()[0].value<PortState>();
     EXPECT_FALSE(lost.open);
     EXPECT_TRUE(lost.lost);
-    EXPECT_EQ(lost.reason, kDeviceDisconnected);
+    EXPECT_EQ(lost.failure, DeviceDisconnected());
 
     // Tried about once a second; back when the device is.
     EXPECT_FALSE(states.wait(1500));

@@ -18,14 +18,14 @@ void MemoryLine::HangUpAt(qint64 atMs) {
 
 bool MemoryLine::Open() {
     ++opens_;
-    if (!openFailure_.isEmpty()) {
-        failureReason_ = openFailure_;
+    if (openFailure_) {
+        failure_ = *openFailure_;
         return false;
     }
     open_ = true;
     lost_ = false;
     hangUpAt_ = -1;
-    failureReason_.clear();
+    failure_ = {};
     PurgeInput();
     return true;
 }
@@ -77,7 +77,7 @@ void MemoryLine::Deliver() {
         lost_ = true;
         input_.clear();
         scheduled_.clear();
-        failureReason_ = kDeviceDisconnected;
+        failure_ = DeviceDisconnected();
     }
     if (lost_ || !open_) return;
     while (!scheduled_.empty() && scheduled_.begin()->first <= now) {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "link/line.h"
@@ -27,8 +28,8 @@ class MemoryLine : public Line {
     // write fails.
     void HangUpAt(qint64 atMs);
     void SetResponder(Responder responder) { responder_ = std::move(responder); }
-    // Opens fail with this reason while it is not empty.
-    void SetOpenFailure(const QString& reason) { openFailure_ = reason; }
+    // Opens fail with this error while one is set.
+    void SetOpenFailure(std::optional<Error> failure) { openFailure_ = std::move(failure); }
     // Writes are refused (the device takes nothing) while set.
     void SetRefuseWrites(bool refuse) { refuseWrites_ = refuse; }
     // Every write the line accepted, in order.
@@ -40,7 +41,7 @@ class MemoryLine : public Line {
     void Close() override { open_ = false; }
     bool IsOpen() const override { return open_; }
     bool Lost() override;
-    QString FailureReason() const override { return failureReason_; }
+    Error Failure() const override { return failure_; }
     QString DeviceName() const override { return deviceName_; }
     bool Write(const QByteArray& bytes) override;
     qint64 BytesWaiting() override;
@@ -58,8 +59,8 @@ class MemoryLine : public Line {
     bool open_ = false;
     bool lost_ = false;
     int opens_ = 0;
-    QString openFailure_;
-    QString failureReason_;
+    std::optional<Error> openFailure_;
+    Error failure_;
     bool refuseWrites_ = false;
     std::multimap<double, char> scheduled_;  // arrival time -> byte, in order of arrival
     double hangUpAt_ = -1;

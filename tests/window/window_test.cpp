@@ -392,9 +392,9 @@ TEST_F(WindowTest, TypedValuesAreKeptAsTypedAndSavedSo) {
     const QString file = dir.filePath(QStringLiteral("typed.ctrch"));
     op.files = {file};
     Click(form->Button11);
-    const FileReadResult saved = ReadSettingsFile(file);
-    ASSERT_TRUE(saved.bytes) << Text(saved.error);
-    const ParameterImage image = ImageFromFileBytes(*saved.bytes);
+    const Result<FileBytes> saved = ReadSettingsFile(file);
+    ASSERT_TRUE(saved) << Text(saved.error().text);
+    const ParameterImage image = ImageFromFileBytes(*saved);
     EXPECT_EQ(image.Record(0).toneNumber, 3);
     EXPECT_EQ(image.SettingsWord(SettingsOffset::waitTime), 5 * kWaitTimePerSecond);
     EXPECT_EQ(image.SettingsWord(SettingsOffset::maxTransmitTime), 5 * kMaxTransmitPerMinute);

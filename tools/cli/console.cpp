@@ -59,8 +59,9 @@ void Err(const QString& text) {
     Write(stderr, text.toUtf8(), error);
 }
 
-QString StdoutFailure() {
-    return stdoutFailure;
+Status StdoutWritten() {
+    if (stdoutFailure.isEmpty()) return {};
+    return Error{ErrorKind::File, stdoutFailure};
 }
 
 bool StderrIsTerminal() {

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/error.h"
+
 namespace belvan::cli {
 
 // Makes the console take UTF-8 (Windows); elsewhere nothing to do.
@@ -26,9 +28,9 @@ inline void ErrLine(const QString& text) {
 
 bool StderrIsTerminal();
 
-// Why something written to stdout did not get out (a full disk, a closed pipe), or the empty
-// text while everything did. A command whose output was lost has failed, whatever it did else.
-QString StdoutFailure();
+// Success while everything written to stdout got out, else why not (a full disk, a closed pipe;
+// kind File). A command whose output was lost has failed, whatever it did else.
+Status StdoutWritten();
 
 // The line "stage  NN%" redrawn in place on stderr while an exchange runs. Messages printed
 // while it is shown first end the line, so they never mix with it.

@@ -72,8 +72,8 @@ int main(int argc, char* argv[]) {
     LoadRussianTranslations(*app);
 
     const int exit = Run(QCoreApplication::arguments());
-    const QString lost = StdoutFailure();
-    if (lost.isEmpty()) return exit;
-    ErrLine(QStringLiteral("Ошибка: вывод не записан: %1.").arg(lost));
-    return exit == Exit::Ok ? Exit::FileProblem : exit;
+    const belvan::Status written = StdoutWritten();
+    if (written) return exit;
+    ErrLine(QStringLiteral("Ошибка: вывод не записан: %1.").arg(written.error().text));
+    return exit == Exit::Ok ? ExitCode(written.error().kind) : exit;
 }

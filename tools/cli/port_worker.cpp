@@ -1,21 +1,29 @@
 #include "port_worker.h"
 
-#include "files/backup.h"
-#include "image/image_differences.h"
-
 namespace belvan::cli {
 
-QString VerifyMismatchText(const QStringList& differences) {
-    QString text = QStringLiteral("радиостанция подтвердила запись, но хранит другое: ") +
-                   differences.mid(0, kDifferencesShown).join(QStringLiteral("; "));
-    if (differences.size() > kDifferencesShown)
-        text += QStringLiteral(" … и ещё %1").arg(differences.size() - kDifferencesShown);
-    return text;
+QString OutcomeMessage(const JobOutcome& outcome) {
+    if (outcome.Verified()) return QStringLiteral("Запись проверена");
+    if (outcome.Written()) return OutcomeText(ExchangeOutcome::Written);
+    const Error& error = outcome.status.error();
+    switch (outcome.step) {
+        case JobStep::BackupRead:
+            return QStringLiteral("чтение перед записью: ") + error.text;
+        case JobStep::Backup:
+            return QStringLiteral("резервная копия не сохранена: ") + error.text;
+        case JobStep::Verify:
+            if (error.kind != ErrorKind::Mismatch) return QStringLiteral("проверка: ") + error.text;
+            break;
+        case JobStep::Open:
+        case JobStep::Write:
+            break;
+    }
+    return error.text;
 }
 
 PortWorker::PortWorker(const QString& portName, RadioLink::LineFactory factory, QObject* parent)
     : QObject(parent), portName_(portName), link_(std::move(factory)) {
-    qRegisterMetaType<JobOutcome>();
+    qRegisterMetaType<RadioOutcome>();
     RadioLink* link = link_.Link();
     connect(link, &RadioLink::portStateChanged, this, &PortWorker::OnPortState);
     connect(link, &RadioLink::readFinished, this, &PortWorker::OnRead);
@@ -40,24 +48,18 @@ void PortWorker::Ask(const std::function<void(RadioLink*)>& request) {
 }
 
 void PortWorker::Run(const WriteJob& job) {
-    job_ = job;
-    backupPath_.clear();
+    asked_ = job;
+    job_.reset();
     clock_.start();
-    if (stopping_) {
-        Finish(false, QStringLiteral("остановлено до записи; радиостанция не изменялась"), true);
-        return;
-    }
-    if (!open_) {
+    if (!open_ && !stopping_) {
         step_ = Step::Opening;
         Ask([n = portName_](RadioLink* l) { l->OpenPort(n); });
         return;
     }
-    if (job_.backupFirst) {
-        step_ = Step::BackupReading;
-        Ask([](RadioLink* l) { l->Read(); });
-        return;
-    }
-    StartWrite();
+    step_ = Step::Running;
+    job_.emplace(job.image, job.backupFirst, job.verify);
+    if (stopping_) job_->Stop();
+    Follow(job_->Start());
 }
 
 void PortWorker::Watch() {
@@ -73,6 +75,7 @@ void PortWorker::Watch() {
 
 void PortWorker::Stop() {
     stopping_ = true;
+    if (job_) job_->Stop();
     watching_ = false;
     reopen_.stop();
     if (step_ == Step::Watching) step_ = Step::Idle;
@@ -100,77 +103,46 @@ void PortWorker::OnPolled(quint64 ticket, StationEvent event) {
 
 void PortWorker::OnPortState(const PortState& state) {
     open_ = state.open;
-    emit portState(state.open, state.reason);
+    emit portState(state.open, state.failure.text);
     if (step_ == Step::Opening) {
         if (!state.open) {
-            Finish(false, state.reason);
+            JobOutcome notOpened;
+            notOpened.step = JobStep::Open;
+            notOpened.status = state.failure;
+            Finish(notOpened);
             return;
         }
-        Run(job_);
+        Run(asked_);
         return;
     }
     if (step_ == Step::Watching && state.open) PollNext();
 }
 
-void PortWorker::StartWrite() {
-    step_ = Step::Writing;
-    Ask([image = job_.image](RadioLink* l) { l->Write(image); });
+void PortWorker::Follow(const JobNext& next) {
+    if (const auto* outcome = std::get_if<JobOutcome>(&next)) {
+        Finish(*outcome);
+    } else if (const auto* request = std::get_if<JobRequest>(&next)) {
+        if (*request == JobRequest::ReadRadio) {
+            Ask([](RadioLink* l) { l->Read(); });
+        } else {
+            Ask([image = job_->Image()](RadioLink* l) { l->Write(image); });
+        }
+    }
 }
 
 void PortWorker::OnRead(const ReadResult& result) {
-    if (step_ == Step::BackupReading) {
-        if (!Succeeded(result.outcome)) {
-            Finish(false, QStringLiteral("чтение перед записью: ") + OutcomeText(result.outcome));
-            return;
-        }
-        const BackupResult backup = WriteBackup(result.image);
-        if (!backup.Ok()) {
-            // The radio's contents could not be kept: nothing is written over them.
-            Finish(false, QStringLiteral("резервная копия не сохранена: ") + backup.error);
-            return;
-        }
-        backupPath_ = backup.path;
-        if (stopping_) {
-            Finish(false, QStringLiteral("остановлено до записи; радиостанция не изменялась"),
-                   true);
-            return;
-        }
-        StartWrite();
-        return;
-    }
-    if (step_ != Step::Verifying) return;
-    if (!Succeeded(result.outcome)) {
-        Finish(false, QStringLiteral("проверка: ") + OutcomeText(result.outcome));
-        return;
-    }
-    const QStringList differences = ImageDifferences(job_.image, result.image);
-    if (differences.isEmpty()) {
-        Finish(true, QStringLiteral("Запись проверена"));
-        return;
-    }
-    Finish(false, VerifyMismatchText(differences));
+    if (step_ == Step::Running && job_ && job_->AwaitsRead()) Follow(job_->OnRead(result));
 }
 
 void PortWorker::OnWritten(const WriteResult& result) {
-    if (step_ != Step::Writing) return;
-    if (!Succeeded(result.outcome)) {
-        Finish(false, OutcomeText(result.outcome));
-        return;
-    }
-    // The check goes on after a stop too: it is what confirms the write.
-    if (job_.verify) {
-        step_ = Step::Verifying;
-        Ask([](RadioLink* l) { l->Read(); });
-        return;
-    }
-    Finish(true, OutcomeText(result.outcome));
+    if (step_ == Step::Running && job_ && job_->AwaitsWrite()) Follow(job_->OnWritten(result));
 }
 
-void PortWorker::Finish(bool ok, const QString& message, bool stoppedBeforeWrite) {
+void PortWorker::Finish(const JobOutcome& outcome) {
     step_ = watching_ ? Step::Watching : Step::Idle;
     // The radio just worked with is not taken for a new one until its line goes quiet.
     afterJob_ = open_;
-    emit finished({ok, message, clock_.elapsed(), backupPath_, stoppedBeforeWrite});
+    emit finished({outcome, clock_.elapsed()});
     if (step_ == Step::Watching && open_) PollNext();
 }
 

@@ -8,8 +8,10 @@
 #include <QStringList>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 #include "image/parameter_image.h"
+#include "job/programming_job.h"
 #include "link/radio_link.h"
 
 namespace belvan::cli {
@@ -20,21 +22,15 @@ struct WriteJob {
     bool verify = false;       // read back and compare after the write
 };
 
-// How one radio's job ended.
-struct JobOutcome {
-    bool ok = false;
-    QString message;  // the outcome in the operator's words
+// How one radio's job ended, and how long it took.
+struct RadioOutcome {
+    JobOutcome job;
     qint64 elapsedMs = 0;
-    QString backupPath;  // the backup kept before the write, if any
-    bool stoppedBeforeWrite =
-        false;  // Stop() came first: nothing was written, the radio is as it was
 };
 
-// The message of a check after a write that found the radio holding something else: that the
-// radio acknowledged the frames comes first, then at most kDifferencesShown differences and how
-// many more there are.
-inline constexpr int kDifferencesShown = 16;
-QString VerifyMismatchText(const QStringList& differences);
+// The outcome in belvan-cli's words, one line: "Запись проверена", "Параметры записаны", or the
+// failure with the step it happened in ("чтение перед записью: …", "проверка: …").
+QString OutcomeMessage(const JobOutcome& outcome);
 
 class PortWorker : public QObject {
     Q_OBJECT
@@ -45,9 +41,9 @@ class PortWorker : public QObject {
     ~PortWorker() override;
 
     const QString& PortName() const { return portName_; }
-    bool Busy() const { return step_ != Step::Idle && step_ != Step::Watching; }
+    bool Busy() const { return step_ == Step::Opening || step_ == Step::Running; }
     // A write or the check after it is under way: what the radio holds is not confirmed.
-    bool Unconfirmed() const { return step_ == Step::Writing || step_ == Step::Verifying; }
+    bool Unconfirmed() const { return step_ == Step::Running && job_ && job_->Unconfirmed(); }
 
     // Opens the port if need be and runs the job; `finished` tells how it went.
     void Run(const WriteJob& job);
@@ -57,12 +53,12 @@ class PortWorker : public QObject {
     // radio.
     void Watch();
     // Begins no new exchange: watching ends, a write under way is finished and checked as asked,
-    // and a job that has not begun its write ends without it (stoppedBeforeWrite).
+    // and a job that has not begun its write ends without it (Stopped).
     void Stop();
 
   signals:
     void progress(const QString& stage, int percent);
-    void finished(const belvan::cli::JobOutcome& outcome);
+    void finished(const belvan::cli::RadioOutcome& outcome);
     void announced();
     // The radio already counted announced itself again; told once a radio.
     void announcedAgain();
@@ -70,20 +66,21 @@ class PortWorker : public QObject {
     void portState(bool open, const QString& reason);
 
   private:
-    enum class Step { Idle, Opening, BackupReading, Writing, Verifying, Watching };
+    enum class Step { Idle, Opening, Running, Watching };
 
     void OnPortState(const PortState& state);
     void OnRead(const ReadResult& result);
     void OnWritten(const WriteResult& result);
     void OnPolled(quint64 ticket, StationEvent event);
     void PollNext();
-    void StartWrite();
-    void Finish(bool ok, const QString& message, bool stoppedBeforeWrite = false);
+    void Follow(const JobNext& next);
+    void Finish(const JobOutcome& outcome);
     void Ask(const std::function<void(RadioLink*)>& request);
 
     QString portName_;
     LinkThread link_;
-    WriteJob job_;
+    WriteJob asked_;
+    std::optional<ProgrammingJob> job_;
     Step step_ = Step::Idle;
     bool open_ = false;
     bool watching_ = false;
@@ -93,9 +90,8 @@ class PortWorker : public QObject {
     quint64 ticket_ = 0;
     QTimer reopen_;
     QElapsedTimer clock_;
-    QString backupPath_;
 };
 
 }  // namespace belvan::cli
 
-Q_DECLARE_METATYPE(belvan::cli::JobOutcome)
+Q_DECLARE_METATYPE(belvan::cli::RadioOutcome)

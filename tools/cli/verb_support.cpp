@@ -73,13 +73,13 @@ QCommandLineOption VerifyOption() {
         QStringLiteral("После записи прочитать радиостанцию и сравнить с записанным."));
 }
 
-std::optional<FileBytes> ReadFile(const QString& path) {
-    const FileReadResult read = ReadSettingsFile(path);
-    if (!read.bytes) {
+Result<FileBytes> ReadFile(const QString& path) {
+    Result<FileBytes> read = ReadSettingsFile(path);
+    if (!read) {
         ErrLine(QStringLiteral("Ошибка: не удалось прочитать файл «%1»: %2.")
-                    .arg(Shown(path), read.error));
+                    .arg(Shown(path), read.error().text));
     }
-    return read.bytes;
+    return read;
 }
 
 QString ChecksumMismatch(const FileBytes& bytes) {
@@ -87,20 +87,21 @@ QString ChecksumMismatch(const FileBytes& bytes) {
         .arg(HexByte(bytes[kFileChecksumOffset]), HexByte(FileChecksum(bytes)));
 }
 
-ImageOrExit ReadImage(const QString& path, bool force) {
-    const auto bytes = ReadFile(path);
-    if (!bytes) return {std::nullopt, Exit::FileProblem};
+Result<ParameterImage> ReadImage(const QString& path, bool force) {
+    const Result<FileBytes> bytes = ReadFile(path);
+    if (!bytes) return bytes.error();
     if (!FileChecksumMatches(*bytes)) {
         if (!force) {
-            ErrLine(QStringLiteral("Ошибка: файл «%1»: %2; файл повреждён.\nЧтобы взять его всё "
-                                   "равно, добавьте --force.")
-                        .arg(Shown(path), ChecksumMismatch(*bytes)));
-            return {std::nullopt, Exit::BadChecksum};
+            const QString text = QStringLiteral("файл «%1»: %2; файл повреждён.")
+                                     .arg(Shown(path), ChecksumMismatch(*bytes));
+            ErrLine(QStringLiteral("Ошибка: ") + text +
+                    QStringLiteral("\nЧтобы взять его всё равно, добавьте --force."));
+            return Error{ErrorKind::Checksum, text};
         }
         ErrLine(QStringLiteral("Предупреждение: файл «%1»: %2; берётся всё равно (--force).")
                     .arg(Shown(path), ChecksumMismatch(*bytes)));
     }
-    return {ImageFromFileBytes(*bytes), Exit::Ok};
+    return ImageFromFileBytes(*bytes);
 }
 
 bool OutputIsInput(const QString& output, const QString& input, const QString& verb) {
@@ -113,10 +114,10 @@ bool OutputIsInput(const QString& output, const QString& input, const QString& v
 }
 
 bool WritableOrSay(const QString& path) {
-    const QString problem = WriteTargetProblem(path);
-    if (problem.isEmpty()) return true;
-    ErrLine(
-        QStringLiteral("Ошибка: не удалось сохранить файл «%1»: %2.").arg(Shown(path), problem));
+    const Status target = CheckWriteTarget(path);
+    if (target) return true;
+    ErrLine(QStringLiteral("Ошибка: не удалось сохранить файл «%1»: %2.")
+                .arg(Shown(path), target.error().text));
     return false;
 }
 
@@ -126,10 +127,10 @@ bool WriteOrSay(const QString& path, const FileBytes& bytes) {
 }
 
 bool WriteOrSay(const QString& path, const QByteArray& bytes) {
-    const QString failure = WriteFileBytes(path, bytes);
-    if (failure.isEmpty()) return true;
-    ErrLine(
-        QStringLiteral("Ошибка: не удалось сохранить файл «%1»: %2.").arg(Shown(path), failure));
+    const Status written = WriteFileBytes(path, bytes);
+    if (written) return true;
+    ErrLine(QStringLiteral("Ошибка: не удалось сохранить файл «%1»: %2.")
+                .arg(Shown(path), written.error().text));
     return false;
 }
 

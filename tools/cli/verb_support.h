@@ -27,17 +27,13 @@ QCommandLineOption PortOption();
 QCommandLineOption ForceOption(const QString& what);
 QCommandLineOption VerifyOption();
 
-// The file's 255 bytes, or nothing after the reason was printed.
-std::optional<FileBytes> ReadFile(const QString& path);
+// The file's 255 bytes, or the error (File or WrongFile) after the reason was printed.
+Result<FileBytes> ReadFile(const QString& path);
 QString ChecksumMismatch(const FileBytes& bytes);
 
-// The image of a settings file, or the exit code after the reason was printed: a file that is
-// not one (2), or whose checksum does not match (3, unless `force`).
-struct ImageOrExit {
-    std::optional<ParameterImage> image;
-    int exit = 0;
-};
-ImageOrExit ReadImage(const QString& path, bool force);
+// The image of a settings file, or the error after the reason was printed: a file that is not one
+// (File or WrongFile), or whose checksum does not match (Checksum, unless `force`).
+Result<ParameterImage> ReadImage(const QString& path, bool force);
 
 // True when the output would overwrite the command's own input, after saying so.
 bool OutputIsInput(const QString& output, const QString& input, const QString& verb);

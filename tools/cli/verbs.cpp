@@ -40,7 +40,7 @@ int RunShow(const QStringList& arguments) {
 
     const QString path = parser.positionalArguments().constFirst();
     const auto bytes = ReadFile(path);
-    if (!bytes) return Exit::FileProblem;
+    if (!bytes) return ExitCode(bytes.error().kind);
 
     if (parser.isSet(json)) {
         OutBytes(QJsonDocument(FileJson(*bytes)).toJson(QJsonDocument::Indented));
@@ -66,7 +66,7 @@ int RunCheck(const QStringList& arguments) {
 
     const QString path = parser.positionalArguments().constFirst();
     const auto bytes = ReadFile(path);
-    if (!bytes) return Exit::FileProblem;
+    if (!bytes) return ExitCode(bytes.error().kind);
     if (const auto at = FirstFillerFault(*bytes)) {
         ErrLine(QStringLiteral("Предупреждение: файл «%1»: байты %2..%3 должны быть FF, байт %4 "
                                "равен %5.")
@@ -91,6 +91,30 @@ int RunCheck(const QStringList& arguments) {
 int RunHelp(const QStringList& arguments);
 
 }  // namespace
+
+int ExitCode(ErrorKind kind) {
+    switch (kind) {
+        case ErrorKind::File:
+        case ErrorKind::WrongFile:
+        // Entered values are the window's; a file's image is taken as it is.
+        case ErrorKind::Value:
+            return Exit::FileProblem;
+        case ErrorKind::Checksum:
+            return Exit::BadChecksum;
+        case ErrorKind::PortNotFound:
+        case ErrorKind::PortBusy:
+        case ErrorKind::PortNoPermission:
+        case ErrorKind::PortUnavailable:
+            return Exit::PortUnavailable;
+        case ErrorKind::LineLost:
+        case ErrorKind::Exchange:
+        case ErrorKind::Mismatch:
+            return Exit::LinkFailed;
+        case ErrorKind::Stopped:
+            return InterruptedExit();
+    }
+    return Exit::LinkFailed;
+}
 
 QString ProgramName() {
     const QStringList arguments = QCoreApplication::arguments();

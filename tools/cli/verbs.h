@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/error.h"
+
 namespace belvan::cli {
 
 // Exit codes, the same for every command.
@@ -16,6 +18,10 @@ inline constexpr int BadChecksum = 3;      // the file's checksum does not match
 inline constexpr int PortUnavailable = 4;  // the serial port does not open
 inline constexpr int Usage = 64;           // a wrong command line
 }  // namespace Exit
+
+// The exit code of a command that failed with an error of this kind; a stop by a signal ends with
+// 128 + its number.
+int ExitCode(ErrorKind kind);
 
 struct Verb {
     QString name;

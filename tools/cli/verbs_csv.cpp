@@ -52,9 +52,9 @@ int RunExport(const QStringList& arguments) {
     const QString path = parser.positionalArguments().constFirst();
     if (OutputIsInput(target, path, verb)) return Exit::Usage;
     if (!target.isEmpty() && !WritableOrSay(target)) return Exit::FileProblem;
-    const ImageOrExit read = ReadImage(path, parser.isSet(force));
-    if (!read.image) return read.exit;
-    const ParameterImage& image = *read.image;
+    const Result<ParameterImage> read = ReadImage(path, parser.isSet(force));
+    if (!read) return ExitCode(read.error().kind);
+    const ParameterImage& image = *read;
 
     if (parser.isSet(pdf)) {
         const QByteArray sheet =
@@ -114,26 +114,26 @@ int RunImport(const QStringList& arguments) {
 
     ParameterImage baseImage = StartUpImage();
     if (parser.isSet(base)) {
-        const ImageOrExit read = ReadImage(parser.value(base), parser.isSet(force));
-        if (!read.image) return read.exit;
-        baseImage = *read.image;
+        const Result<ParameterImage> read = ReadImage(parser.value(base), parser.isSet(force));
+        if (!read) return ExitCode(read.error().kind);
+        baseImage = *read;
     }
 
     const QString path = parser.positionalArguments().constFirst();
     if (OutputIsInput(target, path, verb)) return Exit::Usage;
     if (!WritableOrSay(target)) return Exit::FileProblem;
-    const CsvFileRead read = ReadCsvFile(path);
-    if (!read.data) {
+    const Result<QByteArray> read = ReadCsvFile(path);
+    if (!read) {
         ErrLine(QStringLiteral("Ошибка: не удалось прочитать файл «%1»: %2.")
-                    .arg(Shown(path), read.error));
-        return Exit::FileProblem;
+                    .arg(Shown(path), read.error().text));
+        return ExitCode(read.error().kind);
     }
-    const CsvImport imported = ImportCsv(*read.data, baseImage);
-    if (!imported.error.isEmpty()) {
+    const CsvImport imported = ImportCsv(*read, baseImage);
+    if (imported.error) {
         ErrLine(QStringLiteral("Ошибка: файл «%1» не импортирован: %2.")
-                    .arg(Shown(path), imported.error));
+                    .arg(Shown(path), imported.error->text));
         ListNotes(QStringLiteral("  отклонена: "), imported.refused);
-        return Exit::FileProblem;
+        return ExitCode(imported.error->kind);
     }
     ListNotes(QStringLiteral("Предупреждение: "), imported.warnings);
     if (!imported.refused.empty()) {

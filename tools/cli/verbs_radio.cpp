@@ -36,10 +36,11 @@ struct LinkSession {
     ~LinkSession() { line.Close(); }
 
     // Opens the port, or says why not.
-    bool Open() {
-        if (line.Open()) return true;
-        ErrLine(QStringLiteral("Ошибка: ") + line.FailureReason());
-        return false;
+    Status Open() {
+        if (line.Open()) return {};
+        const Error failure = line.Failure();
+        ErrLine(QStringLiteral("Ошибка: ") + failure.text);
+        return failure;
     }
     ProgressCallback Progress() {
         return [this](const LinkProgress& at) { progress.Update(at.stage, at.done, at.total); };
@@ -61,12 +62,12 @@ struct LinkSession {
 
 // What the radio held is kept in the backup folder too; a backup that fails never fails the read.
 void KeepBackup(const ParameterImage& image) {
-    const BackupResult backup = WriteBackup(image);
-    if (backup.Ok()) {
-        ErrLine(QStringLiteral("Резервная копия: «%1».").arg(Shown(backup.path)));
+    const Result<QString> backup = WriteBackup(image);
+    if (backup) {
+        ErrLine(QStringLiteral("Резервная копия: «%1».").arg(Shown(*backup)));
     } else {
-        ErrLine(
-            QStringLiteral("Предупреждение: резервная копия не сохранена: %1.").arg(backup.error));
+        ErrLine(QStringLiteral("Предупреждение: резервная копия не сохранена: %1.")
+                    .arg(backup.error().text));
     }
 }
 
@@ -85,11 +86,6 @@ extern "C" void CountStopSignal(int number) {
     lastStopSignal = number;
     stopSignals.fetch_add(1);
     std::signal(number, CountStopSignal);  // some systems put the default back on delivery
-}
-
-// The exit code of a program that a signal ended: 130 for Ctrl+C, 143 for SIGTERM.
-int InterruptedExit() {
-    return 128 + lastStopSignal;
 }
 
 class StopSignals {
@@ -157,8 +153,8 @@ QString OnPorts(const QStringList& ports) {
 }
 
 // Writes to every port at once, one link each; the outcomes in the order of the ports.
-QList<JobOutcome> WriteToAll(const QStringList& ports, const WriteJob& job) {
-    QList<JobOutcome> outcomes(ports.size());
+QList<RadioOutcome> WriteToAll(const QStringList& ports, const WriteJob& job) {
+    QList<RadioOutcome> outcomes(ports.size());
     std::vector<std::unique_ptr<PortWorker>> workers;
     ProgressLine single(ports.size() == 1 && StderrIsTerminal());
     ProgressLines lines(ports, ports.size() > 1 && StderrIsTerminal());
@@ -195,10 +191,11 @@ QList<JobOutcome> WriteToAll(const QStringList& ports, const WriteJob& job) {
                              lines.Update(i,
                                           QStringLiteral("%1 %2%").arg(stage, -30).arg(percent, 3));
                          });
-        QObject::connect(worker, &PortWorker::finished, &loop, [&, i](const JobOutcome& outcome) {
+        QObject::connect(worker, &PortWorker::finished, &loop, [&, i](const RadioOutcome& outcome) {
             outcomes[i] = outcome;
-            lines.Update(i, (outcome.ok ? QStringLiteral("готово: ") : QStringLiteral("ОШИБКА: ")) +
-                                outcome.message);
+            lines.Update(i, (outcome.job.Succeeded() ? QStringLiteral("готово: ")
+                                                     : QStringLiteral("ОШИБКА: ")) +
+                                OutcomeMessage(outcome.job));
             if (--left == 0) loop.quit();
         });
         worker->Run(job);
@@ -291,13 +288,17 @@ RadioCommand ParseRadioCommand(QCommandLineParser& parser, const QString& verb,
         ReportUsageError(wrong, verb);
         return {Exit::Usage};
     }
-    const ImageOrExit read =
+    const Result<ParameterImage> read =
         ReadImage(parser.positionalArguments().constFirst(), parser.isSet(force));
-    if (!read.image) return {read.exit};
-    return {std::nullopt, parser.values(port), *read.image};
+    if (!read) return {ExitCode(read.error().kind)};
+    return {std::nullopt, parser.values(port), *read};
 }
 
 }  // namespace
+
+int InterruptedExit() {
+    return 128 + lastStopSignal;
+}
 
 int RunRead(const QStringList& arguments) {
     const QString verb = QStringLiteral("read");
@@ -321,7 +322,7 @@ int RunRead(const QStringList& arguments) {
     if (!WritableOrSay(*path)) return Exit::FileProblem;
 
     LinkSession session(*portName);
-    if (!session.Open()) return Exit::PortUnavailable;
+    if (const Status opened = session.Open(); !opened) return ExitCode(opened.error().kind);
     const ReadResult read = ReadParameters(session.line, 0, session.Progress());
     if (!session.Report(read.outcome)) return Exit::LinkFailed;
     KeepBackup(read.image);
@@ -354,27 +355,20 @@ int RunWrite(const QStringList& arguments) {
     const QStringList& ports = command.ports;
     const ParameterImage& image = command.image;
     const WriteJob job{image, parser.isSet(backup), parser.isSet(verify)};
-    const QList<JobOutcome> outcomes = WriteToAll(ports, job);
-    const bool stopped = std::any_of(outcomes.begin(), outcomes.end(),
-                                     [](const JobOutcome& o) { return o.stoppedBeforeWrite; });
+    const QList<RadioOutcome> outcomes = WriteToAll(ports, job);
 
     if (ports.size() == 1) {
-        const JobOutcome& outcome = outcomes.constFirst();
+        const JobOutcome& outcome = outcomes.constFirst().job;
         if (!outcome.backupPath.isEmpty())
             ErrLine(QStringLiteral("Резервная копия: «%1».").arg(Shown(outcome.backupPath)));
-        if (outcome.ok) {
+        if (outcome.Succeeded()) {
             if (job.verify) ErrLine(OutcomeText(ExchangeOutcome::Written));
-            ErrLine(outcome.message);
+            ErrLine(OutcomeMessage(outcome));
             return Exit::Ok;
         }
-        ErrLine(QStringLiteral("Ошибка: ") + outcome.message);
-        if (stopped) return InterruptedExit();
-        // Said in the words of the exit codes: the port, the backup file, or the link.
-        if (outcome.message.startsWith(QStringLiteral("Порт")) ||
-            outcome.message.startsWith(QStringLiteral("Нет прав")))
-            return Exit::PortUnavailable;
-        if (outcome.message.startsWith(QStringLiteral("резервная копия"))) return Exit::FileProblem;
-        return Exit::LinkFailed;
+        ErrLine(QStringLiteral("Ошибка: ") + OutcomeMessage(outcome));
+        // The port, the backup file, the link, or a stop: the exit code says which.
+        return ExitCode(outcome.status.error().kind);
     }
 
     // A table: port, result, time, message.
@@ -386,17 +380,21 @@ int RunWrite(const QStringList& arguments) {
                 .arg(QStringLiteral("Время"), 7)
                 .arg(QStringLiteral("Сообщение")));
     int failed = 0;
+    bool stopped = false;
     for (int i = 0; i < ports.size(); ++i) {
-        const JobOutcome& outcome = outcomes[i];
-        if (!outcome.ok) ++failed;
+        const JobOutcome& outcome = outcomes[i].job;
+        const bool ok = outcome.Succeeded();
+        if (!ok) ++failed;
+        stopped = stopped || (!ok && outcome.status.error().kind == ErrorKind::Stopped);
         OutLine(QStringLiteral("%1  %2  %3  %4")
                     .arg(ports[i], -width)
-                    .arg(outcome.ok ? QStringLiteral("успех") : QStringLiteral("ОШИБКА"), -6)
-                    .arg(Seconds(outcome.elapsedMs), 7)
-                    .arg(outcome.message));
+                    .arg(ok ? QStringLiteral("успех") : QStringLiteral("ОШИБКА"), -6)
+                    .arg(Seconds(outcomes[i].elapsedMs), 7)
+                    .arg(OutcomeMessage(outcome)));
     }
     OutLine(QStringLiteral("Записано %1 из %2.").arg(ports.size() - failed).arg(ports.size()));
-    if (stopped) return InterruptedExit();
+    if (stopped) return ExitCode(ErrorKind::Stopped);
+    // Many radios end with 0 only when every one took the file, else with 1 whatever failed.
     return failed == 0 ? Exit::Ok : Exit::LinkFailed;
 }
 
@@ -513,17 +511,19 @@ int RunStation(const QStringList& arguments) {
                              : QStringLiteral("%1: %2").arg(worker->PortName(), reason));
             });
         QObject::connect(
-            worker, &PortWorker::finished, &loop, [&, worker](const JobOutcome& outcome) {
-                (outcome.ok ? programmed : failed)++;
+            worker, &PortWorker::finished, &loop, [&, worker](const RadioOutcome& outcome) {
+                const bool ok = outcome.job.Succeeded();
+                const QString message = OutcomeMessage(outcome.job);
+                (ok ? programmed : failed)++;
                 const QString time = QDateTime::currentDateTime().toString(Qt::ISODate);
                 OutLine(QStringLiteral("%1 %2: %3 — %4 (%5)")
                             .arg(time, worker->PortName(),
-                                 outcome.ok ? QStringLiteral("успех") : QStringLiteral("ОШИБКА"),
-                                 outcome.message, Seconds(outcome.elapsedMs)));
-                report.Row({time, worker->PortName(),
-                            outcome.ok ? QStringLiteral("успех") : QStringLiteral("ошибка"),
-                            outcome.message, checksum},
-                           QStringLiteral("строку о радиостанции на порту ") + worker->PortName());
+                                 ok ? QStringLiteral("успех") : QStringLiteral("ОШИБКА"), message,
+                                 Seconds(outcome.elapsedMs)));
+                report.Row(
+                    {time, worker->PortName(),
+                     ok ? QStringLiteral("успех") : QStringLiteral("ошибка"), message, checksum},
+                    QStringLiteral("строку о радиостанции на порту ") + worker->PortName());
                 if (stop.Stopping() && !anyBusy()) loop.quit();
             });
         worker->Watch();

@@ -10,4 +10,7 @@ int RunRead(const QStringList& arguments);
 int RunWrite(const QStringList& arguments);
 int RunStation(const QStringList& arguments);
 
+// The exit code of a program that a signal stopped: 130 for Ctrl+C, 143 for SIGTERM.
+int InterruptedExit();
+
 }  // namespace belvan::cli

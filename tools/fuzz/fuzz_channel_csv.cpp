@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const ParameterImage base = Base();
     const CsvImport first = ImportCsv(
         QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)), base);
-    if (!first.error.isEmpty()) {
+    if (first.error) {
         Check(first.channels == 0);
         return 0;
     }
@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 1; i < first.warnings.size(); ++i) Check(first.warnings[i].line > 0);
 
     const CsvImport second = ImportCsv(ExportCsv(first.image), first.image);
-    Check(second.error.isEmpty() && second.refused.empty() && second.warnings.empty());
+    Check(!second.error && second.refused.empty() && second.warnings.empty());
     Check(second.image == first.image);
     return 0;
 }

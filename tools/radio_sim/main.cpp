@@ -201,16 +201,16 @@ void Say(const std::string& line) {
 
 // Reads a .ctrch file; returns the empty text or why the file is no good.
 std::string LoadImageFile(const std::string& path, ParameterImage* image) {
-    const FileReadResult result = ReadSettingsFile(QString::fromStdString(path));
-    if (!result.bytes) return path + ": " + result.error.toStdString();
-    if (!FileChecksumMatches(*result.bytes)) return path + ": the file checksum does not match";
-    *image = ImageFromFileBytes(*result.bytes);
+    const Result<FileBytes> result = ReadSettingsFile(QString::fromStdString(path));
+    if (!result) return path + ": " + result.error().text.toStdString();
+    if (!FileChecksumMatches(*result)) return path + ": the file checksum does not match";
+    *image = ImageFromFileBytes(*result);
     return {};
 }
 
 std::string SaveImageFile(const std::string& path, const ParameterImage& image) {
-    const QString error = WriteSettingsFile(QString::fromStdString(path), BuildFileBytes(image));
-    return error.isEmpty() ? std::string() : path + ": " + error.toStdString();
+    const Status saved = WriteSettingsFile(QString::fromStdString(path), BuildFileBytes(image));
+    return saved ? std::string() : path + ": " + saved.error().text.toStdString();
 }
 
 std::string ImageHex(const ParameterImage& image) {
