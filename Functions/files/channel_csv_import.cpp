@@ -109,10 +109,10 @@ struct CodeOrReason {
 CodeOrReason CodeOfHz(long long hz, const QString& what) {
     if (hz < kLowestHz || hz > HzOfCode(kHighestCode))
         return {NoFrequency, QStringLiteral("%1 %2 МГц вне диапазона радиостанции %3")
-                                 .arg(what, MhzShown(hz), kBandText)};
+                                 .arg(what, MhzText(hz, MhzStyle::Message), kBandText)};
     if ((hz - kLowestHz) % kGridHz != 0)
-        return {NoFrequency,
-                QStringLiteral("%1 %2 МГц не лежит на сетке 12,5 кГц").arg(what, MhzShown(hz))};
+        return {NoFrequency, QStringLiteral("%1 %2 МГц не лежит на сетке 12,5 кГц")
+                                 .arg(what, MhzText(hz, MhzStyle::Message))};
     return {static_cast<std::uint16_t>((hz - kLowestHz) / kGridHz), {}};
 }
 

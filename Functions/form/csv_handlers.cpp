@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "core/texts.h"
 #include "file_operations.h"
 #include "files/channel_csv.h"
 #include "files/settings_file.h"
@@ -16,10 +17,6 @@ namespace belvan {
 namespace {
 // More lines than this make a message box taller than the screen.
 constexpr std::size_t kListedNotes = 15;
-
-QString Shown(const QString& path) {
-    return QDir::toNativeSeparators(path);
-}
 
 FileDialogRequest Dialog(const QString& title, const QString& name, bool confirmOverwrite) {
     return {title, QStringLiteral("Списки каналов CSV (*.csv)"), QStringLiteral("*.csv"), name,
@@ -70,28 +67,23 @@ QString ExportCsvFile(ProgramState& p) {
     if (!chosen) return {};
     p.dialogs.csvName = *chosen;
 
-    QString name = *chosen;
-    if (!name.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
-        name += QStringLiteral(".csv");
-        // The dialog asked about the name as chosen; a completed name is asked about here.
-        if (QFileInfo::exists(name) &&
-            p.Operator().AskYesNo(
-                QStringLiteral("Файл «%1» уже существует.\nЗаменить его?").arg(Shown(name)),
-                kCsvExportTitle, MessageIcon::Warning) != Answer::Yes)
-            return {};
-    }
+    const QString name = chosen->endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)
+                             ? *chosen
+                             : *chosen + QStringLiteral(".csv");
+    if (!MayReplaceCompletedName(p.Operator(), *chosen, name, kCsvExportTitle)) return {};
     const QByteArray csv = ExportCsv(*image);
     const QString failure = WriteFileBytes(name, csv);
     if (!failure.isEmpty()) {
-        ShowError(p.Operator(),
-                  QStringLiteral("Не удалось сохранить файл «%1»: %2.").arg(Shown(name), failure));
+        ShowError(
+            p.Operator(),
+            QStringLiteral("Не удалось сохранить файл «%1»: %2.").arg(ShownPath(name), failure));
         return {};
     }
     const QStringList losses = CsvExportLosses(*image);
     if (!losses.isEmpty()) {
         p.Operator().ShowMessage(
             QStringLiteral("Файл «%1» сохранён, но при импорте из него не вернутся:\n• %2")
-                .arg(Shown(name), losses.join(QStringLiteral("\n• "))),
+                .arg(ShownPath(name), losses.join(QStringLiteral("\n• "))),
             kCsvExportTitle, MessageIcon::Warning);
     }
     int channels = 0;
@@ -112,7 +104,7 @@ QString ImportCsvFile(ProgramState& p) {
     if (!read.data) {
         ShowError(
             p.Operator(),
-            QStringLiteral("Не удалось прочитать файл «%1»: %2.").arg(Shown(path), read.error));
+            QStringLiteral("Не удалось прочитать файл «%1»: %2.").arg(ShownPath(path), read.error));
         return {};
     }
     // The settings on screen and each channel's reserved byte are the base of the new image.
@@ -121,7 +113,7 @@ QString ImportCsvFile(ProgramState& p) {
     const CsvImport imported = ImportCsv(*read.data, *base);
     if (!imported.error.isEmpty()) {
         QString text =
-            QStringLiteral("Файл «%1» не импортирован: %2.").arg(Shown(path), imported.error);
+            QStringLiteral("Файл «%1» не импортирован: %2.").arg(ShownPath(path), imported.error);
         if (!imported.refused.empty()) text += QStringLiteral("\n\n") + NoteList(imported.refused);
         ShowError(p.Operator(), text);
         return {};
@@ -130,7 +122,7 @@ QString ImportCsvFile(ProgramState& p) {
     bool warningsShown = false;
     if (!imported.refused.empty()) {
         QString text = QStringLiteral("В файле «%1» не подошли строки (%2):\n%3")
-                           .arg(Shown(path))
+                           .arg(ShownPath(path))
                            .arg(imported.refused.size())
                            .arg(NoteList(imported.refused));
         if (!imported.warnings.empty()) {
@@ -164,7 +156,7 @@ QString ImportCsvFile(ProgramState& p) {
         p.Operator().ShowMessage(
             QStringLiteral("Каналы из файла «%1» импортированы, но некоторые приняты с "
                            "изменениями:\n%2")
-                .arg(Shown(path), NoteList(imported.warnings)),
+                .arg(ShownPath(path), NoteList(imported.warnings)),
             kCsvImportTitle, MessageIcon::Warning);
     }
     return QStringLiteral("Из файла «%1» импортировано каналов: %2")

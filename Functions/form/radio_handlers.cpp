@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "core/texts.h"
 #include "files/backup.h"
 #include "form/program_state.h"
 #include "image/encoding.h"
@@ -116,10 +117,9 @@ void KeepBackup(ProgramState& p, const ParameterImage& image) {
         p.prefs.backupFolder.isEmpty()
             ? WriteBackup(image)
             : WriteBackup(image, QDateTime::currentDateTime(), p.prefs.backupFolder);
-    p.statusLine =
-        backup.Ok()
-            ? QStringLiteral("Резервная копия: %1").arg(QDir::toNativeSeparators(backup.path))
-            : QStringLiteral("Резервная копия не сохранена: %1").arg(backup.error);
+    p.statusLine = backup.Ok()
+                       ? QStringLiteral("Резервная копия: %1").arg(ShownPath(backup.path))
+                       : QStringLiteral("Резервная копия не сохранена: %1").arg(backup.error);
 }
 }  // namespace
 

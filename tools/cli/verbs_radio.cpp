@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "console.h"
+#include "core/texts.h"
 #include "file_report.h"
 #include "files/backup.h"
 #include "link/radio_exchange.h"
@@ -68,10 +69,6 @@ void KeepBackup(const ParameterImage& image) {
         ErrLine(
             QStringLiteral("Предупреждение: резервная копия не сохранена: %1.").arg(backup.error));
     }
-}
-
-QString Seconds(qint64 ms) {
-    return QStringLiteral("%1 с").arg(QString::number(ms / 1000.0, 'f', 1).replace(u'.', u','));
 }
 
 // Ctrl+C (SIGINT) and SIGTERM while radios are being written. The handler only counts; the
@@ -231,11 +228,7 @@ class StationLog {
     void Row(const QStringList& cells, const QString& what) {
         if (!file_.isOpen()) return;
         QStringList quoted;
-        for (QString cell : cells) {
-            if (cell.contains(u'"') || cell.contains(u',') || cell.contains(u'\n'))
-                cell = u'"' + cell.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
-            quoted << cell;
-        }
+        for (const QString& cell : cells) quoted << CsvField(cell);
         const QByteArray bytes = (quoted.join(u',') + u'\n').toUtf8();
         if (file_.write(bytes) == bytes.size() && file_.flush()) return;
         failed_ = true;
@@ -392,7 +385,7 @@ int RunWrite(const QStringList& arguments) {
         OutLine(QStringLiteral("%1  %2  %3  %4")
                     .arg(ports[i], -width)
                     .arg(outcome.ok ? QStringLiteral("успех") : QStringLiteral("ОШИБКА"), -6)
-                    .arg(Seconds(outcome.elapsedMs), 7)
+                    .arg(SecondsText(outcome.elapsedMs), 7)
                     .arg(outcome.message));
     }
     OutLine(QStringLiteral("Записано %1 из %2.").arg(ports.size() - failed).arg(ports.size()));
@@ -519,7 +512,7 @@ int RunStation(const QStringList& arguments) {
                 OutLine(QStringLiteral("%1 %2: %3 — %4 (%5)")
                             .arg(time, worker->PortName(),
                                  outcome.ok ? QStringLiteral("успех") : QStringLiteral("ОШИБКА"),
-                                 outcome.message, Seconds(outcome.elapsedMs)));
+                                 outcome.message, SecondsText(outcome.elapsedMs)));
                 report.Row({time, worker->PortName(),
                             outcome.ok ? QStringLiteral("успех") : QStringLiteral("ошибка"),
                             outcome.message, checksum},
