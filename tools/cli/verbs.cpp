@@ -121,7 +121,7 @@ const QList<Verb>& Verbs() {
          QStringLiteral("выгрузить каналы в CSV (формат CHIRP) или печатный лист в PDF"),
          RunExport},
         {QStringLiteral("import"),
-         QStringLiteral("СПИСОК.csv -o ФАЙЛ [--base ДРУГОЙ] [--skip-invalid]"),
+         QStringLiteral("СПИСОК.csv -o ФАЙЛ [--base ДРУГОЙ] [--skip-invalid] [--renumber]"),
          QStringLiteral("составить файл настроек из списка каналов CSV"), RunImport},
         {QStringLiteral("help"), QStringLiteral("[КОМАНДА]"),
          QStringLiteral("эта справка или справка по команде"), RunHelp},
