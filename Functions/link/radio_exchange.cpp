@@ -5,17 +5,12 @@
 namespace belvan {
 
 namespace {
-constexpr int kCommandReplyReads = 10;  // single-byte reads that may precede the 'O'
-constexpr int kAcknowledgeReads = 31;   // single-byte reads of an acknowledgement wait
-constexpr int kFramePauseMs = 1700;     // the radio sends its frame meanwhile
 // Before a write frame: whatever is still coming in (a stray or doubled acknowledgement, the rest
 // of an announcement) ends before the frame goes out, so it can never be taken for the answer.
 constexpr int kQuietBeforeFrameMs = 20;
-constexpr int kQuietBeforeFrameMaxMs = 300;
 // After a failed exchange: a frame the radio sends late, or the rest of a reply, is dropped
 // until the line has been quiet this long, so none of it is later taken for an announcement.
 constexpr int kQuietAfterFailureMs = 500;
-constexpr int kQuietAfterFailureMaxMs = 3000;
 
 QByteArray Bytes(const auto& frame) {
     return QByteArray(reinterpret_cast<const char*>(frame.data()),
@@ -154,6 +149,7 @@ WriteResult WriteParameters(Line& line, const ParameterImage& image,
     };
     // What arrived before a frame went out cannot be its acknowledgement.
     auto send = [&](const DataFrame& frame) {
+        result.replyByte = 0;
         line.PurgeInput();
         line.DiscardUntilQuiet(kQuietBeforeFrameMs, kQuietBeforeFrameMaxMs);
         return line.Write(Bytes(frame));

@@ -54,6 +54,19 @@ struct CommandResult {
     std::uint8_t replyByte = 0;  // the last byte received, 0 when none came
 };
 
+inline constexpr int kCommandReplyReads = 10;  // single-byte reads that may precede the 'O'
+inline constexpr int kAcknowledgeReads = 31;   // single-byte reads of an acknowledgement wait
+inline constexpr int kFramePauseMs = 1700;     // the radio sends its frame meanwhile
+// The longest that input is dropped before a write frame, and after a failure, on a line that
+// never falls quiet.
+inline constexpr int kQuietBeforeFrameMaxMs = 300;
+inline constexpr int kQuietAfterFailureMaxMs = 3000;
+// The longest a read or a write can hold the line, whatever the other end does.
+inline constexpr int kLongestReadMs = kCommandReplyReads * (kReadBaseMs + 1) + kFramePauseMs +
+                                      kReadBaseMs + kDataFrameSize + kQuietAfterFailureMaxMs;
+inline constexpr int kLongestWriteMs =
+    2 * (kQuietBeforeFrameMaxMs + kAcknowledgeReads * (kReadBaseMs + 1)) + kQuietAfterFailureMaxMs;
+
 // Sends the command frame and waits for the radio's 'O' (at most ten single-byte reads).
 CommandResult SendCommand(Line& line, std::uint8_t first, std::uint8_t second);
 // The read request; the pause while the radio sends, which ends as soon as the whole frame is in

@@ -48,8 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                    read.outcome != ExchangeOutcome::LineLost) {
             std::abort();
         }
-        // 10 command reads, the 1700 ms pause and the frame's read: never longer than that.
-        if (line.NowMs() > 10 * 101 + 1700 + 360 + 10) std::abort();
+        if (line.NowMs() > kLongestReadMs + 10) std::abort();
     }
     {
         MemoryLine line;
@@ -58,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const WriteResult write = WriteParameters(line, ParameterImage{});
         if (Succeeded(write.outcome) != (write.replyByte == kAcknowledge)) std::abort();
         if (Succeeded(write.outcome) && line.Writes().size() != 2) std::abort();
-        if (line.NowMs() > 2 * 31 * 101 + 10) std::abort();
+        if (line.NowMs() > kLongestWriteMs + 10) std::abort();
     }
     {
         MemoryLine line;
