@@ -15,9 +15,9 @@
 #include <QUrl>
 
 #include "files/backup.h"
-#include "files/channel_sheet.h"
 #include "files/file_io.h"
 #include "form/csv_handlers.h"
+#include "sheet/channel_sheet.h"
 
 namespace belvan {
 
@@ -49,7 +49,7 @@ MainWindow::MainWindow(const TForm1::Options& options) : QMainWindow(nullptr) {
     TForm1::Options withRoom = options;
     withRoom.extraHeight = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
     form_ = new TForm1(withRoom);
-    form_->State().verifyAfterWrite = VerifyAction->isChecked();
+    form_->State().prefs.verifyAfterWrite = VerifyAction->isChecked();
 
     // The window looks as the form did on its own: its caption, icon and fixed dialog frame.
     setWindowFlags(form_->windowFlags());
@@ -66,7 +66,7 @@ MainWindow::MainWindow(const TForm1::Options& options) : QMainWindow(nullptr) {
             [this] { RunMenuAction([this] { return Print(); }); });
     connect(BackupFolderAction, &QAction::triggered, this, &MainWindow::OpenBackupFolder);
     connect(VerifyAction, &QAction::toggled, this, [this](bool on) {
-        form_->State().verifyAfterWrite = on;
+        form_->State().prefs.verifyAfterWrite = on;
         Settings().setValue(kVerifyKey, on);
     });
     // Nothing of the menu is at hand while the form talks to the radio.

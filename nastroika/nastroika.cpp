@@ -75,7 +75,7 @@ TForm1::TForm1(const Options& options) : QWidget(nullptr) {
     }
     link_ = std::make_unique<LinkThread>(options.lineFactory);
     requests_ = std::make_unique<QueuedLinkRequests>(link_->Link());
-    state_.link = requests_.get();
+    state_.link.requests = requests_.get();
     BuildControls();
     BindEvents();
     ConnectLink();
@@ -94,7 +94,7 @@ TForm1::~TForm1() {
     Timer1->stop();
     disconnect(link_->Link(), nullptr, this, nullptr);
     for (QObject* child : findChildren<QObject*>()) disconnect(child, nullptr, this, nullptr);
-    state_.link = nullptr;
+    state_.link.requests = nullptr;
     link_.reset();
 }
 

@@ -12,7 +12,16 @@
 #include <memory>
 #include <vector>
 
-#include "Functions.h"
+#include "form/csv_handlers.h"
+#include "form/file_operations.h"
+#include "form/link_requests.h"
+#include "form/program_state.h"
+#include "form/radio_handlers.h"
+#include "form/start_up.h"
+#include "image/decoding.h"
+#include "link/radio_link.h"
+#include "plan/channel_editing.h"
+#include "plan/step_rules.h"
 
 class QCheckBox;
 class QComboBox;
@@ -57,7 +66,7 @@ class TForm1 : public QWidget {
     ~TForm1() override;
 
     ProgramState& State() { return state_; }
-    bool ExchangeRunning() const { return state_.exchange != Exchange::None; }
+    bool ExchangeRunning() const { return state_.link.exchange != Exchange::None; }
 
   signals:
     // An exchange with the radio began or ended; the form takes no input meanwhile.

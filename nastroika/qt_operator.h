@@ -3,7 +3,7 @@
 
 #include <QWidget>
 
-#include "operator_interface.h"
+#include "core/operator_interface.h"
 
 namespace belvan {
 

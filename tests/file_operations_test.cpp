@@ -12,7 +12,7 @@
 #endif
 #include <string>
 
-#include "Functions.h"
+#include "all_functions.h"
 #include "file_limits.h"
 #include "scripted_operator.h"
 #include "support/windows_1251.h"

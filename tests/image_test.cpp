@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "Functions.h"
+#include "all_functions.h"
 #include "scripted_operator.h"
 
 namespace belvan {

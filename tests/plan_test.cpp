@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "Functions.h"
+#include "all_functions.h"
 #include "scripted_operator.h"
 
 namespace belvan {

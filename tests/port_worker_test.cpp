@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "link/memory_line.h"
+#include "memory_line.h"
 #include "port_worker.h"
 
 namespace belvan::cli {

@@ -5,7 +5,7 @@
 #include <QDateTime>
 #include <QString>
 
-#include "../image/parameter_image.h"
+#include "image/parameter_image.h"
 
 namespace belvan {
 

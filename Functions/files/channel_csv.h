@@ -14,7 +14,7 @@
 #include <optional>
 #include <vector>
 
-#include "../image/parameter_image.h"
+#include "image/parameter_image.h"
 
 namespace belvan {
 

@@ -1,10 +1,10 @@
 // Writing a channel list: the 16 channels of an image as CHIRP's generic CSV.
 #include <QStringList>
 
-#include "../plan/ctcss_table.h"
-#include "../plan/frequency.h"
 #include "channel_csv.h"
 #include "channel_csv_shared.h"
+#include "plan/ctcss_table.h"
+#include "plan/frequency.h"
 
 namespace belvan {
 

@@ -3,14 +3,14 @@
 #include <array>
 #include <cstdlib>
 
-#include "../plan/ctcss_table.h"
-#include "../plan/frequency.h"
-#include "../plan/number_text.h"
 #include "channel_csv.h"
 #include "channel_csv_decoding.h"
 #include "channel_csv_shared.h"
 #include "channel_csv_table.h"
 #include "file_io.h"
+#include "plan/ctcss_table.h"
+#include "plan/frequency.h"
+#include "plan/number_text.h"
 
 namespace belvan {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "../plan/channel_entry.h"
+#include "plan/channel_entry.h"
 
 namespace belvan::csv {
 

@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "../image/parameter_image.h"
 #include "file_io.h"
+#include "image/parameter_image.h"
 
 namespace belvan {
 

@@ -7,9 +7,9 @@
 #include "file_operations.h"
 #include "files/channel_csv.h"
 #include "files/settings_file.h"
+#include "form/program_state.h"
 #include "image/encoding.h"
 #include "plan/channel_editing.h"
-#include "program_state.h"
 #include "take_in_image.h"
 
 namespace belvan {
@@ -87,7 +87,7 @@ QString CaptionFile(const ProgramState& p) {
 }
 
 QString ProposedCsvName(const ProgramState& p) {
-    if (!p.csvDialogName.isEmpty()) return p.csvDialogName;
+    if (!p.dialogs.csvName.isEmpty()) return p.dialogs.csvName;
     const QString file = CaptionFile(p);
     if (!file.isEmpty()) {
         const QFileInfo info(QDir::fromNativeSeparators(file));
@@ -112,7 +112,7 @@ QString ExportCsvFile(ProgramState& p) {
     const auto chosen =
         p.Operator().ChooseFileToSave(Dialog(kCsvExportTitle, ProposedCsvName(p), true));
     if (!chosen) return {};
-    p.csvDialogName = *chosen;
+    p.dialogs.csvName = *chosen;
 
     QString name = *chosen;
     if (!name.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
@@ -149,7 +149,7 @@ QString ImportCsvFile(ProgramState& p) {
     const auto chosen =
         p.Operator().ChooseFileToOpen(Dialog(kCsvImportTitle, ProposedCsvName(p), false));
     if (!chosen) return {};
-    p.csvDialogName = *chosen;
+    p.dialogs.csvName = *chosen;
     const QString path = *chosen;
 
     const CsvFileRead read = ReadCsvFile(path);
@@ -239,14 +239,6 @@ QString SheetTitle(const ProgramState& p) {
     const QString file = CaptionFile(p);
     return file.isEmpty() ? QStringLiteral("Радиостанция")
                           : QFileInfo(QDir::fromNativeSeparators(file)).fileName();
-}
-
-ParameterImage StartUpImage() {
-    // The start-up sequence without the port: every channel cleared, the radio-wide controls at
-    // their defaults, then the image as a save makes it.
-    ProgramState p;
-    ClearAllChannels(p);
-    return MakeImage(p.plan, p.ctl, p.image).image;
 }
 
 }  // namespace belvan

@@ -32,8 +32,4 @@ QString ImportCsvFile(ProgramState& p);
 // The printable sheet's title: the name of the file the caption shows, or "Радиостанция".
 QString SheetTitle(const ProgramState& p);
 
-// The image the window would save right after start-up; the command line imports onto it when
-// no other base is given.
-ParameterImage StartUpImage();
-
 }  // namespace belvan

@@ -5,10 +5,10 @@
 #include <algorithm>
 
 #include "files/settings_file.h"
+#include "form/program_state.h"
 #include "image/decoding.h"
 #include "image/encoding.h"
 #include "plan/channel_editing.h"
-#include "program_state.h"
 #include "take_in_image.h"
 
 namespace belvan {
@@ -34,11 +34,11 @@ QString InitialSaveName() {
 
 bool SaveSettingsFile(ProgramState& p) {
     RefreshInUseFlags(p);
-    if (p.saveDialogName.isEmpty()) p.saveDialogName = InitialSaveName();
+    if (p.dialogs.saveName.isEmpty()) p.dialogs.saveName = InitialSaveName();
     const auto chosen = p.Operator().ChooseFileToSave(
-        Dialog(QStringLiteral("Сохранить настройки"), p.saveDialogName, true));
+        Dialog(QStringLiteral("Сохранить настройки"), p.dialogs.saveName, true));
     if (!chosen) return false;
-    p.saveDialogName = *chosen;
+    p.dialogs.saveName = *chosen;
 
     const PlanImage made = MakeImage(p.plan, p.ctl, p.image);
     p.plan = made.plan;
@@ -67,9 +67,9 @@ bool SaveSettingsFile(ProgramState& p) {
 
 bool LoadSettingsFile(ProgramState& p) {
     const auto chosen = p.Operator().ChooseFileToOpen(
-        Dialog(QStringLiteral("Загрузить настройки"), p.openDialogName, false));
+        Dialog(QStringLiteral("Загрузить настройки"), p.dialogs.openName, false));
     if (!chosen) return false;
-    p.openDialogName = *chosen;
+    p.dialogs.openName = *chosen;
     LoadSettingsFromPath(p, *chosen);
     return true;
 }

@@ -3,11 +3,11 @@
 #include <QDir>
 
 #include "files/backup.h"
+#include "form/program_state.h"
 #include "image/encoding.h"
 #include "image/image_differences.h"
 #include "link_requests.h"
 #include "plan/channel_editing.h"
-#include "program_state.h"
 #include "take_in_image.h"
 
 namespace belvan {
@@ -26,7 +26,7 @@ void HideReadAndWriteButtons(Controls& ctl) {
 // The watch stops, and the answer to a poll already asked for is no longer awaited.
 void StopWatch(ProgramState& p) {
     p.ctl.Timer1 = false;
-    p.pollAwaited = false;
+    p.link.pollAwaited = false;
 }
 
 void ShowOutcome(ProgramState& p, ExchangeOutcome outcome) {
@@ -36,14 +36,14 @@ void ShowOutcome(ProgramState& p, ExchangeOutcome outcome) {
     }
     ShowError(p.Operator(), OutcomeText(outcome));
     // What the radio sent while the box was open is no answer to anything.
-    if (p.link) p.link->DiscardInput();
+    if (p.link.requests) p.link.requests->DiscardInput();
 }
 }  // namespace
 
 void ComboBox1Change(ProgramState& p) {
     p.ctl.Label39.clear();
     StopWatch(p);
-    if (p.link) p.link->OpenPort(p.ctl.ComboBox1.text);
+    if (p.link.requests) p.link.requests->OpenPort(p.ctl.ComboBox1.text);
     // The new port is watched for the radio's announcement from now on.
     p.ctl.Timer1 = true;
 }
@@ -56,7 +56,7 @@ void PortStateChanged(ProgramState& p, const PortState& state) {
         // Nothing is connected any more, and a dead line is not polled.
         p.ctl.Label39.clear();
         StopWatch(p);
-    } else if (state.open && p.exchange == Exchange::None) {
+    } else if (state.open && p.link.exchange == Exchange::None) {
         // A device that came back is watched for its announcement again.
         p.ctl.Timer1 = true;
     }
@@ -64,14 +64,14 @@ void PortStateChanged(ProgramState& p, const PortState& state) {
 
 void Timer1Timer(ProgramState& p) {
     p.ctl.Timer1 = false;
-    p.pollAwaited = true;
-    ++p.pollTicket;
-    if (p.link) p.link->Poll(p.pollTicket);
+    p.link.pollAwaited = true;
+    ++p.link.pollTicket;
+    if (p.link.requests) p.link.requests->Poll(p.link.pollTicket);
 }
 
 void PollFinished(ProgramState& p, quint64 ticket, bool announced) {
-    if (!p.pollAwaited || ticket != p.pollTicket) return;
-    p.pollAwaited = false;
+    if (!p.link.pollAwaited || ticket != p.link.pollTicket) return;
+    p.link.pollAwaited = false;
     if (announced) {
         p.ctl.Label39 = QStringLiteral("Устройство подключено.");
         return;
@@ -82,24 +82,23 @@ void PollFinished(ProgramState& p, quint64 ticket, bool announced) {
 void Button5Click(ProgramState& p) {
     StopWatch(p);
     p.BulkUpdateGuard = true;
-    p.selectionBeforeRead = p.ctl.ListBox1.index;
+    p.link.selectionBeforeRead = p.ctl.ListBox1.index;
     p.ctl.ListBox1.index = -1;
     HideReadAndWriteButtons(p.ctl);
-    p.exchange = Exchange::Reading;
-    if (p.link) p.link->Read();
+    p.link.exchange = Exchange::Reading;
+    if (p.link.requests) p.link.requests->Read();
 }
 
 namespace {
 // The read after a write: what the radio holds against what was sent. The plan stays as it is.
 void VerifyFinished(ProgramState& p, const ReadResult& result) {
-    p.exchange = Exchange::None;
-    p.ReplyByte = result.replyByte;
+    p.link.exchange = Exchange::None;
     ShowReadAndWriteButtons(p.ctl);
     p.ctl.Timer1 = true;
     if (!Succeeded(result.outcome)) {
         ShowError(p.Operator(),
                   QStringLiteral("Запись не проверена: ") + OutcomeText(result.outcome));
-        if (p.link) p.link->DiscardInput();
+        if (p.link.requests) p.link.requests->DiscardInput();
         return;
     }
     const QStringList differences = ImageDifferences(p.image, result.image);
@@ -114,8 +113,9 @@ void VerifyFinished(ProgramState& p, const ReadResult& result) {
 // Every image read from a radio is also kept as a file; a backup that fails only says so.
 void KeepBackup(ProgramState& p, const ParameterImage& image) {
     const BackupResult backup =
-        p.backupFolder.isEmpty() ? WriteBackup(image)
-                                 : WriteBackup(image, QDateTime::currentDateTime(), p.backupFolder);
+        p.prefs.backupFolder.isEmpty()
+            ? WriteBackup(image)
+            : WriteBackup(image, QDateTime::currentDateTime(), p.prefs.backupFolder);
     p.statusLine =
         backup.Ok()
             ? QStringLiteral("Резервная копия: %1").arg(QDir::toNativeSeparators(backup.path))
@@ -124,18 +124,15 @@ void KeepBackup(ProgramState& p, const ParameterImage& image) {
 }  // namespace
 
 void ReadFinished(ProgramState& p, const ReadResult& result) {
-    if (p.exchange == Exchange::Verifying) {
+    if (p.link.exchange == Exchange::Verifying) {
         VerifyFinished(p, result);
         return;
     }
-    p.exchange = Exchange::None;
-    p.ReplyByte = result.replyByte;
-    // FrameBuffer holds what came of a frame, if anything did.
-    if (result.frameBytes > 0) p.FrameBuffer = result.frame;
+    p.link.exchange = Exchange::None;
     if (!Succeeded(result.outcome)) {
         ShowOutcome(p, result.outcome);
         // Nothing of the operator's plan was touched: it stays as it was, and so does the window.
-        p.ctl.ListBox1.index = p.selectionBeforeRead;
+        p.ctl.ListBox1.index = p.link.selectionBeforeRead;
         p.BulkUpdateGuard = false;
         ShowReadAndWriteButtons(p.ctl);
         p.ctl.Timer1 = true;
@@ -161,19 +158,17 @@ void Button6Click(ProgramState& p) {
         p.ctl.Timer1 = true;
         throw;
     }
-    p.exchange = Exchange::Writing;
-    if (p.link) p.link->Write(p.image);
+    p.link.exchange = Exchange::Writing;
+    if (p.link.requests) p.link.requests->Write(p.image);
 }
 
 void WriteFinished(ProgramState& p, const WriteResult& result) {
-    p.exchange = Exchange::None;
-    p.FrameBuffer = result.frame;
-    p.ReplyByte = result.replyByte;
+    p.link.exchange = Exchange::None;
     ShowOutcome(p, result.outcome);
-    if (Succeeded(result.outcome) && p.verifyAfterWrite && p.link) {
+    if (Succeeded(result.outcome) && p.prefs.verifyAfterWrite && p.link.requests) {
         // The buttons stay hidden and the watch stopped while the radio is read back.
-        p.exchange = Exchange::Verifying;
-        p.link->Read();
+        p.link.exchange = Exchange::Verifying;
+        p.link.requests->Read();
         return;
     }
     ShowReadAndWriteButtons(p.ctl);

@@ -1,8 +1,8 @@
 #include "take_in_image.h"
 
+#include "form/program_state.h"
 #include "image/decoding.h"
 #include "plan/channel_editing.h"
-#include "program_state.h"
 
 namespace belvan {
 

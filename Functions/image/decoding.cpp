@@ -1,8 +1,8 @@
 #include "decoding.h"
 
+#include "image_state.h"
 #include "parameter_image.h"
 #include "plan/ctcss_table.h"
-#include "program_state.h"
 
 namespace belvan {
 
@@ -14,7 +14,7 @@ void ShowTime(ComboState& box, unsigned value) {
 }
 }  // namespace
 
-void CopyImageToChannels(ProgramState& p) {
+void CopyImageToChannels(ImageState& p) {
     for (int c = 0; c < kChannelCount; ++c) {
         ChannelEntry entry = p.image.Record(c);
         entry.flags &= static_cast<std::uint8_t>(~ChannelFlag::Unused);
@@ -30,7 +30,7 @@ int KeyIndexFromCode(std::uint8_t code) {
     return 0;
 }
 
-void DecodeSettings(ProgramState& p) {
+void DecodeSettings(ImageState& p) {
     const auto& s = p.image.settings;
     Controls& ctl = p.ctl;
     ctl.CheckBox6 = (s[SettingsOffset::modeFlags] & ModeFlag::PriorityScan) != 0;
@@ -59,7 +59,7 @@ void DecodeSettings(ProgramState& p) {
     ShowTime(ctl.ComboBox30, transmitOff * 50 / 1000);
 }
 
-void ResetSettingsControls(ProgramState& p) {
+void ResetSettingsControls(ImageState& p) {
     Controls& ctl = p.ctl;
     for (auto& box : ctl.toneBoxes) box.SetText(QString());
     ctl.ComboBox4.Select(0);

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "image_state.h"
 #include "parameter_image.h"
 #include "plan/channel_editing.h"
 #include "plan/ctcss_table.h"
 #include "plan/number_text.h"
-#include "program_state.h"
 
 namespace belvan {
 
@@ -94,12 +94,18 @@ PlanImage MakeImage(const ChannelPlan& plan, const Controls& ctl, const Paramete
     return made;
 }
 
-bool EncodeSettings(ProgramState& p) {
+ParameterImage StartUpImage() {
+    ImageState started;
+    ClearAllChannels(started);
+    return MakeImage(started.plan, started.ctl, started.image).image;
+}
+
+bool EncodeSettings(ImageState& p) {
     EncodeInto(p.ctl, p.image, p.plan);
     return true;
 }
 
-void CopyChannelsToImage(ProgramState& p) {
+void CopyChannelsToImage(ImageState& p) {
     for (int c = 0; c < kChannelCount; ++c) p.image.SetRecord(c, p.Channel(c));
 }
 

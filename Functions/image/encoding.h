@@ -10,7 +10,7 @@
 
 namespace belvan {
 
-struct ProgramState;
+struct ImageState;
 
 // What the plan and the controls' values make, with nothing changed anywhere: the plan with each
 // channel's in-use bit taken from its receive cell and its tone number from its tone box, and
@@ -25,12 +25,16 @@ struct PlanImage {
 // the radio cannot hold.
 PlanImage MakeImage(const ChannelPlan& plan, const Controls& ctl, const ParameterImage& carried);
 
+// The image the window would save right after start-up (every channel cleared, the controls at
+// their defaults); the command line imports onto it when no other base is given.
+ParameterImage StartUpImage();
+
 // SettingsBlock bytes 0..31 from the radio-wide controls, and the tone number of every channel
 // record from its tone box. Raises ConversionError for a text that is not a whole number and
 // RangeError for a value the radio cannot hold; the steps done before stay done.
-bool EncodeSettings(ProgramState& p);
+bool EncodeSettings(ImageState& p);
 // The 16 channel records of the plan into the ChannelBlock.
-void CopyChannelsToImage(ProgramState& p);
+void CopyChannelsToImage(ImageState& p);
 // Function code of a key-slot list position; a position outside 0..11 gives its low 8 bits.
 std::uint8_t KeyCodeFromIndex(int position);
 // The first two characters of a tone box's text as a whole number ("07 - 85,4" -> 7).

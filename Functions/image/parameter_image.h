@@ -13,7 +13,7 @@
 #include <array>
 #include <cstdint>
 
-#include "../plan/channel_entry.h"
+#include "plan/channel_entry.h"
 
 namespace belvan {
 

@@ -14,6 +14,9 @@ namespace belvan {
 inline constexpr int kReadGapMs = 10;
 inline constexpr int kReadBaseMs = 100;
 
+// Why a line that was open went away.
+inline const QString kDeviceDisconnected = QStringLiteral("Устройство отключено.");
+
 class Line {
   public:
     virtual ~Line() = default;

@@ -17,7 +17,7 @@
 #include <array>
 #include <cstdint>
 
-#include "../image/parameter_image.h"
+#include "image/parameter_image.h"
 
 namespace belvan {
 

@@ -49,6 +49,4 @@ QString DeviceForPortName(const QString& name);
 // The serial ports the system reports, by the names the port box shows.
 QStringList SystemPortNames();
 
-inline const QString kDeviceDisconnected = QStringLiteral("Устройство отключено.");
-
 }  // namespace belvan

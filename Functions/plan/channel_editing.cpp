@@ -2,27 +2,27 @@
 
 #include "frequency.h"
 #include "number_text.h"
-#include "program_state.h"
+#include "plan_state.h"
 #include "step_rules.h"
 
 namespace belvan {
 
 namespace {
-QString& Cell(ProgramState& p, int channel, int column) {
+QString& Cell(PlanState& p, int channel, int column) {
     return p.ctl.Cell(channel + 1, column);
 }
 
 // Writes a mark cell only while the channel has both frequencies.
-void WriteMarkIfComplete(ProgramState& p, int channel, int column, const QString& text) {
+void WriteMarkIfComplete(PlanState& p, int channel, int column, const QString& text) {
     if (p.Channel(channel).HasBothFrequencies()) Cell(p, channel, column) = text;
 }
 
 // The fill of one frequency column: the cell is written, then read back for the code and the
 // receive-frequency mark.
-void FillFrequency(ProgramState& p, int column, std::uint16_t ChannelEntry::*code) {
+void FillFrequency(PlanState& p, int column, std::uint16_t ChannelEntry::*code) {
     const int c = p.ctl.SelectedChannel();
     QString& cell = Cell(p, c, column);
-    cell = p.CellPrefix + p.ctl.ListBox2.Selected() + p.ctl.ListBox3.Selected();
+    cell = CellPrefix + p.ctl.ListBox2.Selected() + p.ctl.ListBox3.Selected();
     ChannelEntry& entry = p.Channel(c);
     entry.*code = CodeFromFrequencyText(cell).value_or(NoFrequency);
     const auto whole = ReadWholeNumber(cell);
@@ -36,7 +36,7 @@ void FillFrequency(ProgramState& p, int column, std::uint16_t ChannelEntry::*cod
     RefreshChannelMarks(p);
 }
 
-void ClearChannel(ProgramState& p, int c, bool clearReserved) {
+void ClearChannel(PlanState& p, int c, bool clearReserved) {
     for (int column = Column::Receive; column <= Column::Step; ++column) Cell(p, c, column).clear();
     ChannelEntry& entry = p.Channel(c);
     entry.flags &= static_cast<std::uint8_t>(~(ChannelFlag::Scan | ChannelFlag::Masking |
@@ -51,61 +51,61 @@ void ClearChannel(ProgramState& p, int c, bool clearReserved) {
 }
 }  // namespace
 
-void SetCheckBox1(ProgramState& p, bool on) {
+void SetCheckBox1(PlanState& p, bool on) {
     if (p.ctl.CheckBox1 == on) return;
     p.ctl.CheckBox1 = on;
     UpdateScanMark(p);
 }
 
-void SetCheckBox2(ProgramState& p, bool on) {
+void SetCheckBox2(PlanState& p, bool on) {
     if (p.ctl.CheckBox2 == on) return;
     p.ctl.CheckBox2 = on;
     UpdateMaskMark(p);
 }
 
-void SelectRadioButton6(ProgramState& p) {
+void SelectRadioButton6(PlanState& p) {
     if (p.ctl.RadioButton6) return;
     p.ctl.RadioButton6 = true;
     p.ctl.RadioButton8 = false;
     ApplyDetectionMode(p);
 }
 
-void SelectRadioButton8(ProgramState& p) {
+void SelectRadioButton8(PlanState& p) {
     if (p.ctl.RadioButton8) return;
     p.ctl.RadioButton8 = true;
     p.ctl.RadioButton6 = false;
     ApplyDetectionMode(p);
 }
 
-void SelectStepButton(ProgramState& p, bool step25) {
+void SelectStepButton(PlanState& p, bool step25) {
     if (step25 ? p.ctl.RadioButton2 : p.ctl.RadioButton1) return;
     p.ctl.RadioButton2 = step25;
     p.ctl.RadioButton1 = !step25;
     StepChanged(p);
 }
 
-bool RequireChannel(ProgramState& p) {
+bool RequireChannel(PlanState& p) {
     if (p.ctl.SelectedChannel() >= 0) return true;
     ShowError(p.Operator(), QStringLiteral("Укажите номер канала"));
     return false;
 }
 
-void FillReceive(ProgramState& p) {
+void FillReceive(PlanState& p) {
     FillFrequency(p, Column::Receive, &ChannelEntry::rxCode);
 }
 
-void FillTransmit(ProgramState& p) {
+void FillTransmit(PlanState& p) {
     FillFrequency(p, Column::Transmit, &ChannelEntry::txCode);
 }
 
-void RefreshChannelMarks(ProgramState& p) {
+void RefreshChannelMarks(PlanState& p) {
     UpdateScanMark(p);
     UpdateMaskMark(p);
     ApplyDetectionMode(p);
     ApplyStepChange(p);
 }
 
-void UpdateScanMark(ProgramState& p) {
+void UpdateScanMark(PlanState& p) {
     if (p.BulkUpdateGuard) return;
     const int c = p.ctl.SelectedChannel();
     if (c < 0) return;
@@ -113,7 +113,7 @@ void UpdateScanMark(ProgramState& p) {
     WriteMarkIfComplete(p, c, Column::Scan, p.ctl.CheckBox1 ? CellText::ScanOn : CellText::ScanOff);
 }
 
-void UpdateMaskMark(ProgramState& p) {
+void UpdateMaskMark(PlanState& p) {
     if (p.BulkUpdateGuard) return;
     const int c = p.ctl.SelectedChannel();
     if (c < 0) return;
@@ -122,7 +122,7 @@ void UpdateMaskMark(ProgramState& p) {
                         p.ctl.CheckBox2 ? CellText::MaskOn : CellText::MaskOff);
 }
 
-void ApplyDetectionMode(ProgramState& p) {
+void ApplyDetectionMode(PlanState& p) {
     if (p.BulkUpdateGuard) return;
     const int c = p.ctl.SelectedChannel();
     if (c >= 0) {
@@ -136,7 +136,7 @@ void ApplyDetectionMode(ProgramState& p) {
     UpdateToneBoxes(p);
 }
 
-void ShowChannel(ProgramState& p, int c) {
+void ShowChannel(PlanState& p, int c) {
     if (c < 0 || c >= kChannelCount) return;
     // Every flag is read at the moment its step handles it: the handlers run by the control
     // changes below may rewrite the selected channel's flags in between.
@@ -145,9 +145,9 @@ void ShowChannel(ProgramState& p, int c) {
     if (entry.IsEmpty()) return;
 
     Cell(p, c, Column::Receive) =
-        entry.rxCode == NoFrequency ? QString() : p.CellPrefix + FrequencyText(entry.rxCode);
+        entry.rxCode == NoFrequency ? QString() : CellPrefix + FrequencyText(entry.rxCode);
     Cell(p, c, Column::Transmit) =
-        entry.txCode == NoFrequency ? QString() : p.CellPrefix + FrequencyText(entry.txCode);
+        entry.txCode == NoFrequency ? QString() : CellPrefix + FrequencyText(entry.txCode);
 
     const bool scan = has(ChannelFlag::Scan);
     Cell(p, c, Column::Scan) = scan ? CellText::ScanOn : CellText::ScanOff;
@@ -185,26 +185,26 @@ void ShowChannel(ProgramState& p, int c) {
     SetChannelMark(p, c, true);
 }
 
-void ClearSelectedChannel(ProgramState& p) {
+void ClearSelectedChannel(PlanState& p) {
     const int c = p.ctl.SelectedChannel();
     if (c < 0) return;
     ClearChannel(p, c, true);
 }
 
-void ClearAllChannels(ProgramState& p) {
+void ClearAllChannels(PlanState& p) {
     for (int c = 0; c < kChannelCount; ++c) ClearChannel(p, c, false);
 }
 
-void SetChannelMark(ProgramState& p, int c, bool visible) {
+void SetChannelMark(PlanState& p, int c, bool visible) {
     p.ctl.channelMarks[static_cast<std::size_t>(c)] = visible;
 }
 
-void UpdateToneBoxes(ProgramState& p) {
+void UpdateToneBoxes(PlanState& p) {
     for (int c = 0; c < kChannelCount; ++c)
         SetToneBoxEnabled(p, c, Cell(p, c, Column::Ctcss) == CellText::CtcssOn);
 }
 
-void SetToneBoxEnabled(ProgramState& p, int channel, bool enabled) {
+void SetToneBoxEnabled(PlanState& p, int channel, bool enabled) {
     ComboState& box = p.ctl.toneBoxes[static_cast<std::size_t>(channel)];
     box.enabled = enabled;
     if (!enabled) {
@@ -218,7 +218,7 @@ bool ReceiveCellInUse(const Controls& ctl, int channel) {
     return value && *value != 0;
 }
 
-void RefreshInUseFlags(ProgramState& p) {
+void RefreshInUseFlags(PlanState& p) {
     for (int c = 0; c < kChannelCount; ++c)
         p.Channel(c).Set(ChannelFlag::InUse, ReceiveCellInUse(p.ctl, c));
 }
@@ -229,7 +229,7 @@ QChar DigitKeyFilter(QChar key) {
     return QChar(0);
 }
 
-void ListBox1Click(ProgramState& p, int index) {
+void ListBox1Click(PlanState& p, int index) {
     p.ctl.ListBox1.index = index;
     ShowChannel(p, index);
 }

@@ -2,7 +2,7 @@
 
 #include "channel_editing.h"
 #include "frequency.h"
-#include "program_state.h"
+#include "plan_state.h"
 
 namespace belvan {
 
@@ -25,17 +25,17 @@ std::uint16_t RoundUpTo25(std::uint16_t code) {
 }
 }  // namespace
 
-void StepChanged(ProgramState& p) {
+void StepChanged(PlanState& p) {
     RebuildKhzList(p);
     ApplyStepChange(p);
 }
 
-void RebuildKhzList(ProgramState& p) {
+void RebuildKhzList(PlanState& p) {
     p.ctl.ListBox3.items = KhzItems(p.ctl.RadioButton1 ? GridStep::Step12_5 : GridStep::Step25);
     p.ctl.ListBox3.index = 0;
 }
 
-void ApplyStepChange(ProgramState& p) {
+void ApplyStepChange(PlanState& p) {
     const int c = p.ctl.SelectedChannel();
     if (c < 0) return;
     ChannelEntry& entry = p.Channel(c);

@@ -4,13 +4,13 @@
 
 namespace belvan {
 
-struct ProgramState;
+struct PlanState;
 
 // Click handler of both step radio buttons: RebuildKhzList, then ApplyStepChange.
-void StepChanged(ProgramState& p);
+void StepChanged(PlanState& p);
 // The kHz list for the selected step, item 0 selected.
-void RebuildKhzList(ProgramState& p);
+void RebuildKhzList(PlanState& p);
 // The selected step becomes the selected channel's step.
-void ApplyStepChange(ProgramState& p);
+void ApplyStepChange(PlanState& p);
 
 }  // namespace belvan

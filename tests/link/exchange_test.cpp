@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "link/connection_watch.h"
-#include "link/memory_line.h"
 #include "link/radio_exchange.h"
 #include "link/serial_line.h"
+#include "memory_line.h"
 
 namespace belvan {
 namespace {

@@ -5,7 +5,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 
-#include "Functions.h"
+#include "all_functions.h"
 #include "radio_sim_process.h"
 
 namespace belvan {

@@ -6,7 +6,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
-#include "Functions.h"
+#include "all_functions.h"
 #include "scripted_operator.h"
 
 namespace belvan {
@@ -42,8 +42,8 @@ ReadResult ReadOf(const ParameterImage& image) {
 class FormLinkTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        p.link = &link;
-        p.backupFolder = backups.path();
+        p.link.requests = &link;
+        p.prefs.backupFolder = backups.path();
         testing::StartProgram(p, op);
         PortStateChanged(p, {p.ctl.ComboBox1.text, true, false, {}});
     }
@@ -79,7 +79,7 @@ TEST_F(FormLinkTest, AFailedReadLeavesThePlanTheWindowAndTheWatchAsTheyWere) {
         EXPECT_EQ(link.asked.last(), QStringLiteral("read"));
         EXPECT_FALSE(p.ctl.Timer1);
         EXPECT_FALSE(p.ctl.Button5Visible);
-        EXPECT_EQ(p.exchange, Exchange::Reading);
+        EXPECT_EQ(p.link.exchange, Exchange::Reading);
         ReadResult result;
         result.outcome = failure;
         ReadFinished(p, result);
@@ -97,7 +97,7 @@ TEST_F(FormLinkTest, AFailedReadLeavesThePlanTheWindowAndTheWatchAsTheyWere) {
         EXPECT_FALSE(p.BulkUpdateGuard);
         EXPECT_TRUE(p.ctl.Timer1);
         EXPECT_TRUE(p.ctl.Button5Visible && p.ctl.Button6Visible);
-        EXPECT_EQ(p.exchange, Exchange::None);
+        EXPECT_EQ(p.link.exchange, Exchange::None);
     }
     // The scan box acts on the plan again.
     SetCheckBox1(p, true);
@@ -131,7 +131,6 @@ TEST_F(FormLinkTest, ASuccessfulReadReplacesThePlanAndAWriteSendsWhatTheWindowEn
     EXPECT_EQ(p.ctl.Cell(1, Column::Receive), QStringLiteral("    150000"));
     EXPECT_EQ(p.ctl.toneBoxes[0].text.left(2), QStringLiteral("07"));
     EXPECT_FALSE(p.BulkUpdateGuard);
-    EXPECT_EQ(p.FrameBuffer, BuildDataFrame(sent, 0));
     EncodeSettings(p);
     CopyChannelsToImage(p);
     EXPECT_EQ(p.image, sent);
@@ -142,7 +141,7 @@ TEST_F(FormLinkTest, AnEncodingErrorInAWriteSendsNothingButRestoresButtonsAndWat
     EXPECT_THROW(Button6Click(p), ConversionError);
     EXPECT_TRUE(p.ctl.Button5Visible && p.ctl.Button6Visible);
     EXPECT_TRUE(p.ctl.Timer1);
-    EXPECT_EQ(p.exchange, Exchange::None);
+    EXPECT_EQ(p.link.exchange, Exchange::None);
     p.ctl.ComboBox29.SetText(QStringLiteral("1"));
     p.ctl.ComboBox4.SetText(QStringLiteral("400"));  // 80 000 does not fit the radio's field
     EXPECT_THROW(Button6Click(p), RangeError);
@@ -188,7 +187,7 @@ TEST_F(FormLinkTest, TheWatchTakesOnlyTheAnswerItWaitsFor) {
 }
 
 TEST_F(FormLinkTest, AWriteIsReadBackAndComparedWhenAskedWithoutTouchingThePlan) {
-    p.verifyAfterWrite = true;
+    p.prefs.verifyAfterWrite = true;
     EditAPlan();
     Button6Click(p);
     const ParameterImage sent = link.written;
@@ -197,7 +196,7 @@ TEST_F(FormLinkTest, AWriteIsReadBackAndComparedWhenAskedWithoutTouchingThePlan)
     WriteFinished(p, written);
     EXPECT_EQ(op.Last().text, QStringLiteral("Параметры записаны"));
     EXPECT_EQ(link.asked.last(), QStringLiteral("read"));
-    EXPECT_EQ(p.exchange, Exchange::Verifying);
+    EXPECT_EQ(p.link.exchange, Exchange::Verifying);
     EXPECT_FALSE(p.ctl.Button5Visible);
     const ChannelPlan plan = p.plan;
     const auto grid = p.ctl.StringGrid1;
@@ -211,7 +210,7 @@ TEST_F(FormLinkTest, AWriteIsReadBackAndComparedWhenAskedWithoutTouchingThePlan)
     EXPECT_TRUE(op.Last().text.contains(QStringLiteral("канал 01"))) << Text(op.Last().text);
     EXPECT_EQ(p.plan, plan);
     EXPECT_EQ(p.ctl.StringGrid1, grid);
-    EXPECT_EQ(p.exchange, Exchange::None);
+    EXPECT_EQ(p.link.exchange, Exchange::None);
     EXPECT_TRUE(p.ctl.Button5Visible && p.ctl.Timer1);
     EXPECT_TRUE(QDir(backups.path()).isEmpty()) << "a check is no read to keep";
 
@@ -239,7 +238,7 @@ TEST_F(FormLinkTest, EveryReadIsKeptAsABackupAndAFailedBackupOnlySaysSo) {
     QFile blocker(backups.filePath(QStringLiteral("blocked")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    p.backupFolder = blocker.fileName();
+    p.prefs.backupFolder = blocker.fileName();
     Button5Click(p);
     ReadFinished(p, ReadOf(image));
     EXPECT_EQ(op.Last().text, QStringLiteral("Параметры прочитаны"));

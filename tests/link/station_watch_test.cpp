@@ -5,8 +5,8 @@
 #include <random>
 
 #include "link/connection_watch.h"
-#include "link/memory_line.h"
 #include "link/radio_frame.h"
+#include "memory_line.h"
 
 namespace belvan {
 namespace {

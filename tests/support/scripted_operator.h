@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "operator_interface.h"
-#include "plan/start_up.h"
-#include "program_state.h"
+#include "core/operator_interface.h"
+#include "form/program_state.h"
+#include "form/start_up.h"
 
 // Readable QString values in test failures.
 QT_BEGIN_NAMESPACE

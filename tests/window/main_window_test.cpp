@@ -109,13 +109,13 @@ TEST_F(MainWindowTest, ImportWithRefusedRowsAsksAndNoChangesNothing) {
 
 TEST_F(MainWindowTest, CheckingAfterAWriteIsOffAtFirstAndRemembered) {
     EXPECT_FALSE(window->VerifyAction->isChecked());
-    EXPECT_FALSE(form->State().verifyAfterWrite);
+    EXPECT_FALSE(form->State().prefs.verifyAfterWrite);
     window->VerifyAction->trigger();
-    EXPECT_TRUE(form->State().verifyAfterWrite);
+    EXPECT_TRUE(form->State().prefs.verifyAfterWrite);
     // The next start of the tool checks too.
     MainWindow again(TForm1::Options{QStringLiteral("/nonexistent/port"), &op});
     EXPECT_TRUE(again.VerifyAction->isChecked());
-    EXPECT_TRUE(again.Form()->State().verifyAfterWrite);
+    EXPECT_TRUE(again.Form()->State().prefs.verifyAfterWrite);
     window->VerifyAction->trigger();
     EXPECT_FALSE(MainWindow(TForm1::Options{QStringLiteral("/nonexistent/port"), &op})
                      .VerifyAction->isChecked());

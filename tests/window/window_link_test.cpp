@@ -15,6 +15,8 @@
 #include <QTimer>
 
 #include "nastroika.h"
+#include "plan/ctcss_table.h"
+#include "plan/frequency.h"
 #include "radio_sim_process.h"
 #include "scripted_operator.h"
 

@@ -10,9 +10,9 @@
 
 #include "console.h"
 #include "files/channel_csv.h"
-#include "files/channel_sheet.h"
 #include "files/settings_file.h"
-#include "form/csv_handlers.h"
+#include "image/encoding.h"
+#include "sheet/channel_sheet.h"
 #include "verb_support.h"
 #include "verbs.h"
 

@@ -8,8 +8,8 @@
 #include <cstdlib>
 
 #include "link/connection_watch.h"
-#include "link/memory_line.h"
 #include "link/radio_exchange.h"
+#include "memory_line.h"
 
 namespace {
 void Script(belvan::MemoryLine& line, const std::uint8_t* data, std::size_t size) {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "Functions.h"
+#include "all_functions.h"
 
 namespace {
 class AcceptingOperator : public belvan::OperatorInterface {

@@ -8,7 +8,7 @@
 #include <QPageLayout>
 #include <QString>
 
-#include "../image/parameter_image.h"
+#include "image/parameter_image.h"
 
 class QPagedPaintDevice;
 

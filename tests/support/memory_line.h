@@ -8,7 +8,7 @@
 #include <map>
 #include <vector>
 
-#include "line.h"
+#include "link/line.h"
 
 namespace belvan {
 

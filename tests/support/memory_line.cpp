@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "serial_line.h"
-
 namespace belvan {
 
 MemoryLine::MemoryLine(QString deviceName) : deviceName_(std::move(deviceName)) {}

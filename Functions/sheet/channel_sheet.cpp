@@ -7,9 +7,9 @@
 #include <QPdfWriter>
 #include <QTextDocument>
 
-#include "../image/decoding.h"
-#include "../plan/controls.h"
-#include "../plan/ctcss_table.h"
+#include "image/decoding.h"
+#include "plan/controls.h"
+#include "plan/ctcss_table.h"
 
 namespace belvan {
 

@@ -1,9 +1,9 @@
 #include "start_up.h"
 
-#include "channel_editing.h"
+#include "form/program_state.h"
 #include "form/radio_handlers.h"
-#include "program_state.h"
-#include "step_rules.h"
+#include "plan/channel_editing.h"
+#include "plan/step_rules.h"
 
 namespace belvan {
 

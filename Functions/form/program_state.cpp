@@ -1,4 +1,4 @@
-#include "program_state.h"
+#include "form/program_state.h"
 
 namespace belvan {
 
