@@ -292,6 +292,15 @@ RadioCommand ParseRadioCommand(QCommandLineParser& parser, const QString& verb,
 
 }  // namespace
 
+RadioRead ReadRadio(const QString& port) {
+    LinkSession session(port);
+    if (!session.Open()) return {std::nullopt, Exit::PortUnavailable};
+    const ReadResult read = ReadParameters(session.line, 0, session.Progress());
+    if (!session.Report(read.outcome)) return {std::nullopt, Exit::LinkFailed};
+    KeepBackup(read.image);
+    return {read.image, Exit::Ok};
+}
+
 int RunRead(const QStringList& arguments) {
     const QString verb = QStringLiteral("read");
     QCommandLineParser parser;
@@ -313,13 +322,9 @@ int RunRead(const QStringList& arguments) {
     // A file that cannot be saved is found out before the radio is asked.
     if (!WritableOrSay(*path)) return Exit::FileProblem;
 
-    LinkSession session(*portName);
-    if (!session.Open()) return Exit::PortUnavailable;
-    const ReadResult read = ReadParameters(session.line, 0, session.Progress());
-    if (!session.Report(read.outcome)) return Exit::LinkFailed;
-    KeepBackup(read.image);
-
-    if (!WriteOrSay(*path, BuildFileBytes(read.image))) return Exit::FileProblem;
+    const RadioRead read = ReadRadio(*portName);
+    if (!read.image) return read.exit;
+    if (!WriteOrSay(*path, BuildFileBytes(*read.image))) return Exit::FileProblem;
     ErrLine(QStringLiteral("Сохранено в файл «%1».").arg(Shown(*path)));
     return Exit::Ok;
 }

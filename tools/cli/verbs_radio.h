@@ -3,8 +3,20 @@
 #pragma once
 
 #include <QStringList>
+#include <optional>
+
+#include "image/parameter_image.h"
 
 namespace belvan::cli {
+
+// Reads the radio on `port` as `read` does: the progress line on a terminal, the outcome said on
+// stderr, and what the radio held kept in the backup folder. The image, or the exit code after
+// the reason was printed: the port does not open (4), the radio did not answer (1).
+struct RadioRead {
+    std::optional<ParameterImage> image;
+    int exit = 0;
+};
+RadioRead ReadRadio(const QString& port);
 
 int RunRead(const QStringList& arguments);
 int RunWrite(const QStringList& arguments);
