@@ -156,6 +156,23 @@ TEST_F(WindowLinkTest, AFailedReadKeepsTheOperatorsTable) {
     QTRY_VERIFY_WITH_TIMEOUT(!form->isVisible(), 3000);
 }
 
+TEST_F(WindowLinkTest, NeitherADoubledAcknowledgementNorALateFrameIsTakenForAnAnswer) {
+    Open({QStringLiteral("--no-announce"), QStringLiteral("--fault"),
+          QStringLiteral("double-ack")});
+    // "OO" to the first frame, 'E' to the second: the stray 'O' does not answer the second.
+    Exchange(form->Button6);
+    EXPECT_EQ(op.Last().text, QStringLiteral("Ошибка записи в радиостанцию"));
+    EXPECT_EQ(op.Last().icon, MessageIcon::Error);
+
+    // The read's frame comes after the read gave up, full of 0x10 bytes: the watch, running
+    // again after the failure, never takes it for the radio's announcement.
+    ASSERT_TRUE(sim.Command(QStringLiteral("fault late-frame")).ok);
+    Exchange(form->Button5);
+    EXPECT_EQ(op.Last().text, QStringLiteral("Нет ответа от радиостанции"));
+    QTest::qWait(3500);
+    EXPECT_EQ(form->Label39->text(), QString());
+}
+
 TEST_F(WindowLinkTest, ATypedPortNameOpensOnEnterNotOnEveryKeystroke) {
     Open({QStringLiteral("--no-announce")});
     QLineEdit* edit = form->ComboBox1->lineEdit();
