@@ -100,6 +100,17 @@ TEST_F(WindowLinkTest, ReadFillsTheTableWhileTheWindowStaysAliveButTakesNoInput)
         EXPECT_EQ(form->ChannelMarks[c]->isVisible(), !held->Record(c).IsEmpty()) << c;
     EXPECT_EQ(form->ComboBox4->currentText(),
               QString::number(held->SettingsWord(SettingsOffset::waitTime) / 200));
+
+    // The read, from the click to the table filled, is one step of the undo history; undone, the
+    // table is as it was before the read, and redone, as the radio had it.
+    EXPECT_EQ(form->History().UndoName(), QStringLiteral("чтение из радиостанции"));
+    const QString readCell = Cell(1, 1);
+    form->Undo();
+    EXPECT_EQ(Cell(1, 1), QString());
+    EXPECT_FALSE(form->ChannelMarks[0]->isVisible());
+    EXPECT_FALSE(form->History().CanUndo());
+    form->Redo();
+    EXPECT_EQ(Cell(1, 1), readCell);
 }
 
 TEST_F(WindowLinkTest, WriteLeavesTheRadioHoldingWhatTheWindowEncodes) {
