@@ -1,6 +1,7 @@
 // The program's entry: the application, the window, the message loop, the last-resort error box.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -12,43 +13,92 @@
 #include "main_window.h"
 
 namespace {
-// Qt's own texts (file dialogs, context menus, serial-port errors) in Russian.
-void LoadRussianTranslation(QApplication& app) {
+// Qt's own texts (file dialogs, context menus, serial-port errors, the option parser's headings)
+// in Russian.
+void LoadRussianTranslation(QCoreApplication& app) {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     for (const char* catalog : {"qtbase", "qtserialport"}) {
         auto* translator = new QTranslator(&app);
         if (translator->load(QLocale(QLocale::Russian), QString::fromLatin1(catalog),
                              QStringLiteral("_"),
                              QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-            QApplication::installTranslator(translator);
+            QCoreApplication::installTranslator(translator);
     }
 }
+
+void NameApplication() {
+    QCoreApplication::setApplicationName(QStringLiteral("Belvan-T"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(BELVAN_VERSION));
+}
+
+// The window's command line. Help and version have Russian descriptions of their own, so the
+// help reads in Russian even where Qt's translations are not installed.
+struct CommandLine {
+    CommandLine() {
+        parser.setApplicationDescription(QStringLiteral("Программирование радиостанции Belvan-T"));
+        parser.addPositionalArgument(
+            QStringLiteral("FILE.ctrch"),
+            QStringLiteral("Файл настроек каналов (.ctrch), загружаемый после запуска, как "
+                           "кнопкой «Загрузить настройки»."),
+            QStringLiteral("[FILE.ctrch]"));
+        parser.addOptions({port, screenshot, version, help});
+    }
+
+    // The arguments as the system passed them, before any application object exists.
+    static QStringList Raw(int argc, char* argv[]) {
+        QStringList arguments;
+        for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+        return arguments;
+    }
+
+    // True when the command line asks only for the help or the version, which need no window.
+    bool AsksHelpOrVersion(const QStringList& arguments) {
+        return parser.parse(arguments) && (parser.isSet(help) || parser.isSet(version));
+    }
+
+    // Reads the application's arguments; a wrong command line, the help and the version are
+    // answered here and end the program.
+    void Process(const QCoreApplication& app) {
+        parser.process(app);
+        if (parser.isSet(help)) parser.showHelp(0);
+        if (parser.isSet(version)) parser.showVersion();
+    }
+
+    QCommandLineParser parser;
+    const QCommandLineOption port{QStringLiteral("port"),
+                                  QStringLiteral("Последовательный порт вместо COM1."),
+                                  QStringLiteral("NAME")};
+    const QCommandLineOption screenshot{
+        QStringLiteral("screenshot"),
+        QStringLiteral("Сохранить снимок окна в FILE (PNG) после запуска и выйти."),
+        QStringLiteral("FILE")};
+    const QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Показать версию программы и выйти.")};
+    const QCommandLineOption help{
+        {QStringLiteral("h"), QStringLiteral("?"), QStringLiteral("help")},
+        QStringLiteral("Показать эту справку и выйти.")};
+};
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Belvan-T"));
-    QApplication::setApplicationVersion(QStringLiteral(BELVAN_VERSION));
-    LoadRussianTranslation(app);
+    CommandLine line;
+    // The help and the version are answered before any window system is needed, so they work
+    // on a machine without a display too.
+    if (line.AsksHelpOrVersion(CommandLine::Raw(argc, argv))) {
+        QCoreApplication app(argc, argv);
+        NameApplication();
+        LoadRussianTranslation(app);
+        line.Process(app);
+        return 0;
+    }
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Программирование радиостанции Belvan-T"));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("FILE"),
-                                 QStringLiteral("Файл настроек каналов (.ctrch), загружаемый после "
-                                                "запуска, как кнопкой «Загрузить настройки»."),
-                                 QStringLiteral("[FILE]"));
-    const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("Последовательный порт вместо COM1."),
-                                  QStringLiteral("NAME"));
-    const QCommandLineOption screenshot(
-        QStringLiteral("screenshot"),
-        QStringLiteral("Сохранить снимок окна в FILE (PNG) после запуска и выйти."),
-        QStringLiteral("FILE"));
-    parser.addOption(port);
-    parser.addOption(screenshot);
-    parser.process(app);
+    QApplication app(argc, argv);
+    NameApplication();
+    LoadRussianTranslation(app);
+    line.Process(app);
+    const QCommandLineParser& parser = line.parser;
+    const QCommandLineOption& port = line.port;
+    const QCommandLineOption& screenshot = line.screenshot;
 
     try {
         belvan::MainWindow form(

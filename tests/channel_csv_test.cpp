@@ -397,6 +397,82 @@ TEST(ChannelCsv, RefusesARepeatedChannelAndNamesTheFirstLine) {
     EXPECT_EQ(imported.image.Record(2).rxCode, 0);
 }
 
+// A list numbered from 0: by Location its first row has no channel and the others keep numbers
+// one short of their place; renumbered, the accepted rows fill channels 1, 2, 3 … in file order.
+TEST(ChannelCsv, RenumberingTakesAListNumberedFromZeroInFileOrder) {
+    const QByteArray csv =
+        "Location,Name,Frequency\r\n"
+        "0,ONE,146.000\r\n"
+        "1,TWO,146.025\r\n"
+        "2,BAD,180.000\r\n"
+        "3,FOUR,146.050\r\n"
+        "3,FIVE,146.075\r\n";
+    const CsvImport asNumbered = ImportCsv(csv, Base());
+    EXPECT_FALSE(asNumbered.error) << asNumbered.error->text.toStdString();
+    EXPECT_TRUE(asNumbered.locationsOutside);
+    ASSERT_EQ(asNumbered.refused.size(), 3u) << Notes(asNumbered.refused);
+    EXPECT_EQ(asNumbered.refused[0].line, 2);
+    EXPECT_EQ(asNumbered.channels, 2);
+    EXPECT_EQ(asNumbered.image.Record(0).rxCode, 2);
+
+    const CsvImport renumbered = ImportCsv(csv, Base(), CsvNumbering::InFileOrder);
+    EXPECT_FALSE(renumbered.error) << renumbered.error->text.toStdString();
+    EXPECT_FALSE(renumbered.locationsOutside);
+    // The out-of-band row is still refused and takes no number; a repeated Location is no
+    // repeat in file order.
+    ASSERT_EQ(renumbered.refused.size(), 1u) << Notes(renumbered.refused);
+    EXPECT_EQ(renumbered.refused[0].line, 4);
+    EXPECT_EQ(renumbered.refused[0].column, QStringLiteral("Frequency"));
+    EXPECT_EQ(renumbered.channels, 4);
+    const std::uint16_t expected[] = {0, 2, 4, 6};
+    for (int c = 0; c < 4; ++c) EXPECT_EQ(renumbered.image.Record(c).rxCode, expected[c]) << c;
+    ParameterImage reference = Base();
+    for (int c = 0; c < 4; ++c) reference.SetRecord(c, renumbered.image.Record(c));
+    EXPECT_EQ(Hex(renumbered.image), Hex(reference)) << "settings and the other channels kept";
+    for (int c = 0; c < 4; ++c)
+        EXPECT_EQ(renumbered.image.Record(c).reserved, 0xA0 + c) << "the base's reserved byte";
+}
+
+// A list longer than 16, numbered 101 and up: by Location nothing fits; renumbered, the first 16
+// accepted rows become the channels and the rest are refused with their lines.
+TEST(ChannelCsv, RenumberingTakesTheFirstSixteenRowsOfALongerList) {
+    QByteArray csv = "Location,Frequency\n";
+    for (int row = 0; row < 20; ++row)
+        csv +=
+            QStringLiteral("%1,%2\n").arg(101 + row).arg(146.0 + 0.025 * row, 0, 'f', 3).toLatin1();
+    const CsvImport asNumbered = ImportCsv(csv, Base());
+    EXPECT_EQ(asNumbered.error,
+              (Error{ErrorKind::WrongFile, QStringLiteral("ни одна строка файла не подошла")}));
+    EXPECT_TRUE(asNumbered.locationsOutside);
+
+    const CsvImport renumbered = ImportCsv(csv, Base(), CsvNumbering::InFileOrder);
+    EXPECT_FALSE(renumbered.error) << renumbered.error->text.toStdString();
+    EXPECT_EQ(renumbered.channels, kChannelCount);
+    for (int c = 0; c < kChannelCount; ++c)
+        EXPECT_EQ(renumbered.image.Record(c).rxCode, 2 * c) << c;
+    ASSERT_EQ(renumbered.refused.size(), 4u) << Notes(renumbered.refused);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(renumbered.refused[static_cast<std::size_t>(i)].line, 18 + i);
+        EXPECT_EQ(CsvRowNoteText(renumbered.refused[static_cast<std::size_t>(i)]),
+                  QStringLiteral("строка %1, Location = «%2»: в радиостанции 16 каналов; для "
+                                 "этой строки канала нет")
+                      .arg(18 + i)
+                      .arg(117 + i));
+    }
+}
+
+// Only a Location outside 1–16 marks the list as one renumbering could help.
+TEST(ChannelCsv, OtherRefusalsDoNotAskForRenumbering) {
+    for (const QByteArray& csv :
+         {QByteArray("Location,Frequency\n1,146.000\n2,180.000\n1,146.025\nx,146.050\n"),
+          QByteArray("Frequency\n146.000\n146.025\n")}) {
+        const CsvImport imported = ImportCsv(csv, Base());
+        EXPECT_FALSE(imported.locationsOutside) << csv.toStdString();
+    }
+    EXPECT_TRUE(ImportCsv("Location,Frequency\n17,146.000\n", Base()).locationsOutside);
+    EXPECT_TRUE(ImportCsv("Location,Frequency\n-1,146.000\n", Base()).locationsOutside);
+}
+
 TEST(ChannelCsv, AFileThatIsNoChannelListChangesNothingAndSaysWhy) {
     struct Case {
         QByteArray data;

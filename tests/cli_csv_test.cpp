@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
 
 #include "files/settings_file.h"
 #include "support/windows_1251.h"
@@ -120,6 +121,77 @@ TEST(CliCsv, ExportAndImportExitCodesAndFiles) {
     EXPECT_FALSE(QFile::exists(path("e.ctrch")));
     EXPECT_EQ(Cli({"export", "--pdf", path("b.ctrch")}).exitCode, 64);
     EXPECT_EQ(Cli({"import", path("b.csv")}).exitCode, 64);
+}
+
+ParameterImage ImageOf(const QByteArray& file) {
+    FileBytes bytes{};
+    EXPECT_EQ(file.size(), kSettingsFileSize);
+    std::copy_n(file.begin(), std::min<qsizetype>(file.size(), kSettingsFileSize), bytes.begin());
+    return ImageFromFileBytes(bytes);
+}
+
+// A list numbered from 0 goes in by its Location unless --renumber is given; then its rows fill
+// channels 1, 2, 3 … in the order of the file and the import says once that names are lost.
+TEST(CliCsv, ImportRenumbersAListNumberedFromZeroOnlyWhenAsked) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    auto path = [&dir](const char* name) { return dir.filePath(QString::fromLatin1(name)); };
+    WriteAll(path("zero.csv"),
+             "Location,Name,Frequency\r\n"
+             "0,ONE,146.000\r\n"
+             "1,TWO,146.025\r\n"
+             "2,THREE,146.050\r\n");
+
+    // As before: the row of channel 0 is refused, the others keep their numbers.
+    CliRun run = Cli({"import", path("zero.csv"), "-o", path("a.ctrch")});
+    EXPECT_EQ(run.exitCode, 2) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(
+        QStringLiteral("строка 2, Location = «0»: номер канала вне диапазона 1–16")))
+        << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("a.ctrch")));
+    run = Cli({"import", path("zero.csv"), "-o", path("a.ctrch"), "--skip-invalid"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains(QStringLiteral("названия"))) << run.err.toStdString();
+    const ParameterImage asNumbered = ImageOf(ReadAll(path("a.ctrch")));
+    EXPECT_EQ(asNumbered.Record(0).rxCode, 2);
+    EXPECT_EQ(asNumbered.Record(1).rxCode, 4);
+    EXPECT_TRUE(asNumbered.Record(2).IsEmpty());
+
+    run = Cli({"import", path("zero.csv"), "-o", path("b.ctrch"), "--renumber"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.err.count(QStringLiteral("названия каналов не сохраняются")), 1)
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(
+        QStringLiteral("Предупреждение: каналы пронумерованы заново по порядку строк файла "
+                       "(1–3); названия каналов не сохраняются.\n")))
+        << run.err.toStdString();
+    const ParameterImage renumbered = ImageOf(ReadAll(path("b.ctrch")));
+    EXPECT_EQ(renumbered.Record(0).rxCode, 0);
+    EXPECT_EQ(renumbered.Record(1).rxCode, 2);
+    EXPECT_EQ(renumbered.Record(2).rxCode, 4);
+    EXPECT_TRUE(renumbered.Record(3).IsEmpty());
+    EXPECT_EQ(renumbered.settings, asNumbered.settings);
+
+    // Past 16 rows renumbering has no channel left: refused, so written only with --skip-invalid.
+    QByteArray longer = "Location,Frequency\n";
+    for (int row = 0; row < 18; ++row)
+        longer += QStringLiteral("%1,146.%2\n")
+                      .arg(101 + row)
+                      .arg(row * 25, 3, 10, QChar(u'0'))
+                      .toLatin1();
+    WriteAll(path("long.csv"), longer);
+    run = Cli({"import", path("long.csv"), "-o", path("c.ctrch"), "--renumber"});
+    EXPECT_EQ(run.exitCode, 2) << run.err.toStdString();
+    EXPECT_TRUE(
+        run.err.contains(QStringLiteral("строка 18, Location = «117»: в радиостанции 16 "
+                                        "каналов; для этой строки канала нет")))
+        << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("c.ctrch")));
+    run = Cli({"import", path("long.csv"), "-o", path("c.ctrch"), "--renumber", "--skip-invalid"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("(1–16)"))) << run.err.toStdString();
+    const ParameterImage sixteen = ImageOf(ReadAll(path("c.ctrch")));
+    for (int c = 0; c < kChannelCount; ++c) EXPECT_EQ(sixteen.Record(c).rxCode, 2 * c) << c;
 }
 
 // A list a Russian spreadsheet saved in Windows-1251 comes in as its UTF-8 original does, with

@@ -579,6 +579,119 @@ TEST_F(FileTest, CsvImportListsRefusedRowsAndTakesTheRestOnYes) {
     EXPECT_EQ(Text(p.ctl.ComboBox4.text), "15");
 }
 
+// A list numbered from 0: the question that offers to take the rest offers renumbering too.
+// "Да" renumbers in the order of the file, "Нет" takes the rows whose numbers fit, "Отмена"
+// changes nothing. Warnings the question listed are not shown again; those of rows only the
+// renumbering takes are.
+TEST_F(FileTest, CsvImportOfAListNumberedFromZeroOffersRenumbering) {
+    EnterSamplePlan(p);
+    WriteAll(Path(QStringLiteral("list.csv")),
+             "Location,Name,Frequency,Tone,rToneFreq,Skip\r\n"
+             "0,ONE,146.000,Tone,88.5,\r\n"
+             "1,TWO,146.025,,,P\r\n"
+             "2,THREE,146.050,,,\r\n");
+    const QString question =
+        QStringLiteral(
+            "В файле «%1» не подошли строки (1):\n"
+            "• строка 2, Location = «0»: номер канала вне диапазона 1–16\n\n"
+            "Принято с изменениями:\n"
+            "• строка 3, Skip = «P»: приоритетный канал принят как сканируемый: приоритетное "
+            "сканирование задаётся для всей радиостанции\n\n"
+            "В файле номера каналов не укладываются в 1–16 (нумерация с 0 или каналов больше 16). "
+            "Пронумеровать каналы заново по порядку строк файла?\n\n"
+            "Да — каналы 1–3 по порядку строк; названия каналов не сохраняются.\n"
+            "Нет — импортировать остальные каналы (2) под их номерами.\n"
+            "Отмена — ничего не менять.\n\n"
+            "Каналы, которых нет в файле, станут пустыми.")
+            .arg(QDir::toNativeSeparators(Path(QStringLiteral("list.csv"))));
+
+    // Отмена: nothing changes.
+    const Snapshot before(p);
+    op.files.push_back(Path(QStringLiteral("list.csv")));
+    op.answers.push_back(Answer::Cancel);
+    EXPECT_TRUE(ImportCsvFile(p).isEmpty());
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(op.Last().kind, ShownMessage::YesNoCancel);
+    EXPECT_EQ(op.Last().icon, MessageIcon::Question);
+    EXPECT_EQ(Text(op.Last().caption), "Импорт из CSV");
+    EXPECT_EQ(Text(op.Last().text), Text(question));
+    ExpectUnchanged(before, p);
+
+    // Нет: the rows that fit, under their numbers, and no second box.
+    op.Clear();
+    op.files.push_back(Path(QStringLiteral("list.csv")));
+    op.answers.push_back(Answer::No);
+    EXPECT_EQ(Text(ImportCsvFile(p)), "Из файла «list.csv» импортировано каналов: 2");
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(p.Channel(0).rxCode, 2);
+    EXPECT_EQ(p.Channel(1).rxCode, 4);
+    EXPECT_TRUE(p.Channel(2).IsEmpty());
+
+    // Да: channels 1, 2, 3 in the order of the file; the warning of the row only the
+    // renumbering took follows the question.
+    op.Clear();
+    op.files.push_back(Path(QStringLiteral("list.csv")));
+    op.answers.push_back(Answer::Yes);
+    EXPECT_EQ(Text(ImportCsvFile(p)), "Из файла «list.csv» импортировано каналов: 3");
+    ASSERT_EQ(op.shown.size(), 2u);
+    EXPECT_EQ(op.Last().kind, ShownMessage::Message);
+    EXPECT_EQ(op.Last().icon, MessageIcon::Warning);
+    EXPECT_EQ(Text(op.Last().text),
+              Text(QStringLiteral("Каналы из файла «%1» импортированы, но некоторые приняты с "
+                                  "изменениями:\n• строка 2, Tone = «Tone»: тон только на "
+                                  "передачу принят как обнаружение по CTSS с тоном 88.5 Гц")
+                       .arg(QDir::toNativeSeparators(Path(QStringLiteral("list.csv"))))));
+    EXPECT_EQ(p.Channel(0).rxCode, 0);
+    EXPECT_TRUE(p.Channel(0).Has(ChannelFlag::DetectCtcss));
+    EXPECT_EQ(p.Channel(1).rxCode, 2);
+    EXPECT_EQ(p.Channel(2).rxCode, 4);
+    EXPECT_TRUE(p.Channel(3).IsEmpty());
+    EXPECT_TRUE(p.Channel(15).IsEmpty());
+    // The radio-wide settings stay as entered.
+    EXPECT_TRUE(p.ctl.CheckBox3);
+    EXPECT_EQ(Text(p.ctl.ComboBox29.text), "3");
+}
+
+// A list numbered past 16, where no row fits: instead of the error, the question to renumber,
+// with the rows past the sixteenth counted; "Нет" changes nothing.
+TEST_F(FileTest, CsvImportOfAListNumberedPastSixteenAsksToRenumber) {
+    EnterSamplePlan(p);
+    QByteArray list = "Location,Frequency\r\n";
+    for (int row = 0; row < 18; ++row)
+        list += QStringLiteral("%1,146.%2\r\n")
+                    .arg(101 + row)
+                    .arg(row * 25, 3, 10, QLatin1Char('0'))
+                    .toLatin1();
+    WriteAll(Path(QStringLiteral("long.csv")), list);
+
+    const Snapshot before(p);
+    op.files.push_back(Path(QStringLiteral("long.csv")));
+    op.answers.push_back(Answer::No);
+    EXPECT_TRUE(ImportCsvFile(p).isEmpty());
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(op.Last().kind, ShownMessage::YesNo);
+    const QString text = op.Last().text;
+    EXPECT_TRUE(text.startsWith(
+        QStringLiteral("В файле «%1» номера каналов не укладываются в 1–16 (нумерация с 0 или "
+                       "каналов больше 16), и ни одна строка не подошла:\n• строка 2, Location "
+                       "= «101»: номер канала вне диапазона 1–16\n")
+            .arg(QDir::toNativeSeparators(Path(QStringLiteral("long.csv"))))))
+        << Text(text);
+    EXPECT_TRUE(text.endsWith(QStringLiteral(
+        "\n\nПронумеровать каналы заново по порядку строк файла?\n\n"
+        "Да — каналы 1–16 по порядку строк (не войдут строк: 2); названия каналов не "
+        "сохраняются.\nНет — ничего не менять.\n\nКаналы, которых нет в файле, станут пустыми.")))
+        << Text(text);
+    ExpectUnchanged(before, p);
+
+    op.Clear();
+    op.files.push_back(Path(QStringLiteral("long.csv")));
+    op.answers.push_back(Answer::Yes);
+    EXPECT_EQ(Text(ImportCsvFile(p)), "Из файла «long.csv» импортировано каналов: 16");
+    EXPECT_EQ(op.shown.size(), 1u);
+    for (int c = 0; c < kChannelCount; ++c) EXPECT_EQ(p.Channel(c).rxCode, 2 * c) << c;
+}
+
 // A list a Russian spreadsheet saved in Windows-1251: its settings are taken, and the warning
 // box of rows taken with a change names the encoding assumed.
 TEST_F(FileTest, CsvImportOfAWindows1251ListKeepsItsSettingsAndNamesTheEncoding) {

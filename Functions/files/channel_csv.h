@@ -70,14 +70,21 @@ struct CsvImport {
     std::vector<CsvRowNote> refused;   // rows left out
     std::vector<CsvRowNote> warnings;  // rows taken with a change the operator should know of
     int channels = 0;                  // channels taken from the file
+    bool locationsOutside = false;     // a row was left out for a Location outside 1–16
 };
+
+// Which channel a row fills: the one its Location names, or, for a list numbered from 0 or
+// longer than 16, the next one: the accepted rows become channels 1–16 in the order of the
+// file, whatever their Location, and rows past the sixteenth are left out.
+enum class CsvNumbering { ByLocation, InFileOrder };
 
 // Reads a channel list. The 16 channels are replaced: a channel the accepted rows do not name
 // is empty. The settings block and each channel's `reserved` byte come from `base`. Accepts
 // columns in any order, missing optional columns, quoted fields, CRLF or LF (or a
 // semicolon-separated file), frequencies with any number of decimals; UTF-8 with or without a
 // byte-order mark, UTF-16 with one, and otherwise Windows-1251 with a warning first.
-CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base);
+CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base,
+                    CsvNumbering numbering = CsvNumbering::ByLocation);
 
 // Reads a CSV file whole; the reason when it cannot be read (kind File) or is too large
 // (WrongFile).

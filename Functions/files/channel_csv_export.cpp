@@ -3,6 +3,7 @@
 
 #include "channel_csv.h"
 #include "channel_csv_shared.h"
+#include "core/texts.h"
 #include "plan/ctcss_table.h"
 #include "plan/frequency.h"
 
@@ -12,32 +13,11 @@ using namespace csv;
 
 namespace {
 
-// 146012500 -> "146.012500"
-QString MhzText(long long hz) {
-    return QStringLiteral("%1.%2").arg(hz / 1000000).arg(hz % 1000000, 6, 10, QLatin1Char('0'));
-}
-
-QString ToneHzText(int number) {
-    const int tenths = ToneTenthsOfHz(number);
-    return QStringLiteral("%1.%2").arg(tenths / 10).arg(tenths % 10);
-}
-
-QString Field(const QString& text) {
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') &&
-        !text.contains(u'\r'))
-        return text;
-    QString quoted = text;
-    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
-}
-
 QString ToneComment(std::uint16_t number) {
-    const QString numberText = QStringLiteral("%1").arg(number, 2, 10, QLatin1Char('0'));
-    if (number >= 1 && number <= kToneCount) {
-        const int tenths = ToneTenthsOfHz(number);
-        return CsvComment::TonePrefix +
-               QStringLiteral("%1 (%2,%3 Гц)").arg(numberText).arg(tenths / 10).arg(tenths % 10);
-    }
+    const QString numberText = ToneNumberText(number);
+    if (number >= 1 && number <= kToneCount)
+        return CsvComment::TonePrefix + numberText +
+               QStringLiteral(" (%1 Гц)").arg(ToneHzText(number));
     return CsvComment::TonePrefix + numberText + QStringLiteral(" (нет в таблице)");
 }
 
@@ -50,10 +30,10 @@ QString ExportRow(int channel, const ChannelEntry& e) {
     QStringList comment;
 
     QString duplex;
-    QString offset = MhzText(0);
+    QString offset = MhzText(0, MhzStyle::File);
     if (rx && tx && e.txCode != e.rxCode) {
         duplex = QStringLiteral("split");
-        offset = MhzText(HzOfCode(e.txCode));
+        offset = MhzText(HzOfCode(e.txCode), MhzStyle::File);
     } else if (rx && !tx) {
         duplex = QStringLiteral("off");
     } else if (!rx) {
@@ -75,11 +55,11 @@ QString ExportRow(int channel, const ChannelEntry& e) {
     const bool step25 = e.Has(ChannelFlag::Step25);
     if (step25 && HasOddCode(e)) comment << CsvComment::Step25OffGrid;
 
-    const QString tone = tsql ? ToneHzText(e.toneNumber) : QStringLiteral("88.5");
+    const QString tone = tsql ? ToneHzText(e.toneNumber, u'.') : QStringLiteral("88.5");
     const QStringList cells = {
         QString::number(channel + 1),
         QString(),
-        MhzText(HzOfCode(rx ? e.rxCode : e.txCode)),
+        MhzText(HzOfCode(rx ? e.rxCode : e.txCode), MhzStyle::File),
         duplex,
         offset,
         tsql ? QStringLiteral("TSQL") : QString(),
@@ -100,7 +80,7 @@ QString ExportRow(int channel, const ChannelEntry& e) {
         QString(),
     };
     QStringList fields;
-    for (const QString& cell : cells) fields << Field(cell);
+    for (const QString& cell : cells) fields << CsvField(cell);
     return fields.join(u',');
 }
 
@@ -125,7 +105,7 @@ QStringList CsvExportLosses(const ParameterImage& image) {
                           "канал %1: частота %2 МГц вне диапазона %3, при импорте "
                           "этот канал будет отклонён")
                           .arg(c + 1, 2, 10, QLatin1Char('0'))
-                          .arg(MhzShown(HzOfCode(code)), kBandText);
+                          .arg(MhzText(HzOfCode(code), MhzStyle::Message), kBandText);
             break;
         }
     }

@@ -109,10 +109,10 @@ struct CodeOrReason {
 CodeOrReason CodeOfHz(long long hz, const QString& what) {
     if (hz < kLowestHz || hz > HzOfCode(kHighestCode))
         return {NoFrequency, QStringLiteral("%1 %2 МГц вне диапазона радиостанции %3")
-                                 .arg(what, MhzShown(hz), kBandText)};
+                                 .arg(what, MhzText(hz, MhzStyle::Message), kBandText)};
     if ((hz - kLowestHz) % kGridHz != 0)
-        return {NoFrequency,
-                QStringLiteral("%1 %2 МГц не лежит на сетке 12,5 кГц").arg(what, MhzShown(hz))};
+        return {NoFrequency, QStringLiteral("%1 %2 МГц не лежит на сетке 12,5 кГц")
+                                 .arg(what, MhzText(hz, MhzStyle::Message))};
     return {static_cast<std::uint16_t>((hz - kLowestHz) / kGridHz), {}};
 }
 
@@ -127,6 +127,7 @@ int ToneOfHz(const QString& text) {
 
 struct ParsedRow {
     int channel = -1;
+    bool locationOutside = false;  // refused for a Location outside 1–16
     ChannelEntry entry;
     std::optional<CsvRowNote> refused;
     std::vector<CsvRowNote> warnings;
@@ -147,25 +148,28 @@ bool IsCommentPhrase(const QString& text) {
     return false;
 }
 
-ParsedRow ParseRow(const Row& row, int ordinal) {
+// The row's channel is left at -1 unless `byLocation`.
+ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
     ParsedRow out;
     auto refuse = [&out](const CsvRowNote& note) {
         out.refused = note;
         return out;
     };
 
-    // Location.
-    if (row.Has(Col::Location)) {
+    // Location; numbered in the order of the file, the row gets its channel once accepted.
+    if (byLocation && row.Has(Col::Location)) {
         const auto number = ReadWholeNumber(row.Cell(Col::Location));
         if (!number)
             return refuse(row.Note(Col::Location, row.Cell(Col::Location).isEmpty()
                                                       ? QStringLiteral("не указан номер канала")
                                                       : QStringLiteral("номер канала не число")));
-        if (*number < 1 || *number > kChannelCount)
+        if (*number < 1 || *number > kChannelCount) {
+            out.locationOutside = true;
             return refuse(
                 row.Note(Col::Location, QStringLiteral("номер канала вне диапазона 1–16")));
+        }
         out.channel = *number - 1;
-    } else {
+    } else if (byLocation) {
         if (ordinal > kChannelCount)
             return refuse(
                 row.Note(Col::Location, QStringLiteral("в файле без столбца Location больше 16 "
@@ -365,7 +369,7 @@ QString CsvRowNoteText(const CsvRowNote& note) {
         .arg(note.column, note.value, note.reason);
 }
 
-CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base) {
+CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base, CsvNumbering numbering) {
     CsvImport result;
     result.image = base;
     if (data.size() > kCsvMaxBytes) {
@@ -440,7 +444,17 @@ CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base) {
     for (++record; record != table.records.end(); ++record) {
         if (AllEmpty(record->cells)) continue;
         const Row row(header, *record);
-        ParsedRow parsed = ParseRow(row, ++ordinal);
+        const bool byLocation = numbering == CsvNumbering::ByLocation;
+        ParsedRow parsed = ParseRow(row, ++ordinal, byLocation);
+        result.locationsOutside = result.locationsOutside || parsed.locationOutside;
+        if (!byLocation && !parsed.refused) {
+            if (result.channels < kChannelCount)
+                parsed.channel = result.channels;
+            else
+                parsed.refused = row.Note(Col::Location, QStringLiteral("в радиостанции 16 "
+                                                                        "каналов; для этой "
+                                                                        "строки канала нет"));
+        }
         if (parsed.channel >= 0) {
             int& first = namedOn[static_cast<std::size_t>(parsed.channel)];
             if (first != 0 && !parsed.refused) {

@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
+#include "core/texts.h"
 #include "file_operations.h"
 #include "files/channel_csv.h"
 #include "files/settings_file.h"
@@ -17,10 +19,6 @@ namespace {
 // More lines than this make a message box taller than the screen.
 constexpr std::size_t kListedNotes = 15;
 
-QString Shown(const QString& path) {
-    return QDir::toNativeSeparators(path);
-}
-
 FileDialogRequest Dialog(const QString& title, const QString& name, bool confirmOverwrite) {
     return {title, QStringLiteral("Списки каналов CSV (*.csv)"), QStringLiteral("*.csv"), name,
             confirmOverwrite};
@@ -33,6 +31,49 @@ QString NoteList(const std::vector<CsvRowNote>& notes) {
     if (notes.size() > kListedNotes)
         lines << QStringLiteral("… и ещё %1").arg(notes.size() - kListedNotes);
     return lines.join(u'\n');
+}
+
+// A list numbered from 0 or longer than 16 can be taken in the order of its rows instead: asks
+// whether to renumber ("Да"), to take the rows whose numbers fit ("Нет", when there are any) or
+// to change nothing. The warnings of `asNumbered` are listed in the question when rows fit.
+Answer AskRenumbering(ProgramState& p, const QString& path, const CsvImport& asNumbered,
+                      const CsvImport& inOrder) {
+    const bool someFit = !asNumbered.error;
+    const QString outside = QStringLiteral(
+        "номера каналов не укладываются в 1–16 (нумерация с 0 или каналов больше 16)");
+    QString text;
+    if (someFit) {
+        text = QStringLiteral("В файле «%1» не подошли строки (%2):\n%3")
+                   .arg(ShownPath(path))
+                   .arg(asNumbered.refused.size())
+                   .arg(NoteList(asNumbered.refused));
+        if (!asNumbered.warnings.empty())
+            text += QStringLiteral("\n\nПринято с изменениями:\n") + NoteList(asNumbered.warnings);
+        text += QStringLiteral("\n\nВ файле %1. ").arg(outside);
+    } else {
+        text = QStringLiteral("В файле «%1» %2, и ни одна строка не подошла:\n%3\n\n")
+                   .arg(ShownPath(path), outside, NoteList(asNumbered.refused));
+    }
+    QString renumbered = QStringLiteral("каналы 1–%1 по порядку строк").arg(inOrder.channels);
+    if (!inOrder.refused.empty())
+        renumbered += QStringLiteral(" (не войдут строк: %1)").arg(inOrder.refused.size());
+    text += QStringLiteral(
+                "Пронумеровать каналы заново по порядку строк файла?\n\nДа — %1; "
+                "названия каналов не сохраняются.\n")
+                .arg(renumbered);
+    if (someFit) {
+        text += QStringLiteral(
+                    "Нет — импортировать остальные каналы (%1) под их номерами.\n"
+                    "Отмена — ничего не менять.\n")
+                    .arg(asNumbered.channels);
+    } else {
+        text += QStringLiteral("Нет — ничего не менять.\n");
+    }
+    text += QStringLiteral("\nКаналы, которых нет в файле, станут пустыми.");
+    if (someFit) return p.Operator().AskYesNoCancel(text, kCsvImportTitle, MessageIcon::Question);
+    return p.Operator().AskYesNo(text, kCsvImportTitle, MessageIcon::Question) == Answer::Yes
+               ? Answer::Yes
+               : Answer::Cancel;
 }
 
 // The file the caption names after a save or load, if any.
@@ -70,28 +111,22 @@ QString ExportCsvFile(ProgramState& p) {
     if (!chosen) return {};
     p.dialogs.csvName = *chosen;
 
-    QString name = *chosen;
-    if (!name.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
-        name += QStringLiteral(".csv");
-        // The dialog asked about the name as chosen; a completed name is asked about here.
-        if (QFileInfo::exists(name) &&
-            p.Operator().AskYesNo(
-                QStringLiteral("Файл «%1» уже существует.\nЗаменить его?").arg(Shown(name)),
-                kCsvExportTitle, MessageIcon::Warning) != Answer::Yes)
-            return {};
-    }
+    const QString name = chosen->endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)
+                             ? *chosen
+                             : *chosen + QStringLiteral(".csv");
+    if (!MayReplaceCompletedName(p.Operator(), *chosen, name, kCsvExportTitle)) return {};
     const QByteArray csv = ExportCsv(*image);
     const Status written = WriteFileBytes(name, csv);
     if (!written) {
         ShowError(p.Operator(), QStringLiteral("Не удалось сохранить файл «%1»: %2.")
-                                    .arg(Shown(name), written.error().text));
+                                    .arg(ShownPath(name), written.error().text));
         return {};
     }
     const QStringList losses = CsvExportLosses(*image);
     if (!losses.isEmpty()) {
         p.Operator().ShowMessage(
             QStringLiteral("Файл «%1» сохранён, но при импорте из него не вернутся:\n• %2")
-                .arg(Shown(name), losses.join(QStringLiteral("\n• "))),
+                .arg(ShownPath(name), losses.join(QStringLiteral("\n• "))),
             kCsvExportTitle, MessageIcon::Warning);
     }
     int channels = 0;
@@ -111,30 +146,49 @@ QString ImportCsvFile(ProgramState& p) {
     const Result<QByteArray> read = ReadCsvFile(path);
     if (!read) {
         ShowError(p.Operator(), QStringLiteral("Не удалось прочитать файл «%1»: %2.")
-                                    .arg(Shown(path), read.error().text));
+                                    .arg(ShownPath(path), read.error().text));
         return {};
     }
     // The settings on screen and each channel's reserved byte are the base of the new image.
     const auto base = ProduceImage(p);
     if (!base) return {};
-    const CsvImport imported = ImportCsv(*read, *base);
-    if (imported.error) {
-        QString text =
-            QStringLiteral("Файл «%1» не импортирован: %2.").arg(Shown(path), imported.error->text);
+    CsvImport imported = ImportCsv(*read, *base);
+    std::optional<CsvImport> inOrder;
+    if (imported.locationsOutside) {
+        inOrder = ImportCsv(*read, *base, CsvNumbering::InFileOrder);
+        if (inOrder->error) inOrder.reset();
+    }
+    if (imported.error && !inOrder) {
+        QString text = QStringLiteral("Файл «%1» не импортирован: %2.")
+                           .arg(ShownPath(path), imported.error->text);
         if (!imported.refused.empty()) text += QStringLiteral("\n\n") + NoteList(imported.refused);
         ShowError(p.Operator(), text);
         return {};
     }
 
-    bool warningsShown = false;
-    if (!imported.refused.empty()) {
+    std::vector<CsvRowNote> unshown = imported.warnings;  // warnings no box has listed yet
+    if (inOrder) {
+        const Answer answer = AskRenumbering(p, path, imported, *inOrder);
+        if (answer == Answer::Cancel) return {};
+        const std::vector<CsvRowNote> listed =
+            !imported.error ? imported.warnings : std::vector<CsvRowNote>{};
+        if (answer == Answer::Yes) imported = std::move(*inOrder);
+        unshown.clear();
+        for (const CsvRowNote& note : imported.warnings) {
+            const QString said = CsvRowNoteText(note);
+            if (std::none_of(listed.begin(), listed.end(), [&said](const CsvRowNote& shown) {
+                    return CsvRowNoteText(shown) == said;
+                }))
+                unshown.push_back(note);
+        }
+    } else if (!imported.refused.empty()) {
         QString text = QStringLiteral("В файле «%1» не подошли строки (%2):\n%3")
-                           .arg(Shown(path))
+                           .arg(ShownPath(path))
                            .arg(imported.refused.size())
                            .arg(NoteList(imported.refused));
         if (!imported.warnings.empty()) {
             text += QStringLiteral("\n\nПринято с изменениями:\n") + NoteList(imported.warnings);
-            warningsShown = true;
+            unshown.clear();
         }
         text += QStringLiteral(
                     "\n\nИмпортировать остальные каналы (%1)? Каналы, которых нет в файле, "
@@ -159,11 +213,11 @@ QString ImportCsvFile(ProgramState& p) {
     p.ctl.RadioButton10 = before.RadioButton10;
     p.ctl.RadioButton11 = before.RadioButton11;
     p.ctl.RadioButton12 = before.RadioButton12;
-    if (!imported.warnings.empty() && !warningsShown) {
+    if (!unshown.empty()) {
         p.Operator().ShowMessage(
             QStringLiteral("Каналы из файла «%1» импортированы, но некоторые приняты с "
                            "изменениями:\n%2")
-                .arg(Shown(path), NoteList(imported.warnings)),
+                .arg(ShownPath(path), NoteList(unshown)),
             kCsvImportTitle, MessageIcon::Warning);
     }
     return QStringLiteral("Из файла «%1» импортировано каналов: %2")

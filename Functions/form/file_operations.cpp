@@ -1,5 +1,7 @@
 #include "file_operations.h"
 
+#include "core/texts.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
@@ -19,10 +21,16 @@ FileDialogRequest Dialog(const QString& title, const QString& name, bool confirm
             confirmOverwrite};
 }
 
-QString Shown(const QString& path) {
-    return QDir::toNativeSeparators(path);
-}
 }  // namespace
+
+bool MayReplaceCompletedName(OperatorInterface& op, const QString& chosen, const QString& completed,
+                             const QString& title) {
+    // The dialog asked about the name as chosen; a completed name is asked about here.
+    if (completed == chosen || !QFileInfo::exists(completed)) return true;
+    return op.AskYesNo(
+               QStringLiteral("Файл «%1» уже существует.\nЗаменить его?").arg(ShownPath(completed)),
+               title, MessageIcon::Warning) == Answer::Yes;
+}
 
 QString InitialSaveName() {
 #ifdef Q_OS_WIN
@@ -46,22 +54,18 @@ bool SaveSettingsFile(ProgramState& p) {
 
     const QString name =
         chosen->contains(kSettingsFileExtension) ? *chosen : *chosen + kSettingsFileExtension;
-    // The dialog asked about the name as chosen; a completed name is asked about here.
-    if (name != *chosen && QFileInfo::exists(name) &&
-        p.Operator().AskYesNo(
-            QStringLiteral("Файл «%1» уже существует.\nЗаменить его?").arg(Shown(name)),
-            QStringLiteral("Сохранить настройки"), MessageIcon::Warning) != Answer::Yes) {
+    if (!MayReplaceCompletedName(p.Operator(), *chosen, name,
+                                 QStringLiteral("Сохранить настройки")))
         return true;
-    }
 
     p.FileBuffer = BuildFileBytes(p.image);
     const Status written = WriteSettingsFile(name, p.FileBuffer);
     if (!written) {
         ShowError(p.Operator(), QStringLiteral("Не удалось сохранить файл «%1»: %2.")
-                                    .arg(Shown(name), written.error().text));
+                                    .arg(ShownPath(name), written.error().text));
         return true;
     }
-    p.ctl.caption = kFileCaptionPrefix + Shown(name);
+    p.ctl.caption = kFileCaptionPrefix + ShownPath(name);
     return true;
 }
 
@@ -82,14 +86,14 @@ bool LoadSettingsFromPath(ProgramState& p, const QString& path) {
 bool TakeInSettingsFile(ProgramState& p, const Result<FileBytes>& read, const QString& path) {
     if (!read) {
         ShowError(p.Operator(), QStringLiteral("Не удалось загрузить файл «%1»: %2.")
-                                    .arg(Shown(path), read.error().text));
+                                    .arg(ShownPath(path), read.error().text));
         return false;
     }
     if (!FileChecksumMatches(*read) &&
         p.Operator().AskYesNo(
             QStringLiteral("Контрольная сумма файла «%1» не сходится: файл повреждён.\n"
                            "Загрузить его всё равно?")
-                .arg(Shown(path)),
+                .arg(ShownPath(path)),
             QStringLiteral("Загрузить настройки"), MessageIcon::Warning) != Answer::Yes) {
         return false;
     }
@@ -97,7 +101,7 @@ bool TakeInSettingsFile(ProgramState& p, const Result<FileBytes>& read, const QS
     p.FileBuffer = *read;
     p.image = ImageFromFileBytes(p.FileBuffer);
     TakeInImage(p, AfterTakeIn::KeepSelection);
-    p.ctl.caption = kFileCaptionPrefix + Shown(path);
+    p.ctl.caption = kFileCaptionPrefix + ShownPath(path);
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include "core/operator_interface.h"
 #include "files/settings_file.h"
 
 namespace belvan {
@@ -13,6 +14,11 @@ struct ProgramState;
 inline const QString kFileCaptionPrefix = QStringLiteral("Настройка каналов  Файл: ");
 
 // True once a file name was chosen, false when the operator cancelled the dialog.
+// Whether a name the program completed (an extension added) may be written: yes when it is the
+// name the dialog already asked about or no such file exists, else the operator is asked.
+bool MayReplaceCompletedName(OperatorInterface& op, const QString& chosen, const QString& completed,
+                             const QString& title);
+
 bool SaveSettingsFile(ProgramState& p);
 bool LoadSettingsFile(ProgramState& p);
 // The load of a file already chosen (the command line, a dropped file): the same checks and

@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "core/texts.h"
 #include "files/backup.h"
 #include "form/program_state.h"
 #include "image/encoding.h"
@@ -132,7 +133,7 @@ void KeepBackup(ProgramState& p, const ParameterImage& image) {
         WriteBackup(image, QDateTime::currentDateTime(),
                     p.prefs.backupFolder.isEmpty() ? BackupFolder() : p.prefs.backupFolder);
     p.statusLine =
-        backup ? QStringLiteral("Резервная копия: %1").arg(QDir::toNativeSeparators(*backup))
+        backup ? QStringLiteral("Резервная копия: %1").arg(ShownPath(*backup))
                : QStringLiteral("Резервная копия не сохранена: %1").arg(backup.error().text);
 }
 }  // namespace

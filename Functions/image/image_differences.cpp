@@ -1,14 +1,11 @@
 #include "image_differences.h"
 
+#include "core/texts.h"
 #include "plan/frequency.h"
 
 namespace belvan {
 
 namespace {
-QString Hex(unsigned value, int digits) {
-    return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
-}
-
 QString Frequency(std::uint16_t code) {
     return code == NoFrequency ? QStringLiteral("нет")
                                : FrequencyText(code) + QStringLiteral(" кГц");
@@ -46,13 +43,15 @@ QStringList ImageDifferences(const ParameterImage& expected, const ParameterImag
             fields << QStringLiteral("частота передачи %1 → %2")
                           .arg(Frequency(a.txCode), Frequency(b.txCode));
         if (a.flags != b.flags)
-            fields << QStringLiteral("флаги %1 → %2").arg(Hex(a.flags, 2), Hex(b.flags, 2));
+            fields << QStringLiteral("флаги %1 → %2").arg(HexText(a.flags, 2), HexText(b.flags, 2));
         if (a.toneNumber != b.toneNumber)
             fields << QStringLiteral("тон %1 → %2").arg(a.toneNumber).arg(b.toneNumber);
         if (a.reserved != b.reserved)
-            fields << QStringLiteral("байт 1 %1 → %2").arg(Hex(a.reserved, 2), Hex(b.reserved, 2));
+            fields << QStringLiteral("байт 1 %1 → %2")
+                          .arg(HexText(a.reserved, 2), HexText(b.reserved, 2));
         if (a.spare != b.spare)
-            fields << QStringLiteral("байты 8–9 %1 → %2").arg(Hex(a.spare, 4), Hex(b.spare, 4));
+            fields << QStringLiteral("байты 8–9 %1 → %2")
+                          .arg(HexText(a.spare, 4), HexText(b.spare, 4));
         lines << QStringLiteral("канал %1: %2")
                      .arg(c + 1, 2, 10, QLatin1Char('0'))
                      .arg(fields.join(QStringLiteral(", ")));
@@ -63,7 +62,7 @@ QStringList ImageDifferences(const ParameterImage& expected, const ParameterImag
         if (a == b) continue;
         lines << QStringLiteral("настройки, байт %1 (%2): %3 → %4")
                      .arg(offset)
-                     .arg(SettingsByteName(offset), Hex(a, 2), Hex(b, 2));
+                     .arg(SettingsByteName(offset), HexText(a, 2), HexText(b, 2));
     }
     return lines;
 }

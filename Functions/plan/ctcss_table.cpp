@@ -1,5 +1,7 @@
 #include "ctcss_table.h"
 
+#include "core/texts.h"
+
 #include <array>
 
 namespace belvan {
@@ -18,11 +20,15 @@ int ToneTenthsOfHz(int number) {
 
 QString ToneTextFromNumber(int number) {
     if (number < 1 || number > kToneCount) return {};
-    const int tenths = ToneTenthsOfHz(number);
-    return QStringLiteral("%1 - %2,%3")
-        .arg(number, 2, 10, QChar(u'0'))
-        .arg(tenths / 10)
-        .arg(tenths % 10);
+    return ToneNumberText(number) + QStringLiteral(" - ") + ToneHzText(number);
+}
+
+QString ToneNumberText(int number) {
+    return QStringLiteral("%1").arg(number, 2, 10, QChar(u'0'));
+}
+
+QString ToneHzText(int number, QChar point) {
+    return FixedPointText(ToneTenthsOfHz(number), 10, 1, point);
 }
 
 QStringList ToneBoxItems() {

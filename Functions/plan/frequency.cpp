@@ -1,5 +1,7 @@
 #include "frequency.h"
 
+#include "core/texts.h"
+
 namespace belvan {
 
 namespace {
@@ -11,6 +13,20 @@ QString TenthsText(long long tenths) {
     return QStringLiteral("%1,%2").arg(whole).arg(tenth);
 }
 }  // namespace
+
+QString MhzText(long long hz, MhzStyle style) {
+    switch (style) {
+        case MhzStyle::File:
+            return FixedPointText(hz, 1000000, 6, u'.');
+        case MhzStyle::Column:
+            return FixedPointText(hz, 1000000, 4, u',');
+        case MhzStyle::Message:
+            break;
+    }
+    QString text = FixedPointText(hz, 1000000, 6, u',');
+    while (text.endsWith(u'0') && text.size() - text.indexOf(u',') > 4) text.chop(1);
+    return text;
+}
 
 QString FrequencyText(std::uint16_t code) {
     return TenthsText(static_cast<long long>(kLowestKhz) * 10 + 125LL * code);

@@ -7,9 +7,11 @@
 #include <QPdfWriter>
 #include <QTextDocument>
 
+#include "core/texts.h"
 #include "image/decoding.h"
 #include "plan/controls.h"
 #include "plan/ctcss_table.h"
+#include "plan/frequency.h"
 
 namespace belvan {
 
@@ -19,23 +21,11 @@ QString Escaped(const QString& text) {
     return text.toHtmlEscaped();
 }
 
-// Code 320 -> "150,0000" (MHz, four decimals so the column lines up).
-QString MhzText(std::uint16_t code) {
-    if (code == NoFrequency) return {};
-    const long long hz = 146000000LL + 12500LL * code;
-    return QStringLiteral("%1,%2")
-        .arg(hz / 1000000)
-        .arg(hz % 1000000 / 100, 4, 10, QLatin1Char('0'));
-}
-
 QString ToneText(std::uint16_t number) {
     if (number == 0) return {};
     if (number > kToneCount) return QStringLiteral("№ %1 (нет в таблице)").arg(number);
-    const int tenths = ToneTenthsOfHz(number);
-    return QStringLiteral("%1 — %2,%3 Гц")
-        .arg(number, 2, 10, QLatin1Char('0'))
-        .arg(tenths / 10)
-        .arg(tenths % 10);
+    return ToneNumberText(number) + QStringLiteral(" — ") + ToneHzText(number) +
+           QStringLiteral(" Гц");
 }
 
 QString DetectionText(const ChannelEntry& e) {
@@ -70,13 +60,7 @@ QString KeyName(std::uint8_t code) {
 // `count` units of `unitMs` in whole `per`-ms units, or with up to three decimals.
 QString Duration(unsigned count, unsigned unitMs, unsigned per, const QString& unit) {
     const unsigned long long ms = static_cast<unsigned long long>(count) * unitMs;
-    QString text = QString::number(ms / per);
-    if (ms % per != 0) {
-        QString fraction = QStringLiteral("%1").arg(ms % per * 1000 / per, 3, 10, QLatin1Char('0'));
-        while (fraction.endsWith(u'0')) fraction.chop(1);
-        text += u',' + (fraction.isEmpty() ? QStringLiteral("0") : fraction);
-    }
-    return text + QStringLiteral("&nbsp;") + unit;
+    return DecimalText(ms, per) + QStringLiteral("&nbsp;") + unit;
 }
 
 }  // namespace
@@ -133,8 +117,10 @@ QString ChannelSheetHtml(const ParameterImage& image, const QString& title, cons
                     "<td%1 align=\"center\">%6</td><td%1 align=\"center\">%7</td><td%1>%8</td>"
                     "<td%1>%9</td></tr>")
                     .arg(shade, number,
-                         e.rxCode == NoFrequency ? QStringLiteral("—") : MhzText(e.rxCode),
-                         e.txCode == NoFrequency ? QStringLiteral("—") : MhzText(e.txCode),
+                         e.rxCode == NoFrequency ? QStringLiteral("—")
+                                                 : MhzText(HzOfCode(e.rxCode), MhzStyle::Column),
+                         e.txCode == NoFrequency ? QStringLiteral("—")
+                                                 : MhzText(HzOfCode(e.txCode), MhzStyle::Column),
                          e.Has(ChannelFlag::Step25) ? QStringLiteral("25") : QStringLiteral("12,5"),
                          Mark(e.Has(ChannelFlag::Scan)), Mark(e.Has(ChannelFlag::Masking)),
                          DetectionText(e), Escaped(ToneText(e.toneNumber)));

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <algorithm>
 
+#include "core/texts.h"
 #include "image/decoding.h"
 #include "plan/controls.h"
 #include "plan/ctcss_table.h"
@@ -58,7 +59,7 @@ std::optional<int> FirstFillerFault(const FileBytes& bytes) {
 }
 
 QString HexByte(std::uint8_t byte) {
-    return QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+    return HexText(byte, 2);
 }
 
 QString OperatingModeText(std::uint8_t mode) {
@@ -82,14 +83,9 @@ QString DetectionText(const ChannelEntry& entry) {
 
 QString DurationText(unsigned count, unsigned unitMs, unsigned per, const QString& unitName) {
     const unsigned long long ms = static_cast<unsigned long long>(count) * unitMs;
-    if (ms % per == 0) return QStringLiteral("%1 %2").arg(ms / per).arg(unitName);
-    QString fraction = QStringLiteral("%1").arg(ms % per * 1000 / per, 3, 10, QLatin1Char('0'));
-    while (fraction.endsWith(QLatin1Char('0'))) fraction.chop(1);
-    if (fraction.isEmpty()) fraction = QStringLiteral("0");
-    return QStringLiteral("%1,%2 %3 (сырое значение %4)")
-        .arg(ms / per)
-        .arg(fraction, unitName)
-        .arg(count);
+    const QString text = DecimalText(ms, per) + u' ' + unitName;
+    if (ms % per == 0) return text;
+    return text + QStringLiteral(" (сырое значение %1)").arg(count);
 }
 
 QString ChannelTable(const ParameterImage& image) {

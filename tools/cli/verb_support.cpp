@@ -4,13 +4,14 @@
 #include <QDir>
 
 #include "console.h"
+#include "core/texts.h"
 #include "file_report.h"
 #include "verbs.h"
 
 namespace belvan::cli {
 
 QString Shown(const QString& path) {
-    return QDir::toNativeSeparators(path);
+    return ShownPath(path);
 }
 
 std::optional<int> Parse(QCommandLineParser& parser, const QString& verb,

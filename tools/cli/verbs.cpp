@@ -21,6 +21,7 @@
 #include "files/settings_file.h"
 #include "verb_support.h"
 #include "verbs_csv.h"
+#include "verbs_diff.h"
 #include "verbs_radio.h"
 
 namespace belvan::cli {
@@ -128,6 +129,8 @@ const QList<Verb>& Verbs() {
          QStringLiteral("показать каналы и настройки из файла"), RunShow},
         {QStringLiteral("check"), QStringLiteral("ФАЙЛ"),
          QStringLiteral("проверить длину и контрольную сумму файла"), RunCheck},
+        {QStringLiteral("diff"), QStringLiteral("ФАЙЛ1 ФАЙЛ2 | --port ПОРТ ФАЙЛ"),
+         QStringLiteral("сравнить два файла настроек или радиостанцию с файлом"), RunDiff},
         {QStringLiteral("read"), QStringLiteral("--port ПОРТ -o ФАЙЛ"),
          QStringLiteral("прочитать параметры радиостанции в файл"), RunRead},
         {QStringLiteral("write"),
@@ -142,7 +145,7 @@ const QList<Verb>& Verbs() {
          QStringLiteral("выгрузить каналы в CSV (формат CHIRP) или печатный лист в PDF"),
          RunExport},
         {QStringLiteral("import"),
-         QStringLiteral("СПИСОК.csv -o ФАЙЛ [--base ДРУГОЙ] [--skip-invalid]"),
+         QStringLiteral("СПИСОК.csv -o ФАЙЛ [--base ДРУГОЙ] [--skip-invalid] [--renumber]"),
          QStringLiteral("составить файл настроек из списка каналов CSV"), RunImport},
         {QStringLiteral("help"), QStringLiteral("[КОМАНДА]"),
          QStringLiteral("эта справка или справка по команде"), RunHelp},
@@ -176,6 +179,11 @@ QString ProgramHelp() {
                 "      список CSV не подходит или в нём есть отклонённые строки (import)\n"
                 "  %5   контрольная сумма файла не сходится\n"
                 "  %6   порт не открывается\n"
+                "  %7  неверная командная строка\n"
+                "\nУ команды diff, которая отвечает на вопрос, коды свои:\n"
+                "  %8   совпадают\n"
+                "  %9   различаются\n"
+                "  %10   сравнить не удалось: файл, порт или радиостанция\n"
                 "  %7  неверная командная строка\n")
                 .arg(program)
                 .arg(Exit::Ok)
@@ -183,7 +191,10 @@ QString ProgramHelp() {
                 .arg(Exit::FileProblem)
                 .arg(Exit::BadChecksum)
                 .arg(Exit::PortUnavailable)
-                .arg(Exit::Usage);
+                .arg(Exit::Usage)
+                .arg(DiffExit::Same)
+                .arg(DiffExit::Different)
+                .arg(DiffExit::Trouble);
     return text;
 }
 

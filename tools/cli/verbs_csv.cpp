@@ -98,10 +98,17 @@ int RunImport(const QStringList& arguments) {
     const QCommandLineOption skipInvalid(
         QStringLiteral("skip-invalid"),
         QStringLiteral("Пропустить неподходящие строки и импортировать остальные."));
+    const QCommandLineOption renumber(
+        QStringLiteral("renumber"),
+        QStringLiteral("Пронумеровать подошедшие строки каналами 1–16 по порядку файла, не глядя "
+                       "на Location: для списков, где каналы нумеруются с 0 или их больше 16. "
+                       "Строки сверх шестнадцатой не подходят. Названия каналов не "
+                       "сохраняются."));
     const QCommandLineOption force = ForceOption(QStringLiteral("Взять за основу"));
     parser.addOption(output);
     parser.addOption(base);
     parser.addOption(skipInvalid);
+    parser.addOption(renumber);
     parser.addOption(force);
     parser.addPositionalArgument(QStringLiteral("СПИСОК"),
                                  QStringLiteral("Список каналов (.csv)."));
@@ -128,7 +135,9 @@ int RunImport(const QStringList& arguments) {
                     .arg(Shown(path), read.error().text));
         return ExitCode(read.error().kind);
     }
-    const CsvImport imported = ImportCsv(*read, baseImage);
+    const bool inFileOrder = parser.isSet(renumber);
+    const CsvImport imported = ImportCsv(
+        *read, baseImage, inFileOrder ? CsvNumbering::InFileOrder : CsvNumbering::ByLocation);
     if (imported.error) {
         ErrLine(QStringLiteral("Ошибка: файл «%1» не импортирован: %2.")
                     .arg(Shown(path), imported.error->text));
@@ -146,6 +155,11 @@ int RunImport(const QStringList& arguments) {
                         .arg(imported.refused.size()));
             return Exit::FileProblem;
         }
+    }
+    if (inFileOrder) {
+        ErrLine(QStringLiteral("Предупреждение: каналы пронумерованы заново по порядку строк "
+                               "файла (1–%1); названия каналов не сохраняются.")
+                    .arg(imported.channels));
     }
     if (!WriteOrSay(target, BuildFileBytes(imported.image))) return Exit::FileProblem;
     ErrLine(QStringLiteral("Импортировано каналов: %1; файл настроек сохранён: «%2».")

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "console.h"
+#include "core/texts.h"
 #include "file_report.h"
 #include "files/backup.h"
 #include "link/radio_exchange.h"
@@ -69,10 +70,6 @@ void KeepBackup(const ParameterImage& image) {
         ErrLine(QStringLiteral("Предупреждение: резервная копия не сохранена: %1.")
                     .arg(backup.error().text));
     }
-}
-
-QString Seconds(qint64 ms) {
-    return QStringLiteral("%1 с").arg(QString::number(ms / 1000.0, 'f', 1).replace(u'.', u','));
 }
 
 // Ctrl+C (SIGINT) and SIGTERM while radios are being written. The handler only counts; the
@@ -228,11 +225,7 @@ class StationLog {
     void Row(const QStringList& cells, const QString& what) {
         if (!file_.isOpen()) return;
         QStringList quoted;
-        for (QString cell : cells) {
-            if (cell.contains(u'"') || cell.contains(u',') || cell.contains(u'\n'))
-                cell = u'"' + cell.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
-            quoted << cell;
-        }
+        for (const QString& cell : cells) quoted << CsvField(cell);
         const QByteArray bytes = (quoted.join(u',') + u'\n').toUtf8();
         if (file_.write(bytes) == bytes.size() && file_.flush()) return;
         failed_ = true;
@@ -300,6 +293,15 @@ int InterruptedExit() {
     return 128 + lastStopSignal;
 }
 
+Result<ParameterImage> ReadRadio(const QString& port) {
+    LinkSession session(port);
+    if (const Status opened = session.Open(); !opened) return opened.error();
+    const ReadResult read = ReadParameters(session.line, 0, session.Progress());
+    if (!session.Report(read.outcome)) return ExchangeError(read.outcome);
+    KeepBackup(read.image);
+    return read.image;
+}
+
 int RunRead(const QStringList& arguments) {
     const QString verb = QStringLiteral("read");
     QCommandLineParser parser;
@@ -321,13 +323,9 @@ int RunRead(const QStringList& arguments) {
     // A file that cannot be saved is found out before the radio is asked.
     if (!WritableOrSay(*path)) return Exit::FileProblem;
 
-    LinkSession session(*portName);
-    if (const Status opened = session.Open(); !opened) return ExitCode(opened.error().kind);
-    const ReadResult read = ReadParameters(session.line, 0, session.Progress());
-    if (!session.Report(read.outcome)) return Exit::LinkFailed;
-    KeepBackup(read.image);
-
-    if (!WriteOrSay(*path, BuildFileBytes(read.image))) return Exit::FileProblem;
+    const Result<ParameterImage> read = ReadRadio(*portName);
+    if (!read) return ExitCode(read.error().kind);
+    if (!WriteOrSay(*path, BuildFileBytes(*read))) return Exit::FileProblem;
     ErrLine(QStringLiteral("Сохранено в файл «%1».").arg(Shown(*path)));
     return Exit::Ok;
 }
@@ -389,7 +387,7 @@ int RunWrite(const QStringList& arguments) {
         OutLine(QStringLiteral("%1  %2  %3  %4")
                     .arg(ports[i], -width)
                     .arg(ok ? QStringLiteral("успех") : QStringLiteral("ОШИБКА"), -6)
-                    .arg(Seconds(outcomes[i].elapsedMs), 7)
+                    .arg(SecondsText(outcomes[i].elapsedMs), 7)
                     .arg(OutcomeMessage(outcome)));
     }
     OutLine(QStringLiteral("Записано %1 из %2.").arg(ports.size() - failed).arg(ports.size()));
@@ -519,7 +517,7 @@ int RunStation(const QStringList& arguments) {
                 OutLine(QStringLiteral("%1 %2: %3 — %4 (%5)")
                             .arg(time, worker->PortName(),
                                  ok ? QStringLiteral("успех") : QStringLiteral("ОШИБКА"), message,
-                                 Seconds(outcome.elapsedMs)));
+                                 SecondsText(outcome.elapsedMs)));
                 report.Row(
                     {time, worker->PortName(),
                      ok ? QStringLiteral("успех") : QStringLiteral("ошибка"), message, checksum},

@@ -1,0 +1,52 @@
+#include "texts.h"
+
+#include <QDir>
+#include <cstdlib>
+
+namespace belvan {
+
+QString ShownPath(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+QString HexText(unsigned value, int digits) {
+    return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
+}
+
+QString FixedPointText(long long value, long long unit, int decimals, QChar point) {
+    const QString sign = value < 0 ? QStringLiteral("-") : QString();
+    const unsigned long long magnitude = static_cast<unsigned long long>(std::llabs(value));
+    const unsigned long long whole = magnitude / static_cast<unsigned long long>(unit);
+    unsigned long long fraction = magnitude % static_cast<unsigned long long>(unit);
+    // The fraction of `unit` scaled to `decimals` digits.
+    unsigned long long scale = 1;
+    for (int i = 0; i < decimals; ++i) scale *= 10;
+    fraction = fraction * scale / static_cast<unsigned long long>(unit);
+    if (decimals == 0) return sign + QString::number(whole);
+    return sign + QString::number(whole) + point +
+           QStringLiteral("%1").arg(fraction, decimals, 10, QLatin1Char('0'));
+}
+
+QString DecimalText(unsigned long long numerator, unsigned long long denominator) {
+    QString text = QString::number(numerator / denominator);
+    if (numerator % denominator == 0) return text;
+    QString fraction = QStringLiteral("%1").arg(numerator % denominator * 1000 / denominator, 3, 10,
+                                                QLatin1Char('0'));
+    while (fraction.endsWith(u'0')) fraction.chop(1);
+    return text + u',' + (fraction.isEmpty() ? QStringLiteral("0") : fraction);
+}
+
+QString SecondsText(qint64 ms) {
+    return QString::number(ms / 1000.0, 'f', 1).replace(u'.', u',') + QStringLiteral(" с");
+}
+
+QString CsvField(const QString& text) {
+    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') &&
+        !text.contains(u'\r'))
+        return text;
+    QString quoted = text;
+    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    return u'"' + quoted + u'"';
+}
+
+}  // namespace belvan
