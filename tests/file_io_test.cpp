@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QThread>
 #include <atomic>
 #include <cerrno>
@@ -17,6 +16,7 @@
 #include "files/backup.h"
 #include "files/file_io.h"
 #include "files/settings_file.h"
+#include "test_files.h"
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -25,20 +25,13 @@
 namespace belvan {
 namespace {
 
+using testing::ReadAll;
+using testing::WriteAll;
+
 QByteArray Pattern(int size, char seed) {
     QByteArray bytes(size, '\0');
     for (int i = 0; i < size; ++i) bytes[i] = char(seed + i * 7);
     return bytes;
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
 }
 
 ParameterImage SampleImage() {
@@ -47,17 +40,15 @@ ParameterImage SampleImage() {
     return ParameterImage::FromBytes(bytes.data());
 }
 
-class FileIoTest : public ::testing::Test {
+class FileIoTest : public ::testing::Test, protected testing::TestFolder {
   protected:
-    QString Path(const QString& name) const { return dir_.filePath(name); }
-    QStringList Files() const { return QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden); }
-    QTemporaryDir dir_;
+    QStringList Files() const { return QDir(Folder()).entryList(QDir::Files | QDir::Hidden); }
 };
 
 TEST_F(FileIoTest, AWriteThatFailsPartWayLeavesTheOldFileExactlyAsItWas) {
     const QString path = Path(QStringLiteral("plan.ctrch"));
     const QByteArray old = Pattern(kSettingsFileSize, 'a');
-    ASSERT_TRUE(WriteAll(path, old));
+    ASSERT_NO_FATAL_FAILURE(WriteAll(path, old));
     const QString backups = Path(QStringLiteral("backups"));
     ASSERT_TRUE(QDir().mkpath(backups));
     {
@@ -92,7 +83,7 @@ TEST_F(FileIoTest, AFullDiskIsNamedAndTheOldFileSurvives) {
     if (!small.Mounted()) GTEST_SKIP() << "a small filesystem needs root on Linux";
     const QString path = QDir(disk).filePath(QStringLiteral("plan.ctrch"));
     const QByteArray old = Pattern(kSettingsFileSize, 'a');
-    ASSERT_TRUE(WriteAll(path, old));
+    ASSERT_NO_FATAL_FAILURE(WriteAll(path, old));
     small.Fill();
 
     const QString failure = WriteSettingsFile(path, BuildFileBytes(SampleImage()));
@@ -105,7 +96,7 @@ TEST_F(FileIoTest, AFullDiskIsNamedAndTheOldFileSurvives) {
 }
 
 TEST_F(FileIoTest, OnlyRegularFilesAreReplacedAndReasonsAreTrue) {
-    EXPECT_EQ(WriteTargetProblem(dir_.path()), QStringLiteral("это папка, а не файл"));
+    EXPECT_EQ(WriteTargetProblem(Folder()), QStringLiteral("это папка, а не файл"));
     EXPECT_TRUE(WriteTargetProblem(Path(QStringLiteral("no/such/folder/x.csv")))
                     .contains(QStringLiteral("не существует")));
     EXPECT_TRUE(WriteTargetProblem(Path(QStringLiteral("new.csv"))).isEmpty());
@@ -118,7 +109,7 @@ TEST_F(FileIoTest, OnlyRegularFilesAreReplacedAndReasonsAreTrue) {
 
     // A link to a file writes the file; a loop of links is named as such, reading and writing.
     const QString target = Path(QStringLiteral("target.csv"));
-    ASSERT_TRUE(WriteAll(target, "old"));
+    ASSERT_NO_FATAL_FAILURE(WriteAll(target, "old"));
     const QString link = Path(QStringLiteral("link.csv"));
     ASSERT_TRUE(QFile::link(target, link));
     EXPECT_TRUE(WriteFileBytes(link, "new").isEmpty());
@@ -165,7 +156,7 @@ TEST_F(FileIoTest, BackupsKeptAtTheSameMomentEachGetANameOfTheirOwn) {
             ++ready;
             while (ready < kWriters) {
             }
-            results[std::size_t(i)] = WriteBackup(image, when, dir_.path());
+            results[std::size_t(i)] = WriteBackup(image, when, Folder());
         }));
         threads.back()->start();
     }
@@ -185,8 +176,8 @@ TEST_F(FileIoTest, BackupsKeptAtTheSameMomentEachGetANameOfTheirOwn) {
     }
     EXPECT_EQ(paths.size(), std::size_t(kWriters));
     EXPECT_EQ(Files().size(), kWriters);
-    EXPECT_TRUE(paths.count(dir_.filePath(QStringLiteral("2026-12-07_14-03-22.ctrch"))));
-    EXPECT_TRUE(paths.count(dir_.filePath(QStringLiteral("2026-12-07_14-03-22-16.ctrch"))));
+    EXPECT_TRUE(paths.count(Path(QStringLiteral("2026-12-07_14-03-22.ctrch"))));
+    EXPECT_TRUE(paths.count(Path(QStringLiteral("2026-12-07_14-03-22-16.ctrch"))));
 }
 
 }  // namespace
