@@ -3,26 +3,39 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStatusBar>
+#include <QTextBrowser>
 #include <QUrl>
+#include <QVBoxLayout>
 
 #include "files/backup.h"
 #include "files/file_io.h"
 #include "form/csv_handlers.h"
+#include "form/session.h"
 #include "sheet/channel_sheet.h"
 
 namespace belvan {
 
 namespace {
 const QString kVerifyKey = QStringLiteral("radio/verifyAfterWrite");
+const QString kRecentKey = QStringLiteral("files/recent");
+constexpr int kRecentCount = 8;
 
 // The tool's settings, the same whatever the program's name: ~/.config/belvan/belvan.conf on Linux.
 QSettings Settings() {
@@ -34,16 +47,65 @@ MainWindow::MainWindow(const TForm1::Options& options) : QMainWindow(nullptr) {
     setObjectName(QStringLiteral("MainWindow"));
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("&Файл"));
+    OpenAction = file->addAction(QStringLiteral("&Открыть…"));
+    OpenAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    SaveAction = file->addAction(QStringLiteral("&Сохранить…"));
+    SaveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    RecentMenu = file->addMenu(QStringLiteral("Последние &файлы"));
+    file->addSeparator();
     ExportAction = file->addAction(QStringLiteral("&Экспорт в CSV…"));
     ImportAction = file->addAction(QStringLiteral("&Импорт из CSV…"));
     file->addSeparator();
     PrintAction = file->addAction(QStringLiteral("&Печать…"));
+    PrintAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    file->addSeparator();
+    RestoreSessionAction = file->addAction(QStringLiteral("&Восстановить план прошлого сеанса"));
+    file->addSeparator();
+    QuitAction = file->addAction(QStringLiteral("В&ыход"));
+    QuitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Правка"));
+    UndoAction = edit->addAction(QStringLiteral("&Отменить"));
+    UndoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    RedoAction = edit->addAction(QStringLiteral("&Повторить"));
+    RedoAction->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    edit->addSeparator();
+    CopyChannelAction = edit->addAction(QStringLiteral("&Копировать канал"));
+    CopyChannelAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    PasteChannelAction = edit->addAction(QStringLiteral("&Вставить канал"));
+    PasteChannelAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    edit->addSeparator();
+    ClearChannelAction = edit->addAction(QStringLiteral("Очистить &канал"));
+    ClearAllAction = edit->addAction(QStringLiteral("Очистить &все"));
+
     QMenu* radio = menuBar()->addMenu(QStringLiteral("&Радиостанция"));
+    ReadAction = radio->addAction(QStringLiteral("П&рочитать"));
+    ReadAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    WriteAction = radio->addAction(QStringLiteral("&Записать"));
+    WriteAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W));
+    radio->addSeparator();
+    // The comparison with the radio and the checked write's entries go here.
     BackupFolderAction = radio->addAction(QStringLiteral("Папка &резервных копий"));
     VerifyAction = radio->addAction(QStringLiteral("&Проверять после записи"));
     VerifyAction->setCheckable(true);
     VerifyAction->setChecked(Settings().value(kVerifyKey, false).toBool());
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Справка"));
+    GuideAction = help->addAction(QStringLiteral("&Руководство"));
+    GuideAction->setShortcut(QKeySequence(Qt::Key_F1));
+    AboutAction = help->addAction(QStringLiteral("&О программе"));
+    // A shortcut works wherever the focus is in the window: in the table, a list or a button.
+    // A typed box's line edit keeps the keys it edits with (Ctrl+C, Ctrl+V, Ctrl+Z, Ctrl+Y).
+    for (QAction* action :
+         {OpenAction, SaveAction, PrintAction, QuitAction, UndoAction, RedoAction,
+          CopyChannelAction, PasteChannelAction, ReadAction, WriteAction, GuideAction})
+        action->setShortcutContext(Qt::WindowShortcut);
+
     statusBar()->setSizeGripEnabled(false);
+    ModifiedLabel = new QLabel;
+    ModifiedLabel->setObjectName(QStringLiteral("ModifiedLabel"));
+    statusBar()->addPermanentWidget(ModifiedLabel);
 
     // The form is sized for the screen with the room the menu bar and the status line take.
     TForm1::Options withRoom = options;
@@ -58,10 +120,42 @@ MainWindow::MainWindow(const TForm1::Options& options) : QMainWindow(nullptr) {
     connect(form_, &QWidget::windowTitleChanged, this, &QWidget::setWindowTitle);
     connect(form_, &QWidget::windowIconChanged, this, &QWidget::setWindowIcon);
 
+    connect(OpenAction, &QAction::triggered, this, [this] {
+        if (!form_->ExchangeRunning()) form_->LoadSettings();
+    });
+    connect(SaveAction, &QAction::triggered, this, [this] {
+        if (!form_->ExchangeRunning()) form_->SaveSettings();
+    });
+    connect(RestoreSessionAction, &QAction::triggered, this, &MainWindow::RestoreSession);
+    connect(QuitAction, &QAction::triggered, this, &QWidget::close);
+    connect(UndoAction, &QAction::triggered, form_, &TForm1::Undo);
+    connect(RedoAction, &QAction::triggered, form_, &TForm1::Redo);
+    connect(CopyChannelAction, &QAction::triggered, form_, &TForm1::CopyChannel);
+    connect(PasteChannelAction, &QAction::triggered, form_, &TForm1::PasteChannel);
+    // The form's own buttons do the rest, as if clicked.
+    auto press = [this](QAction* action, QPushButton* button) {
+        connect(action, &QAction::triggered, this, [this, button] {
+            if (!form_->ExchangeRunning() && button->isVisible() && button->isEnabled())
+                button->click();
+        });
+    };
+    press(ClearChannelAction, form_->Button7);
+    press(ClearAllAction, form_->Button8);
+    press(ReadAction, form_->Button5);
+    press(WriteAction, form_->Button6);
+    connect(GuideAction, &QAction::triggered, this, &MainWindow::ShowGuide);
+    connect(AboutAction, &QAction::triggered, this, &MainWindow::ShowAbout);
+    connect(form_, &TForm1::editsChanged, this, &MainWindow::FollowForm);
+
     connect(ExportAction, &QAction::triggered, this,
             [this] { RunMenuAction([this] { return ExportCsvFile(form_->State()); }); });
-    connect(ImportAction, &QAction::triggered, this,
-            [this] { RunMenuAction([this] { return ImportCsvFile(form_->State()); }); });
+    connect(ImportAction, &QAction::triggered, this, [this] {
+        if (form_->ExchangeRunning()) return;
+        form_->RunAction(QStringLiteral("импорт из CSV"), [this] {
+            const QString status = ImportCsvFile(form_->State());
+            if (!status.isEmpty()) statusBar()->showMessage(status);
+        });
+    });
     connect(PrintAction, &QAction::triggered, this,
             [this] { RunMenuAction([this] { return Print(); }); });
     connect(BackupFolderAction, &QAction::triggered, this, &MainWindow::OpenBackupFolder);
@@ -74,6 +168,12 @@ MainWindow::MainWindow(const TForm1::Options& options) : QMainWindow(nullptr) {
             [this](bool running) { menuBar()->setEnabled(!running); });
     connect(form_, &TForm1::statusLineChanged, this,
             [this](const QString& text) { statusBar()->showMessage(text); });
+    FillRecentMenu();
+    FollowForm();
+    if (QFileInfo::exists(SessionFile()))
+        statusBar()->showMessage(QStringLiteral(
+            "План прошлого сеанса не был сохранён: его можно вернуть — «Файл» → «Восстановить "
+            "план прошлого сеанса»."));
 
     const QSize whole(form_->width(), withRoom.extraHeight + form_->height());
     const QScreen* shownOn = screen() ? screen() : QGuiApplication::primaryScreen();
@@ -85,11 +185,105 @@ MainWindow::MainWindow(const TForm1::Options& options) : QMainWindow(nullptr) {
         return;
     }
     // A screen too small even for the smallest font: the form scrolls.
+    // A screen too small even for the smallest font: the form scrolls, and only up and down
+    // where the screen is wide enough for it.
     auto* scroll = new QScrollArea;
     scroll->setObjectName(QStringLiteral("FormScroll"));
     scroll->setWidget(form_);
     setCentralWidget(scroll);
+    const int bar = scroll->verticalScrollBar()->sizeHint().width() + 2 * scroll->frameWidth();
+    if (whole.width() + bar <= room.width()) {
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        resize(QSize(whole.width() + bar, whole.height()).boundedTo(room));
+        return;
+    }
     resize(whole.boundedTo(room));
+}
+
+QStringList MainWindow::RecentFiles() {
+    return Settings().value(kRecentKey).toStringList().mid(0, kRecentCount);
+}
+
+void MainWindow::RememberFile(const QString& path) {
+    if (path.isEmpty() || path == lastRemembered_) return;
+    lastRemembered_ = path;
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    QStringList files = RecentFiles();
+    files.removeAll(absolute);
+    files.prepend(absolute);
+    Settings().setValue(kRecentKey, files.mid(0, kRecentCount));
+    FillRecentMenu();
+}
+
+void MainWindow::FillRecentMenu() {
+    RecentMenu->clear();
+    const QStringList files = RecentFiles();
+    for (int i = 0; i < files.size(); ++i) {
+        QAction* action = RecentMenu->addAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(files[i])));
+        connect(action, &QAction::triggered, this, [this, file = files[i]] {
+            if (!form_->ExchangeRunning()) form_->LoadFile(file);
+        });
+    }
+    RecentMenu->setEnabled(!files.isEmpty());
+}
+
+void MainWindow::FollowForm() {
+    const EditHistory& history = form_->History();
+    UndoAction->setText(history.CanUndo() ? QStringLiteral("&Отменить: %1").arg(history.UndoName())
+                                          : QStringLiteral("&Отменить"));
+    UndoAction->setEnabled(history.CanUndo());
+    RedoAction->setText(history.CanRedo() ? QStringLiteral("&Повторить: %1").arg(history.RedoName())
+                                          : QStringLiteral("&Повторить"));
+    RedoAction->setEnabled(history.CanRedo());
+    PasteChannelAction->setEnabled(form_->HasCopiedChannel());
+    RestoreSessionAction->setEnabled(!sessionRestored_ && QFileInfo::exists(SessionFile()));
+    ModifiedLabel->setText(form_->Modified() ? QStringLiteral("Изменения не сохранены")
+                                             : QStringLiteral("Изменений нет"));
+    RememberFile(form_->LastFile());
+    // The advice about the port or the last exchange is said once, when it changes.
+    if (form_->Advice() != adviceShown_) {
+        adviceShown_ = form_->Advice();
+        if (!adviceShown_.isEmpty()) statusBar()->showMessage(adviceShown_);
+    }
+}
+
+void MainWindow::RestoreSession() {
+    if (form_->ExchangeRunning()) return;
+    form_->RunAction(QStringLiteral("восстановление плана прошлого сеанса"), [this] {
+        if (TakeInSession(form_->State())) {
+            sessionRestored_ = true;
+            statusBar()->showMessage(QStringLiteral("План прошлого сеанса восстановлен"));
+        }
+    });
+}
+
+void MainWindow::ShowGuide() {
+    QFile guide(QStringLiteral(":/help/guide.html"));
+    QString text;
+    if (guide.open(QIODevice::ReadOnly)) text = QString::fromUtf8(guide.readAll());
+    auto* dialog = new QDialog(this);
+    dialog->setObjectName(QStringLiteral("GuideDialog"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(QStringLiteral("Руководство"));
+    auto* browser = new QTextBrowser(dialog);
+    browser->setHtml(text);
+    auto* layout = new QVBoxLayout(dialog);
+    layout->addWidget(browser);
+    dialog->resize(QSize(560, 480).boundedTo(size().expandedTo(QSize(400, 300))));
+    dialog->show();
+}
+
+void MainWindow::ShowAbout() {
+    QMessageBox::about(
+        this, QStringLiteral("О программе"),
+        QStringLiteral("<b>Belvan-T</b> — программирование радиостанции Belvan-T.<br>"
+                       "Версия %1.<br>Лицензия: GNU GPL версии 3 или более поздней.<br>"
+                       "Qt %2.<br>Папка данных: %3")
+            .arg(QCoreApplication::applicationVersion(), QString::fromLatin1(qVersion()),
+                 QDir::toNativeSeparators(
+                     QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                     QStringLiteral("/belvan"))));
 }
 
 void MainWindow::RunMenuAction(const std::function<QString()>& action) {
@@ -153,6 +347,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (!form_->close()) {
         event->ignore();
         return;
+    }
+    // The window closes without a question; a plan with changes not kept anywhere else is kept
+    // for the next start, and one brought back and then kept elsewhere is not offered again.
+    if (form_->Modified()) {
+        const QString failure = KeepSession(form_->State());
+        if (!failure.isEmpty())
+            qWarning("belvan: the session's plan was not kept: %s", qPrintable(failure));
+    } else if (sessionRestored_) {
+        QFile::remove(SessionFile());
     }
     event->accept();
 }

@@ -25,7 +25,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/texts.h"
+#include "form/port_advice.h"
 #include "form_widgets.h"
+#include "link/serial_line.h"
 #include "qt_operator.h"
 
 namespace belvan {
@@ -82,6 +85,7 @@ TForm1::TForm1(const Options& options) : QWidget(nullptr) {
     if (!options.port.isEmpty()) state_.ctl.ComboBox1.SetText(options.port);
     FormCreate(state_);
     lastOpenedPort_ = state_.ctl.ComboBox1.text;
+    history_.MarkClean(state_);
     Repaint();
     setAcceptDrops(true);
     if (!options.file.isEmpty())
@@ -99,13 +103,13 @@ TForm1::~TForm1() {
 }
 
 void TForm1::BindEvents() {
-    auto click = [this](QAbstractButton* b, std::function<void()> handler) {
-        connect(b, &QAbstractButton::clicked, this, [this, handler] { Run(handler); });
+    auto click = [this](QAbstractButton* b, const QString& step, std::function<void()> handler) {
+        connect(b, &QAbstractButton::clicked, this, [this, step, handler] { Run(step, handler); });
     };
     ProgramState& p = state_;
 
     connect(ComboBox1, &QComboBox::activated, this, [this](int index) {
-        Run([this, index] {
+        Run({}, [this, index] {
             state_.ctl.ComboBox1.SetText(ComboBox1->itemText(index));
             ComboBox1Change(state_);
             lastOpenedPort_ = state_.ctl.ComboBox1.text;
@@ -121,46 +125,71 @@ void TForm1::BindEvents() {
     // A channel is shown once per click or keyboard move: when the row changes, or on the
     // click's release when the press landed on the row already current.
     connect(ListBox1, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!repainting_ && row >= 0) Run([this, row] { ListBox1Click(state_, row); });
+        if (!repainting_ && row >= 0) Run({}, [this, row] { ListBox1Click(state_, row); });
     });
     connect(ListBox1, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
         const int row = ListBox1->row(item);
         if (!repainting_ && row >= 0 && static_cast<FormList*>(ListBox1)->pressedOnCurrent)
-            Run([this, row] { ListBox1Click(state_, row); });
+            Run({}, [this, row] { ListBox1Click(state_, row); });
+    });
+    // A click on a row of the channel table chooses that channel as the channel list does.
+    connect(StringGrid1, &QTableWidget::cellClicked, this, [this](int row, int) {
+        if (!repainting_ && row >= 0 && row < kChannelCount)
+            Run({}, [this, row] { ListBox1Click(state_, row); });
     });
 
-    click(Button1, [&p] {
+    click(Button1, QStringLiteral("заполнение частоты приёма"), [&p] {
         if (RequireChannel(p)) FillReceive(p);
     });
-    click(Button2, [&p] {
+    click(Button2, QStringLiteral("заполнение частоты передачи"), [&p] {
         if (RequireChannel(p)) FillTransmit(p);
     });
-    click(Button3, [&p] {
+    click(Button3, QStringLiteral("заполнение обеих частот"), [&p] {
         if (!RequireChannel(p)) return;
         FillReceive(p);
         FillTransmit(p);
     });
-    connect(CheckBox1, &QCheckBox::clicked, this,
-            [this](bool on) { Run([this, on] { SetCheckBox1(state_, on); }); });
-    connect(CheckBox2, &QCheckBox::clicked, this,
-            [this](bool on) { Run([this, on] { SetCheckBox2(state_, on); }); });
-    click(RadioButton6, [&p] { SelectRadioButton6(p); });
-    click(RadioButton8, [&p] { SelectRadioButton8(p); });
-    click(RadioButton1, [&p] { SelectStepButton(p, false); });
-    click(RadioButton2, [&p] { SelectStepButton(p, true); });
-    click(RadioButton9, [&p] {
+    connect(CheckBox1, &QCheckBox::clicked, this, [this](bool on) {
+        Run(QStringLiteral("сканирование канала"), [this, on] { SetCheckBox1(state_, on); });
+    });
+    connect(CheckBox2, &QCheckBox::clicked, this, [this](bool on) {
+        Run(QStringLiteral("маскирование канала"), [this, on] { SetCheckBox2(state_, on); });
+    });
+    // The radio-wide boxes and the tone boxes are taken in as they change: a choice from the
+    // list, or a typed text once Enter is pressed or the box is left, is one step.
+    auto edited = [this](QComboBox* box, const QString& step) {
+        connect(box, &QComboBox::activated, this, [this, step] { Run(step, [] {}); });
+        connect(box->lineEdit(), &QLineEdit::editingFinished, this,
+                [this, step] { Run(step, [] {}); });
+    };
+    edited(ComboBox4, QStringLiteral("время ожидания"));
+    edited(ComboBox29, QStringLiteral("максимальное время передачи"));
+    edited(ComboBox30, QStringLiteral("время отключения передачи"));
+    for (int i = 0; i < kChannelCount; ++i)
+        edited(ToneBoxes[i], QStringLiteral("тон канала %1").arg(i + 1, 2, 10, QChar(u'0')));
+    for (int i = 0; i < 8; ++i)
+        edited(KeyBoxes[i], QStringLiteral("функция F%1 %2").arg(i < 4 ? 1 : 2).arg(i % 4 + 1));
+    connect(CheckBox3, &QCheckBox::clicked, this,
+            [this] { Run(QStringLiteral("клонирование"), [] {}); });
+    connect(CheckBox6, &QCheckBox::clicked, this,
+            [this] { Run(QStringLiteral("приоритетное сканирование"), [] {}); });
+    click(RadioButton6, QStringLiteral("обнаружение по CTSS"), [&p] { SelectRadioButton6(p); });
+    click(RadioButton8, QStringLiteral("обнаружение по несущей"), [&p] { SelectRadioButton8(p); });
+    click(RadioButton1, QStringLiteral("шаг 12,5 кГц"), [&p] { SelectStepButton(p, false); });
+    click(RadioButton2, QStringLiteral("шаг 25 кГц"), [&p] { SelectStepButton(p, true); });
+    click(RadioButton9, QStringLiteral("рабочий режим"), [&p] {
         p.ctl.RadioButton9 = true;
         p.ctl.RadioButton10 = p.ctl.RadioButton11 = p.ctl.RadioButton12 = false;
     });
-    click(Button7, [&p] { ClearSelectedChannel(p); });
-    click(Button8, [&p] { ClearAllChannels(p); });
-    click(Button9, [&p] { ResetSettingsControls(p); });
-    click(Button11, [&p] { SaveSettingsFile(p); });
-    click(Button12, [&p] { Button12Click(p); });
+    click(Button7, QStringLiteral("очистка канала"), [&p] { ClearSelectedChannel(p); });
+    click(Button8, QStringLiteral("очистка всех каналов"), [&p] { ClearAllChannels(p); });
+    click(Button9, QStringLiteral("сброс режима"), [&p] { ResetSettingsControls(p); });
+    connect(Button11, &QPushButton::clicked, this, [this] { SaveSettings(); });
+    connect(Button12, &QPushButton::clicked, this, [this] { LoadSettings(); });
     // "Выход" closes the window the form stands in (the main window with its menu bar).
     connect(Button4, &QPushButton::clicked, this, [this] { window()->close(); });
-    click(Button5, [&p] { Button5Click(p); });
-    click(Button6, [&p] { Button6Click(p); });
+    click(Button5, {}, [&p] { Button5Click(p); });
+    click(Button6, {}, [&p] { Button6Click(p); });
 
     // The box holds the focus and hands its keys to its line edit: both are filtered.
     for (QComboBox* box : ToneBoxes) digitBoxes_ << box << box->lineEdit();
@@ -171,7 +200,7 @@ void TForm1::BindEvents() {
 void TForm1::OpenTypedPort(bool again) {
     if (repainting_ || (!again && ComboBox1->currentText() == lastOpenedPort_)) return;
     lastOpenedPort_ = ComboBox1->currentText();
-    Run([this] {
+    Run({}, [this] {
         state_.ctl.ComboBox1.SetText(ComboBox1->currentText());
         ComboBox1Change(state_);
         lastOpenedPort_ = state_.ctl.ComboBox1.text;
@@ -192,14 +221,18 @@ void TForm1::TakeOperatorInput() {
     c.CheckBox6 = CheckBox6->isChecked();
 }
 
-void TForm1::Run(const std::function<void()>& handler) {
+void TForm1::Run(const QString& step, const std::function<void()>& handler) {
     if (repainting_) return;
     if (handlerRunning_) {
         // Behind a message box or an exchange of another handler: that one ends first.
-        deferred_.push_back(handler);
+        deferred_.push_back([this, step, handler] { Run(step, handler); });
         return;
     }
     handlerRunning_ = true;
+    // What the operator typed since the last handler belongs to this step.
+    const EditedState before = EditedStateOf(state_);
+    const Exchange exchangeBefore = state_.link.exchange;
+    keptAfterHandler_ = false;
     TakeOperatorInput();
     try {
         handler();
@@ -208,29 +241,128 @@ void TForm1::Run(const std::function<void()>& handler) {
         ShowError(state_.Operator(), QString::fromStdString(error.what()));
     }
     handlerRunning_ = false;
+    RecordStep(step, before, exchangeBefore);
     Repaint();
+    emit editsChanged();
     if (!deferred_.empty()) {
         const auto next = deferred_.front();
         deferred_.erase(deferred_.begin());
-        Run(next);
+        next();
     }
+}
+
+void TForm1::RecordStep(const QString& step, const EditedState& before, Exchange exchangeBefore) {
+    const Exchange now = state_.link.exchange;
+    if (exchangeBefore == Exchange::None && now == Exchange::Reading) {
+        // A read is two handlers, the request and the link's answer: one step.
+        beforeRead_ = before;
+    } else if (exchangeBefore == Exchange::Reading && now != Exchange::Reading) {
+        if (beforeRead_)
+            history_.Record(QStringLiteral("чтение из радиостанции"), *beforeRead_,
+                            EditedStateOf(state_));
+        beforeRead_.reset();
+    } else if (!step.isEmpty()) {
+        history_.Record(step, before, EditedStateOf(state_));
+    }
+    if (keptAfterHandler_) history_.MarkClean(state_);
+    keptAfterHandler_ = false;
+}
+
+void TForm1::Undo() {
+    if (ExchangeRunning()) return;
+    Run({}, [this] { history_.Undo(state_); });
+}
+
+void TForm1::Redo() {
+    if (ExchangeRunning()) return;
+    Run({}, [this] { history_.Redo(state_); });
+}
+
+void TForm1::CopyChannel() {
+    Run({}, [this] {
+        if (!RequireChannel(state_)) return;
+        if (auto copied = CopySelectedChannel(state_)) {
+            copied_ = copied;
+            state_.statusLine = QStringLiteral("Канал %1 скопирован")
+                                    .arg(state_.ctl.SelectedChannel() + 1, 2, 10, QChar(u'0'));
+        } else {
+            ShowError(state_.Operator(), QStringLiteral("Канал пуст: копировать нечего"));
+        }
+    });
+}
+
+void TForm1::PasteChannel() {
+    if (!copied_) return;
+    Run(QStringLiteral("вставка канала"), [this] {
+        if (RequireChannel(state_)) PasteIntoSelectedChannel(state_, *copied_);
+    });
+}
+
+void TForm1::SaveSettings() {
+    Run({}, [this] {
+        if (!SaveSettingsFile(state_)) return;
+        // Kept when the file now holds exactly what the window would save.
+        const QString& chosen = state_.dialogs.saveName;
+        const QString name =
+            chosen.contains(kSettingsFileExtension) ? chosen : chosen + kSettingsFileExtension;
+        const FileReadResult read = ReadSettingsFile(name);
+        if (read.bytes && *read.bytes == BuildFileBytes(state_.image)) {
+            keptAfterHandler_ = true;
+            lastFile_ = name;
+        }
+    });
+}
+
+void TForm1::LoadSettings() {
+    Run(QStringLiteral("загрузка настроек"), [this] {
+        const QString captionBefore = state_.ctl.caption;
+        const auto fileBefore = state_.FileBuffer;
+        const bool chosen = LoadSettingsFile(state_);
+        UpdateToneBoxes(state_);
+        if (chosen && (state_.FileBuffer != fileBefore || state_.ctl.caption != captionBefore) &&
+            state_.ctl.caption == kFileCaptionPrefix + ShownPath(state_.dialogs.openName)) {
+            keptAfterHandler_ = true;
+            lastFile_ = state_.dialogs.openName;
+        }
+    });
 }
 
 void TForm1::ConnectLink() {
     RadioLink* link = link_->Link();
     connect(link, &RadioLink::portStateChanged, this, [this](const PortState& port) {
-        RunLinkAnswer([this, port] { PortStateChanged(state_, port); });
+        RunLinkAnswer([this, port] {
+            PortStateChanged(state_, port);
+            UpdateAdvice();
+            emit editsChanged();
+        });
     });
     connect(link, &RadioLink::polled, this, [this](quint64 ticket, bool announced) {
         RunLinkAnswer([this, ticket, announced] { PollFinished(state_, ticket, announced); });
     });
     connect(link, &RadioLink::progress, this, &TForm1::ShowProgress);
     connect(link, &RadioLink::readFinished, this, [this](const ReadResult& result) {
-        Run([this, result] { ReadFinished(state_, result); });
+        Run({}, [this, result] {
+            const bool plainRead = state_.link.exchange == Exchange::Reading;
+            ReadFinished(state_, result);
+            if (plainRead && Succeeded(result.outcome)) keptAfterHandler_ = true;
+            UpdateAdvice();
+            if (result.outcome == ExchangeOutcome::NoAnswer) advice_ = NoAnswerAdvice();
+        });
     });
     connect(link, &RadioLink::writeFinished, this, [this](const WriteResult& result) {
-        Run([this, result] { WriteFinished(state_, result); });
+        Run({}, [this, result] {
+            WriteFinished(state_, result);
+            if (Succeeded(result.outcome)) keptAfterHandler_ = true;
+            UpdateAdvice();
+            if (result.outcome == ExchangeOutcome::NoAnswer) advice_ = NoAnswerAdvice();
+        });
     });
+}
+
+void TForm1::UpdateAdvice() {
+    const bool inUse = state_.ctl.Label1 == QStringLiteral("используется.");
+    advice_ = PortAdvice(PortTroubleOf(!inUse, state_.ctl.ComboBox1.text),
+                         state_.ctl.ComboBox1.text, state_.ctl.label1Reason, SystemPortNames());
 }
 
 void TForm1::Timer1Tick() {
@@ -239,7 +371,7 @@ void TForm1::Timer1Tick() {
 
 void TForm1::RunLinkAnswer(const std::function<void()>& handler) {
     if (!handlerRunning_) {
-        Run(handler);
+        Run({}, handler);
         return;
     }
     // Behind a message box: only the port, the watch and the two labels change.
@@ -255,9 +387,13 @@ void TForm1::RunLinkAnswer(const std::function<void()>& handler) {
 }
 
 void TForm1::LoadFile(const QString& path) {
-    Run([this, path] {
-        LoadSettingsFromPath(state_, path);
+    Run(QStringLiteral("загрузка настроек"), [this, path] {
+        const bool loaded = LoadSettingsFromPath(state_, path);
         UpdateToneBoxes(state_);
+        if (loaded) {
+            keptAfterHandler_ = true;
+            lastFile_ = path;
+        }
     });
 }
 

@@ -10,9 +10,12 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "form/channel_copy.h"
 #include "form/csv_handlers.h"
+#include "form/edit_history.h"
 #include "form/file_operations.h"
 #include "form/link_requests.h"
 #include "form/program_state.h"
@@ -73,6 +76,8 @@ class TForm1 : public QWidget {
     void exchangeRunningChanged(bool running);
     // The text for the window's status line changed (the last backup, or why there is none).
     void statusLineChanged(const QString& text);
+    // A handler ran: the undo history, the unsaved-changes state or the selection may differ.
+    void editsChanged();
 
   public:
     // The form's controls, by their names.
@@ -115,9 +120,32 @@ class TForm1 : public QWidget {
     void Repaint();
     // Runs an action of the menu bar the way the form runs its own handlers: the operator's
     // typed texts taken first, an escaping error shown, every control repainted after.
-    void RunAction(const std::function<void()>& handler) { Run(handler); }
+    // A handler that changes what the operator edits is one step of the undo history, named
+    // `step`; a handler with an empty name changes nothing that can be undone.
+    void RunAction(const std::function<void()>& handler) { Run({}, handler); }
+    void RunAction(const QString& step, const std::function<void()>& handler) {
+        Run(step, handler);
+    }
     // Loads a channel-settings file as "Загрузить настройки" does once its dialog is answered.
     void LoadFile(const QString& path);
+    // "Сохранить настройки" and "Загрузить настройки" with their dialogs.
+    void SaveSettings();
+    void LoadSettings();
+
+    // Undo and redo of the operator's edits; neither touches the radio or a file.
+    void Undo();
+    void Redo();
+    const EditHistory& History() const { return history_; }
+    // The plan on screen differs from the one last saved, loaded, read or written.
+    bool Modified() const { return history_.IsModified(state_); }
+    // "Копировать канал", "Вставить канал" into the selected channel.
+    void CopyChannel();
+    void PasteChannel();
+    bool HasCopiedChannel() const { return copied_.has_value(); }
+    // The status line's advice about the port or the last exchange; empty when there is none.
+    QString Advice() const { return advice_; }
+    // The name of the last file saved or loaded, for the recent files.
+    QString LastFile() const { return lastFile_; }
 
   protected:
     // Refused while an exchange runs; the window then closes when it has ended.
@@ -131,7 +159,10 @@ class TForm1 : public QWidget {
     void BindEvents();
     // Runs a handler: the operator's typed texts go into the state first, an error that escapes
     // is shown in a message box, and every control is repainted afterwards.
-    void Run(const std::function<void()>& handler);
+    void Run(const QString& step, const std::function<void()>& handler);
+    // After a handler: the step it made, if any, and whether the plan is now as last kept.
+    void RecordStep(const QString& step, const EditedState& before, Exchange exchangeBefore);
+    void UpdateAdvice();
     void TakeOperatorInput();
     void ConnectLink();
     // While an exchange runs the form's controls are disabled and the progress shows.
@@ -156,7 +187,13 @@ class TForm1 : public QWidget {
     bool handlerRunning_ = false;
     std::vector<std::function<void()>> deferred_;  // handlers that came while another ran
     QString lastOpenedPort_;
-    QSet<QObject*> digitBoxes_;  // ComboBox4 and the tone boxes take digits only
+    QSet<QObject*> digitBoxes_;
+    EditHistory history_;
+    std::optional<EditedState> beforeRead_;  // the state a read from the radio started from
+    bool keptAfterHandler_ = false;          // the handler saved, loaded, read or wrote the plan
+    std::optional<CopiedChannel> copied_;
+    QString advice_;
+    QString lastFile_;  // ComboBox4 and the tone boxes take digits only
 };
 
 }  // namespace belvan

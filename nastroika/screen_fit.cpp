@@ -9,13 +9,15 @@ namespace belvan {
 namespace {
 // The form was laid out for a font in which "Сохранить настройки" is about 100 pixels wide;
 // positions and sizes grow with the font actually used, so no caption is clipped.
-double ScaleOf(const QFont& font) {
+// A font smaller than the design's shrinks the form with it, down to kSmallestScale.
+constexpr double kSmallestScale = 0.8;
+double ScaleOf(const QFont& font, double floor = 1.0) {
     return std::clamp(
-        QFontMetricsF(font).horizontalAdvance(QStringLiteral("Сохранить настройки")) / 100.0, 1.0,
+        QFontMetricsF(font).horizontalAdvance(QStringLiteral("Сохранить настройки")) / 100.0, floor,
         3.0);
 }
-// The smallest font the form shrinks to: about the 11-pixel character cell it was designed for.
-constexpr int kMinimumPixelSize = 9;
+// The smallest font the form shrinks to on a small screen: still readable at a laptop's pitch.
+constexpr int kMinimumPixelSize = 8;
 }  // namespace
 
 TForm1::Fit TForm1::FitFor(const QScreen* screen, int extraHeight, QFont font) {
@@ -31,7 +33,7 @@ TForm1::Fit TForm1::FitFor(const QScreen* screen, int extraHeight, QFont font) {
     int pixels = QFontInfo(font).pixelSize();
     while (--pixels >= kMinimumPixelSize) {
         font.setPixelSize(pixels);
-        fit = {font, ScaleOf(font), true};
+        fit = {font, ScaleOf(font, kSmallestScale), true};
         if (fits(fit.scale)) return fit;
     }
     fit.fits = false;

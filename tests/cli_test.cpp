@@ -513,6 +513,8 @@ TEST_F(CliRadioTest, AFailedWriteEndsWith1) {
         const char* message;
     } cases[] = {{"nak-first", "Ошибка записи каналов радиостанции."},
                  {"nak-second", "Ошибка записи в радиостанцию"},
+                 // A doubled 'O' to the first frame is no answer to the second.
+                 {"double-ack", "Ошибка записи в радиостанцию"},
                  {"silent", "Ошибка записи каналов радиостанции."}};
     for (const auto& failure : cases) {
         ASSERT_TRUE(sim_.Command(QStringLiteral("fault ") + QLatin1String(failure.fault)).ok);

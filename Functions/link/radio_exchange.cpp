@@ -37,11 +37,30 @@ bool AllZero(const DataFrame& frame) {
     return std::all_of(frame.begin(), frame.end(), [](std::uint8_t b) { return b == 0; });
 }
 
-void DiscardAfterFailure(Line& line, const ProgressCallback& progress, int done) {
-    if (!line.IsOpen() || line.Lost()) return;
-    if (progress) progress({QStringLiteral("Ожидание тишины на линии…"), done, 100});
-    DiscardStrayInput(line);
-}
+// Where an exchange stands, told to the progress callback; and how it ends when it fails: a line
+// that went away is its own outcome, and what else arrives is dropped until the line is quiet.
+class Steps {
+  public:
+    Steps(Line& line, const ProgressCallback& progress) : line_(line), progress_(progress) {}
+    void Report(const QString& stage, int done) {
+        done_ = done;
+        if (progress_) progress_({stage, done_, 100});
+    }
+    template <class Result>
+    Result Fail(Result& result, ExchangeOutcome outcome) {
+        result.outcome = line_.Lost() ? ExchangeOutcome::LineLost : outcome;
+        if (line_.IsOpen() && !line_.Lost()) {
+            Report(QStringLiteral("Ожидание тишины на линии…"), done_);
+            DiscardStrayInput(line_);
+        }
+        return result;
+    }
+
+  private:
+    Line& line_;
+    const ProgressCallback& progress_;
+    int done_ = 0;
+};
 }  // namespace
 
 void DiscardStrayInput(Line& line) {
@@ -90,16 +109,9 @@ CommandResult SendCommand(Line& line, std::uint8_t first, std::uint8_t second) {
 
 ReadResult ReadParameters(Line& line, std::uint8_t second, const ProgressCallback& progress) {
     ReadResult result;
-    int done = 0;
-    auto report = [&](const QString& stage, int at) {
-        done = at;
-        if (progress) progress({stage, done, 100});
-    };
-    auto fail = [&](ExchangeOutcome outcome) {
-        result.outcome = line.Lost() ? ExchangeOutcome::LineLost : outcome;
-        DiscardAfterFailure(line, progress, done);
-        return result;
-    };
+    Steps steps(line, progress);
+    auto report = [&](const QString& stage, int at) { steps.Report(stage, at); };
+    auto fail = [&](ExchangeOutcome outcome) { return steps.Fail(result, outcome); };
 
     line.PurgeInput();
     report(QStringLiteral("Запрос параметров…"), 0);
@@ -137,16 +149,9 @@ ReadResult ReadParameters(Line& line, std::uint8_t second, const ProgressCallbac
 WriteResult WriteParameters(Line& line, const ParameterImage& image,
                             const ProgressCallback& progress) {
     WriteResult result;
-    int done = 0;
-    auto report = [&](const QString& stage, int at) {
-        done = at;
-        if (progress) progress({stage, done, 100});
-    };
-    auto fail = [&](ExchangeOutcome outcome) {
-        result.outcome = line.Lost() ? ExchangeOutcome::LineLost : outcome;
-        DiscardAfterFailure(line, progress, done);
-        return result;
-    };
+    Steps steps(line, progress);
+    auto report = [&](const QString& stage, int at) { steps.Report(stage, at); };
+    auto fail = [&](ExchangeOutcome outcome) { return steps.Fail(result, outcome); };
     // What arrived before a frame went out cannot be its acknowledgement.
     auto send = [&](const DataFrame& frame) {
         result.replyByte = 0;

@@ -1,6 +1,8 @@
 // The link object: owns the line of one port and runs on a thread of its own. Opening, the
 // connection watch's polls, the read and the write run there; requests come in as slot calls
 // (queued from other threads), and what happened goes out as signals.
+// Requests are named as the tool's operations are (OpenPort, Read); what comes back is named as
+// Qt's signals are (portStateChanged, readFinished). New link API keeps to the same two rules.
 #pragma once
 
 #include <QMetaType>

@@ -52,6 +52,8 @@ struct ComboState {
     void Select(int position);
     // Set the text; the position becomes that of the item with exactly this text, or -1.
     void SetText(const QString& newText);
+
+    bool operator==(const ComboState&) const = default;
 };
 
 // A single-selection list box.
@@ -61,6 +63,8 @@ struct ListState {
     QString Selected() const {
         return index >= 0 && index < items.size() ? items[index] : QString();
     }
+
+    bool operator==(const ListState&) const = default;
 };
 
 struct Controls {
@@ -110,6 +114,8 @@ struct Controls {
     int SelectedChannel() const { return ListBox1.index; }
     QString& Cell(int row, int column) { return StringGrid1[row][column]; }
     const QString& Cell(int row, int column) const { return StringGrid1[row][column]; }
+
+    bool operator==(const Controls&) const = default;
 };
 
 // The key-function list: list A, or list B with the short names of positions 2 and 3.

@@ -98,6 +98,17 @@ TEST_F(WindowLinkTest, ReadFillsTheTableWhileTheWindowStaysAliveButTakesNoInput)
         EXPECT_EQ(form->ChannelMarks[c]->isVisible(), !held->Record(c).IsEmpty()) << c;
     EXPECT_EQ(form->ComboBox4->currentText(),
               QString::number(held->SettingsWord(SettingsOffset::waitTime) / 200));
+
+    // The read, from the click to the table filled, is one step of the undo history; undone, the
+    // table is as it was before the read, and redone, as the radio had it.
+    EXPECT_EQ(form->History().UndoName(), QStringLiteral("чтение из радиостанции"));
+    const QString readCell = Cell(1, 1);
+    form->Undo();
+    EXPECT_EQ(Cell(1, 1), QString());
+    EXPECT_FALSE(form->ChannelMarks[0]->isVisible());
+    EXPECT_FALSE(form->History().CanUndo());
+    form->Redo();
+    EXPECT_EQ(Cell(1, 1), readCell);
 }
 
 TEST_F(WindowLinkTest, WriteLeavesTheRadioHoldingWhatTheWindowEncodes) {
@@ -152,6 +163,23 @@ TEST_F(WindowLinkTest, AFailedReadKeepsTheOperatorsTable) {
     EXPECT_TRUE(form->Button5->isVisibleTo(form.get()));
     // Then the window closes.
     QTRY_VERIFY_WITH_TIMEOUT(!form->isVisible(), 3000);
+}
+
+TEST_F(WindowLinkTest, NeitherADoubledAcknowledgementNorALateFrameIsTakenForAnAnswer) {
+    Open({QStringLiteral("--no-announce"), QStringLiteral("--fault"),
+          QStringLiteral("double-ack")});
+    // "OO" to the first frame, 'E' to the second: the stray 'O' does not answer the second.
+    Exchange(form->Button6);
+    EXPECT_EQ(op.Last().text, QStringLiteral("Ошибка записи в радиостанцию"));
+    EXPECT_EQ(op.Last().icon, MessageIcon::Error);
+
+    // The read's frame comes after the read gave up, full of 0x10 bytes: the watch, running
+    // again after the failure, never takes it for the radio's announcement.
+    ASSERT_TRUE(sim.Command(QStringLiteral("fault late-frame")).ok);
+    Exchange(form->Button5);
+    EXPECT_EQ(op.Last().text, QStringLiteral("Нет ответа от радиостанции"));
+    QTest::qWait(3500);
+    EXPECT_EQ(form->Label39->text(), QString());
 }
 
 TEST_F(WindowLinkTest, ATypedPortNameOpensOnEnterNotOnEveryKeystroke) {
