@@ -2,14 +2,13 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
-#include <QTranslator>
 #include <cstdio>
 
+#include "core/qt_translations.h"
 #include "main_window.h"
 
 namespace {
@@ -17,13 +16,7 @@ namespace {
 // in Russian.
 void LoadRussianTranslation(QCoreApplication& app) {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    for (const char* catalog : {"qtbase", "qtserialport"}) {
-        auto* translator = new QTranslator(&app);
-        if (translator->load(QLocale(QLocale::Russian), QString::fromLatin1(catalog),
-                             QStringLiteral("_"),
-                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-            QCoreApplication::installTranslator(translator);
-    }
+    belvan::InstallRussianQtTranslations(app);
 }
 
 void NameApplication() {

@@ -2,47 +2,16 @@
 // started with no X, no Wayland and no platform chosen for it.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QProcess>
-#include <ostream>
-
-// Readable QString values in test failures.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-QT_END_NAMESPACE
-
-#ifndef BELVAN_APP_PATH
-#error "BELVAN_APP_PATH must name the belvan binary"
-#endif
+#include "program_run.h"
+#include "test_text.h"
 
 namespace {
 
-struct ProgramRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using belvan::testing::ProgramRun;
 
 ProgramRun Belvan(const QStringList& arguments) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QString::fromLatin1(name));
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(BELVAN_APP_PATH), arguments);
-    ProgramRun run;
-    if (!process.waitForFinished(15000)) {
-        process.kill();
-        process.waitForFinished();
-        ADD_FAILURE() << "belvan " << arguments.join(u' ').toStdString() << " did not end";
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return belvan::testing::RunProgram(belvan::testing::AppProgram(), arguments,
+                                       belvan::testing::kNoDisplay);
 }
 
 TEST(AppCommandLine, VersionIsAnsweredWithoutADisplay) {
@@ -85,9 +54,3 @@ TEST(AppCommandLine, HelpListsTheWindowsOptionsInRussianWithoutADisplay) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -2,47 +2,22 @@
 // simulator on a pseudo-terminal.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <ostream>
 
 #include "files/settings_file.h"
 #include "image/parameter_image.h"
+#include "program_run.h"
 #include "radio_sim_process.h"
-
-// Readable QString values in test failures.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-QT_END_NAMESPACE
-
-#ifndef BELVAN_CLI_PATH
-#error "BELVAN_CLI_PATH must name the belvan-cli binary"
-#endif
+#include "test_files.h"
+#include "test_text.h"
 
 namespace belvan {
 namespace {
 
-using belvan::testing::RadioSimProcess;
-
-struct CliRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-std::string Text(const QString& text) {
-    return text.toStdString();
-}
-
-QByteArray Bytes(const FileBytes& bytes) {
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                      static_cast<qsizetype>(bytes.size()));
-}
+using testing::Bytes;
+using testing::ProgramRun;
+using testing::Text;
 
 // Three channels and settings as the window saves them.
 ParameterImage Plan() {
@@ -78,43 +53,18 @@ ParameterImage EditedPlan() {
     return image;
 }
 
-class CliDiffTest : public ::testing::Test {
+class CliDiffTest : public ::testing::Test, protected testing::TestFolder {
   protected:
-    CliRun Cli(const QStringList& arguments) {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), Path(QStringLiteral("data")));
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(BELVAN_CLI_PATH), arguments);
-        CliRun run;
-        if (!process.waitForFinished(20000)) {
-            process.kill();
-            process.waitForFinished();
-            ADD_FAILURE() << "belvan-cli " << Text(arguments.join(u' ')) << " did not end";
-            return run;
-        }
-        run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        run.out = QString::fromUtf8(process.readAllStandardOutput());
-        run.err = QString::fromUtf8(process.readAllStandardError());
-        return run;
-    }
-
-    QString Path(const QString& name) const { return dir_.filePath(name); }
-    QString WriteFile(const QString& name, const QByteArray& content) {
-        QFile file(Path(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        EXPECT_EQ(file.write(content), content.size());
-        return file.fileName();
-    }
-    QString WriteImage(const QString& name, const ParameterImage& image) {
-        return WriteFile(name, Bytes(BuildFileBytes(image)));
+    // Backups go to the folder's "data".
+    ProgramRun Cli(const QStringList& arguments) {
+        return testing::RunProgram(
+            testing::CliProgram(), arguments,
+            {QStringLiteral("XDG_DATA_HOME=") + Path(QStringLiteral("data"))}, 20000);
     }
     QFileInfoList Backups() const {
         return QDir(Path(QStringLiteral("data/belvan/backups")))
             .entryInfoList({QStringLiteral("*.ctrch")});
     }
-
-    QTemporaryDir dir_;
 };
 
 // The lines that name what differs between Plan() and EditedPlan(), in that order.
@@ -129,20 +79,20 @@ TEST_F(CliDiffTest, TwoFilesTheSameAndDifferentByChannelAndSetting) {
     const QString same = WriteImage(QStringLiteral("same.ctrch"), Plan());
     const QString b = WriteImage(QStringLiteral("b.ctrch"), EditedPlan());
 
-    const CliRun equal = Cli({QStringLiteral("diff"), a, same});
+    const ProgramRun equal = Cli({QStringLiteral("diff"), a, same});
     EXPECT_EQ(equal.exitCode, 0) << Text(equal.err);
     EXPECT_EQ(equal.out, QStringLiteral("Файлы «%1» и «%2» совпадают.\n")
                              .arg(QDir::toNativeSeparators(a), QDir::toNativeSeparators(same)));
     EXPECT_TRUE(equal.err.isEmpty()) << Text(equal.err);
 
-    const CliRun different = Cli({QStringLiteral("diff"), a, b});
+    const ProgramRun different = Cli({QStringLiteral("diff"), a, b});
     EXPECT_EQ(different.exitCode, 1) << Text(different.err);
     EXPECT_EQ(different.out,
               QStringLiteral("Файлы «%1» и «%2» различаются:\n")
                       .arg(QDir::toNativeSeparators(a), QDir::toNativeSeparators(b)) +
                   kPlanToEdited.join(u'\n') + u'\n');
     // The other way round, the arrows turn.
-    const CliRun back = Cli({QStringLiteral("diff"), b, a});
+    const ProgramRun back = Cli({QStringLiteral("diff"), b, a});
     EXPECT_EQ(back.exitCode, 1);
     EXPECT_TRUE(back.out.contains(QStringLiteral("частота приёма 146075 кГц → 146050 кГц")))
         << Text(back.out);
@@ -151,7 +101,7 @@ TEST_F(CliDiffTest, TwoFilesTheSameAndDifferentByChannelAndSetting) {
     FileBytes damaged = BuildFileBytes(EditedPlan());
     damaged[kFileChecksumOffset] ^= 0x01;
     const QString c = WriteFile(QStringLiteral("damaged.ctrch"), Bytes(damaged));
-    const CliRun warned = Cli({QStringLiteral("diff"), b, c});
+    const ProgramRun warned = Cli({QStringLiteral("diff"), b, c});
     EXPECT_EQ(warned.exitCode, 0) << Text(warned.err);
     EXPECT_TRUE(warned.out.endsWith(QStringLiteral(" совпадают.\n"))) << Text(warned.out);
     EXPECT_TRUE(warned.err.startsWith(QStringLiteral("Предупреждение: файл «%1»: контрольная "
@@ -168,7 +118,7 @@ TEST_F(CliDiffTest, AFileThatCannotBeComparedEndsWith2AndAWrongCommandLineWith64
     const QString missing = Path(QStringLiteral("missing.ctrch"));
     for (const QStringList& files :
          {QStringList{a, missing}, QStringList{missing, a}, QStringList{a, shortFile}}) {
-        const CliRun run = Cli(QStringList{QStringLiteral("diff")} + files);
+        const ProgramRun run = Cli(QStringList{QStringLiteral("diff")} + files);
         EXPECT_EQ(run.exitCode, 2) << Text(files.join(u' '));
         EXPECT_TRUE(run.out.isEmpty()) << Text(run.out);
         EXPECT_TRUE(run.err.startsWith(QStringLiteral("Ошибка: не удалось прочитать файл «")))
@@ -178,8 +128,8 @@ TEST_F(CliDiffTest, AFileThatCannotBeComparedEndsWith2AndAWrongCommandLineWith64
         Cli({QStringLiteral("diff"), a, missing}).err.contains(QStringLiteral("не найден")));
 
     // A port that does not open is trouble too, and the file is read before the port is tried.
-    const CliRun noPort = Cli({QStringLiteral("diff"), QStringLiteral("--port"),
-                               Path(QStringLiteral("no-such-port")), a});
+    const ProgramRun noPort = Cli({QStringLiteral("diff"), QStringLiteral("--port"),
+                                   Path(QStringLiteral("no-such-port")), a});
     EXPECT_EQ(noPort.exitCode, 2) << Text(noPort.err);
     EXPECT_TRUE(noPort.err.contains(Path(QStringLiteral("no-such-port")))) << Text(noPort.err);
     EXPECT_EQ(Cli({QStringLiteral("diff"), QStringLiteral("--port"),
@@ -196,7 +146,7 @@ TEST_F(CliDiffTest, AFileThatCannotBeComparedEndsWith2AndAWrongCommandLineWith64
         {QStringLiteral("diff"), a, QStringLiteral("--port")},
     };
     for (const QStringList& arguments : wrong) {
-        const CliRun run = Cli(arguments);
+        const ProgramRun run = Cli(arguments);
         EXPECT_EQ(run.exitCode, 64) << Text(arguments.join(u' '));
         EXPECT_TRUE(run.out.isEmpty()) << Text(run.out);
         EXPECT_TRUE(run.err.contains(QStringLiteral("belvan-cli diff --help"))) << Text(run.err);
@@ -204,7 +154,7 @@ TEST_F(CliDiffTest, AFileThatCannotBeComparedEndsWith2AndAWrongCommandLineWith64
 }
 
 TEST_F(CliDiffTest, TheHelpsDocumentTheExitCodes) {
-    const CliRun help = Cli({QStringLiteral("diff"), QStringLiteral("--help")});
+    const ProgramRun help = Cli({QStringLiteral("diff"), QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
     const QString flat = help.out.simplified();
     for (const char* line : {"0 совпадают", "1 различаются", "2 сравнить не удалось",
@@ -223,21 +173,16 @@ TEST_F(CliDiffTest, TheHelpsDocumentTheExitCodes) {
 
 // --- Against the radio ---------------------------------------------------------------------
 
-class CliDiffRadioTest : public CliDiffTest {
+class CliDiffRadioTest : public CliDiffTest, protected testing::SimulatorFixture {
   protected:
     void SetUp() override {
-        port_ = sim_.Start({QStringLiteral("--no-announce"), QStringLiteral("--image"),
-                            WriteImage(QStringLiteral("held.ctrch"), Plan())});
-        ASSERT_FALSE(port_.isEmpty()) << Text(sim_.Error());
+        StartSim({QStringLiteral("--image"), WriteImage(QStringLiteral("held.ctrch"), Plan())});
     }
-
-    RadioSimProcess sim_;
-    QString port_;
 };
 
 TEST_F(CliDiffRadioTest, ARadioHoldingTheFileIsTheSameAndKeepsABackup) {
     const QString plan = WriteImage(QStringLiteral("plan.ctrch"), Plan());
-    const CliRun run = Cli({QStringLiteral("diff"), QStringLiteral("--port"), port_, plan});
+    const ProgramRun run = Cli({QStringLiteral("diff"), QStringLiteral("--port"), port_, plan});
     EXPECT_EQ(run.exitCode, 0) << Text(run.err);
     EXPECT_EQ(run.out, QStringLiteral("Радиостанция на порту «%1» и файл «%2» совпадают.\n")
                            .arg(port_, QDir::toNativeSeparators(plan)));
@@ -254,7 +199,7 @@ TEST_F(CliDiffRadioTest, ARadioHoldingTheFileIsTheSameAndKeepsABackup) {
 
 TEST_F(CliDiffRadioTest, ARadioHoldingSomethingElseIsNamedByChannelAndSetting) {
     const QString edited = WriteImage(QStringLiteral("edited.ctrch"), EditedPlan());
-    const CliRun run = Cli({QStringLiteral("diff"), QStringLiteral("--port"), port_, edited});
+    const ProgramRun run = Cli({QStringLiteral("diff"), QStringLiteral("--port"), port_, edited});
     EXPECT_EQ(run.exitCode, 1) << Text(run.err);
     // Radio first, file second: the arrows show what writing the file would change.
     EXPECT_EQ(run.out, QStringLiteral("Радиостанция на порту «%1» и файл «%2» различаются:\n")
@@ -265,8 +210,8 @@ TEST_F(CliDiffRadioTest, ARadioHoldingSomethingElseIsNamedByChannelAndSetting) {
 
 TEST_F(CliDiffRadioTest, ARadioThatDoesNotAnswerEndsWith2) {
     ASSERT_TRUE(sim_.Command(QStringLiteral("fault silent")).ok);
-    const CliRun run = Cli({QStringLiteral("diff"), QStringLiteral("--port"), port_,
-                            WriteImage(QStringLiteral("plan.ctrch"), Plan())});
+    const ProgramRun run = Cli({QStringLiteral("diff"), QStringLiteral("--port"), port_,
+                                WriteImage(QStringLiteral("plan.ctrch"), Plan())});
     EXPECT_EQ(run.exitCode, 2) << Text(run.err);
     EXPECT_TRUE(run.out.isEmpty()) << Text(run.out);
     EXPECT_TRUE(run.err.contains(QStringLiteral("Ошибка: Нет ответа от радиостанции")))
@@ -276,9 +221,3 @@ TEST_F(CliDiffRadioTest, ARadioThatDoesNotAnswerEndsWith2) {
 
 }  // namespace
 }  // namespace belvan
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -5,31 +5,25 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
+#include <utility>
 
 #include "files/settings_file.h"
 #include "image/parameter_image.h"
+#include "program_run.h"
 #include "radio_sim_process.h"
-
-#ifndef BELVAN_CLI_PATH
-#error "BELVAN_CLI_PATH must name the belvan-cli binary"
-#endif
+#include "test_files.h"
+#include "test_text.h"
 
 namespace belvan {
 namespace {
 
-using belvan::testing::RadioSimProcess;
-
-std::string Text(const QString& text) {
-    return text.toStdString();
-}
+using testing::Text;
 
 // A plan unlike the simulator's own: channels 1 to 4 in use, the rest empty.
 ParameterImage PlanImage() {
@@ -55,7 +49,7 @@ ParameterImage PlanImage() {
 class CliProcess {
   public:
     explicit CliProcess(const QStringList& arguments) {
-        process_.start(QStringLiteral(BELVAN_CLI_PATH), arguments);
+        process_.start(testing::CliProgram(), arguments);
         started_ = process_.waitForStarted(5000);
     }
     ~CliProcess() {
@@ -95,6 +89,13 @@ class CliProcess {
             Pump(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 50)));
         Pump(0);
     }
+    // Once signalled, waits for its word that a second signal ends it at once and signals
+    // again; the exit code, -1 if the word did not come, it crashed or would not end.
+    int SignalAgain(int number) {
+        if (!WaitForErr(QStringLiteral("Ctrl+C ещё раз"), 3000)) return -1;
+        Signal(number);
+        return Finish();
+    }
     // The exit code once it has ended by itself; -1 if it crashed or would not end.
     int Finish(int timeoutMs = 15000) {
         if (!process_.waitForFinished(timeoutMs)) return -1;
@@ -126,29 +127,54 @@ class CliProcess {
     QString err_;
 };
 
-class CliStationTest : public ::testing::Test {
+class CliStationTest : public ::testing::Test,
+                       protected testing::TestFolder,
+                       protected testing::SimulatorFixture {
   protected:
-    // A simulator that stays quiet unless asked, or misbehaves as given.
-    void StartSim(QStringList arguments = {}) {
-        arguments.prepend(QStringLiteral("--no-announce"));
-        port_ = sim_.Start(arguments);
-        ASSERT_FALSE(port_.isEmpty()) << Text(sim_.Error());
-    }
-    ParameterImage Held() {
-        const auto image = sim_.Image();
-        EXPECT_TRUE(image.has_value());
-        return image.value_or(ParameterImage{});
-    }
-    QString Path(const QString& name) const { return dir_.filePath(name); }
     QString PlanFile() {
         const QString path = Path(QStringLiteral("plan.ctrch"));
         EXPECT_TRUE(WriteSettingsFile(path, BuildFileBytes(PlanImage())).has_value());
         return path;
     }
-    QStringList LogRows(const QString& path) const {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) return {};
-        return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    // The station's log, and its rows.
+    QString LogFile() const { return Path(QStringLiteral("report.csv")); }
+    QStringList LogRows() const {
+        return QString::fromUtf8(testing::ReadAll(LogFile())).split(u'\n', Qt::SkipEmptyParts);
+    }
+    // A radio plugged in: it announces itself, and the station reports `rows` radios in all.
+    void PlugInARadio(CliProcess& station, int rows) {
+        ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
+        ASSERT_TRUE(station.WaitForLines(rows)) << Text(station.Err()) << Text(station.Out());
+    }
+    // Waits until the radio has taken the first frame of a write: a signal now falls into it.
+    void WaitForTheFirstWriteFrame() {
+        ASSERT_TRUE(sim_.WaitForLog(QStringLiteral("WRITE first frame taken"), 5000));
+    }
+    // A radio plugged in, and its write under way.
+    void AnnounceAndWaitForTheWrite() {
+        ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
+        ASSERT_NO_FATAL_FAILURE(WaitForTheFirstWriteFrame());
+    }
+    // The one stderr line that names the radios left in an unknown state names the port.
+    void ExpectTheUnknownRadioNamed(const QString& err) {
+        const QStringList unknown = err.split(u'\n').filter(QStringLiteral("неизвестно"));
+        ASSERT_EQ(unknown.size(), 1) << Text(err);
+        EXPECT_TRUE(unknown[0].contains(port_)) << Text(unknown[0]);
+    }
+    // A simulator started with these arguments, a station with its log on its port, the radio
+    // plugged in, and the station given the signal while the radio's write is under way.
+    void SignalWritingStation(std::unique_ptr<CliProcess>& station, const QStringList& sim,
+                              int signal) {
+        ASSERT_NO_FATAL_FAILURE(StartSim(sim));
+        station = Station({QStringLiteral("--log"), LogFile()});
+        ASSERT_NO_FATAL_FAILURE(AnnounceAndWaitForTheWrite());
+        station->Signal(signal);
+    }
+    // The station reported one radio on the port, in a row that says `text`.
+    void ExpectOneRowSaying(const CliProcess& station, const QString& text) {
+        const QStringList rows = station.Rows(port_);
+        ASSERT_EQ(rows.size(), 1) << Text(station.Out());
+        EXPECT_TRUE(rows[0].contains(text)) << Text(rows[0]);
     }
     // Starts a station on the simulator's port and waits until it watches it.
     std::unique_ptr<CliProcess> Station(const QStringList& options) {
@@ -160,18 +186,13 @@ class CliStationTest : public ::testing::Test {
             << Text(station->Err());
         return station;
     }
-
-    QTemporaryDir dir_;
-    RadioSimProcess sim_;
-    QString port_;
 };
 
 // --- What counts as a radio ----------------------------------------------------------------------
 
 TEST_F(CliStationTest, LineNoiseIsNeverTakenForARadio) {
     ASSERT_NO_FATAL_FAILURE(StartSim({QStringLiteral("--fault"), QStringLiteral("line-noise")}));
-    const QString log = Path(QStringLiteral("report.csv"));
-    auto station = Station({QStringLiteral("--log"), log});
+    auto station = Station({QStringLiteral("--log"), LogFile()});
     station->RunFor(4000);
     station->Signal(SIGINT);
     EXPECT_EQ(station->Finish(), 0) << Text(station->Err());
@@ -179,7 +200,7 @@ TEST_F(CliStationTest, LineNoiseIsNeverTakenForARadio) {
     EXPECT_TRUE(station->Out().contains(QStringLiteral("Итог: записано 0, ошибок 0.")))
         << Text(station->Out());
     EXPECT_FALSE(sim_.Log().contains(QStringLiteral("RX 22"))) << "no write frame was sent";
-    EXPECT_EQ(LogRows(log).size(), 1) << "the header alone";
+    EXPECT_EQ(LogRows().size(), 1) << "the header alone";
 }
 
 TEST_F(CliStationTest, ARadioThatAnnouncesOverAndOverIsProgrammedOnce) {
@@ -188,15 +209,13 @@ TEST_F(CliStationTest, ARadioThatAnnouncesOverAndOverIsProgrammedOnce) {
     auto station = Station({});
     ASSERT_TRUE(station->WaitForLines(1)) << Text(station->Err());
     station->RunFor(4000);  // it goes on announcing ten times a second
-    ASSERT_EQ(station->Rows(port_).size(), 1) << Text(station->Out());
-    EXPECT_TRUE(station->Rows(port_)[0].contains(QStringLiteral("успех"))) << Text(station->Out());
+    ASSERT_NO_FATAL_FAILURE(ExpectOneRowSaying(*station, QStringLiteral("успех")));
     EXPECT_EQ(Held(), PlanImage());
 
     // Unplugged (quiet), then the next radio.
     ASSERT_TRUE(sim_.Command(QStringLiteral("fault none")).ok);
     QThread::msleep(2500);
-    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
-    ASSERT_TRUE(station->WaitForLines(2)) << Text(station->Err());
+    ASSERT_NO_FATAL_FAILURE(PlugInARadio(*station, 2));
     station->Signal(SIGINT);
     EXPECT_EQ(station->Finish(), 0) << Text(station->Err());
     EXPECT_EQ(station->Rows(port_).size(), 2) << Text(station->Out());
@@ -206,8 +225,7 @@ TEST_F(CliStationTest, ARadioThatAnnouncesOverAndOverIsProgrammedOnce) {
 TEST_F(CliStationTest, AnAnnouncementRightAfterAWriteIsTheSameRadio) {
     ASSERT_NO_FATAL_FAILURE(StartSim());
     auto station = Station({QStringLiteral("--no-verify")});
-    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
-    ASSERT_TRUE(station->WaitForLines(1)) << Text(station->Err());
+    ASSERT_NO_FATAL_FAILURE(PlugInARadio(*station, 1));
     // The radio announces again at once, as one that restarts after programming might.
     ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
     station->RunFor(1000);
@@ -217,8 +235,7 @@ TEST_F(CliStationTest, AnAnnouncementRightAfterAWriteIsTheSameRadio) {
 
     // After a quiet line, an announcement is the next radio.
     QThread::msleep(2000);
-    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
-    ASSERT_TRUE(station->WaitForLines(2)) << Text(station->Out());
+    ASSERT_NO_FATAL_FAILURE(PlugInARadio(*station, 2));
     station->Signal(SIGINT);
     EXPECT_EQ(station->Finish(), 0);
     EXPECT_EQ(station->Rows(port_).size(), 2) << Text(station->Out());
@@ -227,24 +244,20 @@ TEST_F(CliStationTest, AnAnnouncementRightAfterAWriteIsTheSameRadio) {
 TEST_F(CliStationTest, ALateFrameFullOf0x10IsNotANewRadio) {
     ASSERT_NO_FATAL_FAILURE(StartSim({QStringLiteral("--fault"), QStringLiteral("late-frame")}));
     auto station = Station({});
-    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
-    ASSERT_TRUE(station->WaitForLines(1)) << Text(station->Err());
+    ASSERT_NO_FATAL_FAILURE(PlugInARadio(*station, 1));
     ASSERT_TRUE(sim_.WaitForLog(QStringLiteral("late-frame"), 5000));
     station->RunFor(2000);  // the frame comes after the check has given up
     station->Signal(SIGINT);
     EXPECT_EQ(station->Finish(), 1) << Text(station->Err());
-    const QStringList rows = station->Rows(port_);
-    ASSERT_EQ(rows.size(), 1) << Text(station->Out());
-    EXPECT_TRUE(rows[0].contains(QStringLiteral("ОШИБКА — проверка: Нет ответа от радиостанции")))
-        << Text(rows[0]);
+    ASSERT_NO_FATAL_FAILURE(ExpectOneRowSaying(
+        *station, QStringLiteral("ОШИБКА — проверка: Нет ответа от радиостанции")));
 }
 
 TEST_F(CliStationTest, WithItsCheckTheStationIsNotFooledByADoubleAcknowledgement) {
     ASSERT_NO_FATAL_FAILURE(StartSim({QStringLiteral("--fault"), QStringLiteral("double-ack")}));
     const ParameterImage before = Held();
     auto station = Station({});
-    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
-    ASSERT_TRUE(station->WaitForLines(1)) << Text(station->Err());
+    ASSERT_NO_FATAL_FAILURE(PlugInARadio(*station, 1));
     station->Signal(SIGINT);
     EXPECT_EQ(station->Finish(), 1);
     EXPECT_TRUE(station->Rows(port_).value(0).contains(QStringLiteral("ОШИБКА")))
@@ -254,23 +267,17 @@ TEST_F(CliStationTest, WithItsCheckTheStationIsNotFooledByADoubleAcknowledgement
 
 TEST_F(CliStationTest, TheStationVerifiesUnlessToldNotTo) {
     ASSERT_NO_FATAL_FAILURE(StartSim());
-    auto verifying = Station({});
-    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
-    ASSERT_TRUE(verifying->WaitForLines(1)) << Text(verifying->Err());
-    EXPECT_TRUE(
-        verifying->Rows(port_).value(0).contains(QStringLiteral("успех — Запись проверена")))
-        << Text(verifying->Out());
-    verifying->Signal(SIGINT);
-    EXPECT_EQ(verifying->Finish(), 0);
-
-    auto trusting = Station({QStringLiteral("--no-verify")});
-    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
-    ASSERT_TRUE(trusting->WaitForLines(1)) << Text(trusting->Err());
-    EXPECT_TRUE(
-        trusting->Rows(port_).value(0).contains(QStringLiteral("успех — Параметры записаны")))
-        << Text(trusting->Out());
-    trusting->Signal(SIGINT);
-    EXPECT_EQ(trusting->Finish(), 0);
+    // Verifying by default, trusting the acknowledgements with --no-verify.
+    const std::pair<QStringList, QString> modes[] = {
+        {{}, QStringLiteral("успех — Запись проверена")},
+        {{QStringLiteral("--no-verify")}, QStringLiteral("успех — Параметры записаны")}};
+    for (const auto& [options, row] : modes) {
+        auto station = Station(options);
+        ASSERT_NO_FATAL_FAILURE(PlugInARadio(*station, 1));
+        EXPECT_TRUE(station->Rows(port_).value(0).contains(row)) << Text(station->Out());
+        station->Signal(SIGINT);
+        EXPECT_EQ(station->Finish(), 0);
+    }
 
     CliProcess both({QStringLiteral("station"), QStringLiteral("--verify"),
                      QStringLiteral("--no-verify"), QStringLiteral("--port"), port_, PlanFile()});
@@ -282,53 +289,39 @@ TEST_F(CliStationTest, TheStationVerifiesUnlessToldNotTo) {
 
 TEST_F(CliStationTest, TheFirstCtrlCLetsTheWriteUnderWayFinishAndReportsIt) {
     // The check's frame comes a second late: the signal surely falls into the job.
-    ASSERT_NO_FATAL_FAILURE(StartSim({QStringLiteral("--latency"), QStringLiteral("1000")}));
-    const QString log = Path(QStringLiteral("report.csv"));
-    auto station = Station({QStringLiteral("--log"), log});
-    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
-    ASSERT_TRUE(sim_.WaitForLog(QStringLiteral("WRITE first frame taken"), 5000));
-    station->Signal(SIGINT);
+    std::unique_ptr<CliProcess> station;
+    ASSERT_NO_FATAL_FAILURE(SignalWritingStation(
+        station, {QStringLiteral("--latency"), QStringLiteral("1000")}, SIGINT));
     EXPECT_EQ(station->Finish(), 0) << Text(station->Err());
     EXPECT_TRUE(station->Err().contains(QStringLiteral("Ctrl+C ещё раз"))) << Text(station->Err());
-    ASSERT_EQ(station->Rows(port_).size(), 1) << Text(station->Out());
-    EXPECT_TRUE(station->Rows(port_)[0].contains(QStringLiteral("успех — Запись проверена")));
+    ASSERT_NO_FATAL_FAILURE(
+        ExpectOneRowSaying(*station, QStringLiteral("успех — Запись проверена")));
     EXPECT_TRUE(station->Out().contains(QStringLiteral("Итог: записано 1, ошибок 0.")));
-    EXPECT_EQ(LogRows(log).filter(port_ + QStringLiteral(",успех,Запись проверена")).size(), 1)
-        << Text(LogRows(log).join(u'\n'));
+    EXPECT_EQ(LogRows().filter(port_ + QStringLiteral(",успех,Запись проверена")).size(), 1)
+        << Text(LogRows().join(u'\n'));
     EXPECT_EQ(Held(), PlanImage());
 }
 
 TEST_F(CliStationTest, AWriteThatFailsAfterCtrlCEndsTheStationNonZero) {
-    ASSERT_NO_FATAL_FAILURE(StartSim({QStringLiteral("--fault"), QStringLiteral("silent-second")}));
-    const QString log = Path(QStringLiteral("report.csv"));
-    auto station = Station({QStringLiteral("--log"), log});
-    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
-    ASSERT_TRUE(sim_.WaitForLog(QStringLiteral("WRITE first frame taken"), 5000));
-    station->Signal(SIGTERM);
+    std::unique_ptr<CliProcess> station;
+    ASSERT_NO_FATAL_FAILURE(SignalWritingStation(
+        station, {QStringLiteral("--fault"), QStringLiteral("silent-second")}, SIGTERM));
     EXPECT_EQ(station->Finish(), 1) << Text(station->Err());
-    ASSERT_EQ(station->Rows(port_).size(), 1) << Text(station->Out());
-    EXPECT_TRUE(station->Rows(port_)[0].contains(QStringLiteral("Ошибка записи в радиостанцию")));
-    EXPECT_EQ(LogRows(log).filter(port_ + QStringLiteral(",ошибка,")).size(), 1);
+    ASSERT_NO_FATAL_FAILURE(
+        ExpectOneRowSaying(*station, QStringLiteral("Ошибка записи в радиостанцию")));
+    EXPECT_EQ(LogRows().filter(port_ + QStringLiteral(",ошибка,")).size(), 1);
 }
 
 TEST_F(CliStationTest, ASecondSignalEndsAtOnceAndNamesTheRadiosLeftUnknown) {
-    ASSERT_NO_FATAL_FAILURE(StartSim({QStringLiteral("--fault"), QStringLiteral("silent-second")}));
-    const QString log = Path(QStringLiteral("report.csv"));
-    auto station = Station({QStringLiteral("--log"), log});
-    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
-    ASSERT_TRUE(sim_.WaitForLog(QStringLiteral("WRITE first frame taken"), 5000));
-    station->Signal(SIGTERM);
-    ASSERT_TRUE(station->WaitForErr(QStringLiteral("Ctrl+C ещё раз"), 3000))
-        << Text(station->Err());
-    station->Signal(SIGTERM);
-    EXPECT_EQ(station->Finish(), 128 + SIGTERM) << Text(station->Err());
-    const QStringList unknown = station->Err().split(u'\n').filter(QStringLiteral("неизвестно"));
-    ASSERT_EQ(unknown.size(), 1) << Text(station->Err());
-    EXPECT_TRUE(unknown[0].contains(port_)) << Text(unknown[0]);
+    std::unique_ptr<CliProcess> station;
+    ASSERT_NO_FATAL_FAILURE(SignalWritingStation(
+        station, {QStringLiteral("--fault"), QStringLiteral("silent-second")}, SIGTERM));
+    EXPECT_EQ(station->SignalAgain(SIGTERM), 128 + SIGTERM) << Text(station->Err());
+    ASSERT_NO_FATAL_FAILURE(ExpectTheUnknownRadioNamed(station->Err()));
     // Ended before the exchange did: the radio's silence was never reported as its answer.
     EXPECT_FALSE(station->Out().contains(QStringLiteral("Ошибка записи"))) << Text(station->Out());
-    const QStringList rows = LogRows(log).filter(port_ + QStringLiteral(",прервано,"));
-    ASSERT_EQ(rows.size(), 1) << Text(LogRows(log).join(u'\n'));
+    const QStringList rows = LogRows().filter(port_ + QStringLiteral(",прервано,"));
+    ASSERT_EQ(rows.size(), 1) << Text(LogRows().join(u'\n'));
     EXPECT_TRUE(rows[0].contains(QStringLiteral("неизвестно"))) << Text(rows[0]);
 }
 
@@ -337,7 +330,7 @@ TEST_F(CliStationTest, CtrlCDuringWriteFinishesTheWriteAndSaysSo) {
     CliProcess write({QStringLiteral("write"), QStringLiteral("--verify"), QStringLiteral("--port"),
                       port_, PlanFile()});
     ASSERT_TRUE(write.Started());
-    ASSERT_TRUE(sim_.WaitForLog(QStringLiteral("WRITE first frame taken"), 5000));
+    ASSERT_NO_FATAL_FAILURE(WaitForTheFirstWriteFrame());
     write.Signal(SIGINT);
     EXPECT_EQ(write.Finish(), 0) << Text(write.Err());
     EXPECT_TRUE(write.Err().contains(QStringLiteral("Ctrl+C ещё раз"))) << Text(write.Err());
@@ -351,14 +344,10 @@ TEST_F(CliStationTest, ASecondCtrlCEndsWriteAtOnceAndNamesThePort) {
     const ParameterImage before = Held();
     CliProcess write({QStringLiteral("write"), QStringLiteral("--port"), port_, PlanFile()});
     ASSERT_TRUE(write.Started());
-    ASSERT_TRUE(sim_.WaitForLog(QStringLiteral("WRITE first frame taken"), 5000));
+    ASSERT_NO_FATAL_FAILURE(WaitForTheFirstWriteFrame());
     write.Signal(SIGINT);
-    ASSERT_TRUE(write.WaitForErr(QStringLiteral("Ctrl+C ещё раз"), 3000)) << Text(write.Err());
-    write.Signal(SIGINT);
-    EXPECT_EQ(write.Finish(), 128 + SIGINT) << Text(write.Err());
-    const QStringList unknown = write.Err().split(u'\n').filter(QStringLiteral("неизвестно"));
-    ASSERT_EQ(unknown.size(), 1) << Text(write.Err());
-    EXPECT_TRUE(unknown[0].contains(port_)) << Text(unknown[0]);
+    EXPECT_EQ(write.SignalAgain(SIGINT), 128 + SIGINT) << Text(write.Err());
+    ASSERT_NO_FATAL_FAILURE(ExpectTheUnknownRadioNamed(write.Err()));
     EXPECT_FALSE(write.Err().contains(QStringLiteral("Ошибка записи"))) << Text(write.Err());
     EXPECT_EQ(Held(), before);
 }
@@ -368,8 +357,7 @@ TEST_F(CliStationTest, ASecondCtrlCEndsWriteAtOnceAndNamesThePort) {
 TEST_F(CliStationTest, ALogThatCannotBeWrittenIsAnErrorButTheStationGoesOn) {
     ASSERT_NO_FATAL_FAILURE(StartSim());
     auto station = Station({QStringLiteral("--log"), QStringLiteral("/dev/full")});
-    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
-    ASSERT_TRUE(station->WaitForLines(1)) << Text(station->Err());
+    ASSERT_NO_FATAL_FAILURE(PlugInARadio(*station, 1));
     EXPECT_TRUE(station->Rows(port_).value(0).contains(QStringLiteral("успех")));
     EXPECT_EQ(Held(), PlanImage()) << "it went on programming";
     station->Signal(SIGINT);
@@ -426,12 +414,3 @@ TEST_F(CliStationTest, APortNamedTwiceIsAUsageError) {
 
 }  // namespace
 }  // namespace belvan
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    // Backups of what the tests read go to a folder of their own.
-    QTemporaryDir data;
-    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -21,38 +20,28 @@
 #include <QThread>
 #include <algorithm>
 #include <csignal>
+#include <initializer_list>
+#include <utility>
 
 #include "file_limits.h"
 #include "files/settings_file.h"
 #include "image/parameter_image.h"
+#include "program_run.h"
 #include "radio_sim_process.h"
-
-#ifndef BELVAN_CLI_PATH
-#error "BELVAN_CLI_PATH must name the belvan-cli binary"
-#endif
+#include "test_files.h"
+#include "test_text.h"
 
 namespace belvan {
 namespace {
 
+using belvan::testing::ProgramRun;
 using belvan::testing::RadioSimProcess;
-
-struct CliRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-std::string Text(const QString& text) {
-    return text.toStdString();
-}
+using testing::Bytes;
+using testing::ReadAll;
+using testing::Text;
 
 ChannelEntry Entry(std::uint8_t flags, std::uint16_t rx, std::uint16_t tx, std::uint16_t tone) {
-    ChannelEntry entry;
-    entry.flags = flags;
-    entry.rxCode = rx;
-    entry.txCode = tx;
-    entry.toneNumber = tone;
-    return entry;
+    return {.flags = flags, .rxCode = rx, .txCode = tx, .toneNumber = tone};
 }
 
 // A plan as the window itself would save it, so that loading and writing it changes nothing:
@@ -81,11 +70,6 @@ QString Hex(std::uint8_t byte) {
     return QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
 }
 
-QByteArray Bytes(const FileBytes& bytes) {
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                      static_cast<qsizetype>(bytes.size()));
-}
-
 // The row of a channel in the table, split at blanks ("01", "150000", ...).
 QStringList TableRow(const QString& out, const QString& number) {
     for (const QString& line : out.split(u'\n'))
@@ -101,57 +85,25 @@ QString SettingsLine(const QString& out, const QString& name) {
     return QStringLiteral("<no line '%1'>").arg(name);
 }
 
-class CliTest : public ::testing::Test {
+// Each "name: value" line of the settings part holds its value.
+void ExpectSettingsLines(const QString& out,
+                         std::initializer_list<std::pair<const char*, const char*>> lines) {
+    for (const auto& [name, value] : lines)
+        EXPECT_EQ(SettingsLine(out, QString::fromUtf8(name)), QString::fromUtf8(value)) << name;
+}
+
+class CliTest : public ::testing::Test, protected testing::TestFolder {
   protected:
     // `environment`: NAME=value pairs added to the program's environment.
-    static CliRun Cli(const QStringList& arguments, int timeoutMs = 15000,
-                      const QStringList& environment = {}) {
-        QProcess process;
-        QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
-        for (const QString& pair : environment)
-            variables.insert(pair.section(u'=', 0, 0), pair.section(u'=', 1));
-        process.setProcessEnvironment(variables);
-        process.start(QStringLiteral(BELVAN_CLI_PATH), arguments);
-        CliRun run;
-        if (!process.waitForStarted(5000)) {
-            ADD_FAILURE() << "cannot start " << BELVAN_CLI_PATH;
-            return run;
-        }
-        if (!process.waitForFinished(timeoutMs)) {
-            process.kill();
-            process.waitForFinished();
-            ADD_FAILURE() << "belvan-cli " << Text(arguments.join(u' ')) << " did not end";
-        }
-        run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        run.out = QString::fromUtf8(process.readAllStandardOutput());
-        run.err = QString::fromUtf8(process.readAllStandardError());
-        return run;
+    static ProgramRun Cli(const QStringList& arguments, const QStringList& environment = {}) {
+        return testing::RunProgram(testing::CliProgram(), arguments, environment);
     }
-
-    QString Path(const QString& name) const { return dir_.filePath(name); }
-
-    QString WriteFile(const QString& name, const QByteArray& content) {
-        QFile file(Path(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        EXPECT_EQ(file.write(content), content.size());
-        return file.fileName();
-    }
-    QString WriteImage(const QString& name, const ParameterImage& image) {
-        return WriteFile(name, Bytes(BuildFileBytes(image)));
-    }
-
-    static QByteArray ReadAll(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    QTemporaryDir dir_;
 };
 
 // --- Files -------------------------------------------------------------------------------------
 
 TEST_F(CliTest, ShowPrintsTheChannelsAsTheGridWritesThemAndTheSettings) {
-    const CliRun run =
+    const ProgramRun run =
         Cli({QStringLiteral("show"), WriteImage(QStringLiteral("a.ctrch"), SampleImage())});
     ASSERT_EQ(run.exitCode, 0) << Text(run.err);
     EXPECT_TRUE(run.err.isEmpty()) << Text(run.err);
@@ -167,20 +119,16 @@ TEST_F(CliTest, ShowPrintsTheChannelsAsTheGridWritesThemAndTheSettings) {
         EXPECT_EQ(TableRow(run.out, number), QStringList{number}) << "an empty channel";
     }
 
-    EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Приоритетное сканирование")),
-              QStringLiteral("выкл."));
-    EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Клонирование")), QStringLiteral("выкл."));
-    EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Режим работы")),
-              QStringLiteral("Рабочий режим"));
-    EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Клавиша F1")),
-              QStringLiteral("--= нет функции =--; --= нет функции =--; --= нет функции =--; "
-                             "--= нет функции =--"));
-    EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Время ожидания")), QStringLiteral("1 с"));
-    EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Макс. время передачи")),
-              QStringLiteral("1 мин"));
-    EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Время откл. передачи")),
-              QStringLiteral("20 с"));
-    EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Переносимые байты")), QStringLiteral("12 34"));
+    ExpectSettingsLines(run.out, {{"Приоритетное сканирование", "выкл."},
+                                  {"Клонирование", "выкл."},
+                                  {"Режим работы", "Рабочий режим"},
+                                  {"Клавиша F1",
+                                   "--= нет функции =--; --= нет функции =--; --= нет функции =--; "
+                                   "--= нет функции =--"},
+                                  {"Время ожидания", "1 с"},
+                                  {"Макс. время передачи", "1 мин"},
+                                  {"Время откл. передачи", "20 с"},
+                                  {"Переносимые байты", "12 34"}});
 }
 
 TEST_F(CliTest, ShowNamesUnusualValuesInsteadOfHidingThem) {
@@ -201,7 +149,7 @@ TEST_F(CliTest, ShowNamesUnusualValuesInsteadOfHidingThem) {
                                QStringLiteral("7")};
     for (int mode = 0; mode < modes.size(); ++mode) {
         s[SettingsOffset::operatingMode] = static_cast<std::uint8_t>(mode == 4 ? 7 : mode);
-        const CliRun run =
+        const ProgramRun run =
             Cli({QStringLiteral("show"), WriteImage(QStringLiteral("u.ctrch"), image)});
         ASSERT_EQ(run.exitCode, 0) << Text(run.err);
         EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Режим работы")), modes[mode]);
@@ -210,20 +158,16 @@ TEST_F(CliTest, ShowNamesUnusualValuesInsteadOfHidingThem) {
         EXPECT_EQ(
             TableRow(run.out, QStringLiteral("04")),
             QString::fromUtf8("04 146062,5 12,5 - - CTSS, несущая 60 (нет в таблице)").split(u' '));
-        EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Приоритетное сканирование")),
-                  QStringLiteral("вкл."));
-        EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Клонирование")), QStringLiteral("вкл."));
-        EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Клавиша F1")),
-                  QStringLiteral("ШП; Тон-2100Гц; --= нет функции =--; --= нет функции =--"));
-        EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Клавиша F2")),
-                  QStringLiteral("--= нет функции =--; --= нет функции =--; неизвестная функция "
-                                 "(код 0x22); --= нет функции =--"));
-        EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Время ожидания")),
-                  QStringLiteral("2,005 с (сырое значение 401)"));
-        EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Макс. время передачи")),
-                  QStringLiteral("3 мин"));
-        EXPECT_EQ(SettingsLine(run.out, QStringLiteral("Время откл. передачи")),
-                  QStringLiteral("0,5 с (сырое значение 10)"));
+        ExpectSettingsLines(
+            run.out, {{"Приоритетное сканирование", "вкл."},
+                      {"Клонирование", "вкл."},
+                      {"Клавиша F1", "ШП; Тон-2100Гц; --= нет функции =--; --= нет функции =--"},
+                      {"Клавиша F2",
+                       "--= нет функции =--; --= нет функции =--; неизвестная функция "
+                       "(код 0x22); --= нет функции =--"},
+                      {"Время ожидания", "2,005 с (сырое значение 401)"},
+                      {"Макс. время передачи", "3 мин"},
+                      {"Время откл. передачи", "0,5 с (сырое значение 10)"}});
     }
 }
 
@@ -233,8 +177,8 @@ TEST_F(CliTest, ShowJsonGivesTheNumbersOfTheBytes) {
     odd.reserved = 0x5A;
     odd.spare = 0x1234;
     image.SetRecord(2, odd);
-    const CliRun run = Cli({QStringLiteral("show"), QStringLiteral("--json"),
-                            WriteImage(QStringLiteral("j.ctrch"), image)});
+    const ProgramRun run = Cli({QStringLiteral("show"), QStringLiteral("--json"),
+                                WriteImage(QStringLiteral("j.ctrch"), image)});
     ASSERT_EQ(run.exitCode, 0) << Text(run.err);
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(run.out.toUtf8(), &error);
@@ -279,13 +223,13 @@ TEST_F(CliTest, ShowOfADamagedFileStillShowsItButWarnsAndEndsWith3) {
     bytes[kFileChecksumOffset] ^= 0x01;
     const QString path = WriteFile(QStringLiteral("bad.ctrch"), Bytes(bytes));
 
-    const CliRun table = Cli({QStringLiteral("show"), path});
+    const ProgramRun table = Cli({QStringLiteral("show"), path});
     EXPECT_EQ(table.exitCode, 3);
     EXPECT_EQ(TableRow(table.out, QStringLiteral("01")).value(1), QStringLiteral("150000"));
     EXPECT_TRUE(table.err.contains(QStringLiteral("контрольная сумма не сходится")))
         << Text(table.err);
 
-    const CliRun json = Cli({QStringLiteral("show"), QStringLiteral("--json"), path});
+    const ProgramRun json = Cli({QStringLiteral("show"), QStringLiteral("--json"), path});
     EXPECT_EQ(json.exitCode, 3);
     EXPECT_FALSE(QJsonDocument::fromJson(json.out.toUtf8())
                      .object()[QStringLiteral("checksumOk")]
@@ -297,10 +241,10 @@ TEST_F(CliTest, FilesThatAreNotSettingsFilesEndWith2) {
     const QStringList paths = {WriteFile(QStringLiteral("short.ctrch"), good.left(254)),
                                WriteFile(QStringLiteral("long.ctrch"), good + '\xFF'),
                                WriteFile(QStringLiteral("empty.ctrch"), {}),
-                               Path(QStringLiteral("missing.ctrch")), dir_.path()};
+                               Path(QStringLiteral("missing.ctrch")), Folder()};
     for (const QString& path : paths) {
         for (const QString& verb : {QStringLiteral("show"), QStringLiteral("check")}) {
-            const CliRun run = Cli({verb, path});
+            const ProgramRun run = Cli({verb, path});
             EXPECT_EQ(run.exitCode, 2) << Text(verb + u' ' + path);
             EXPECT_TRUE(run.out.isEmpty()) << Text(run.out);
             EXPECT_TRUE(run.err.startsWith(QStringLiteral("Ошибка:"))) << Text(run.err);
@@ -316,7 +260,7 @@ TEST_F(CliTest, NoSuccessIsReportedForOutputThatDidNotGetOut) {
          {QStringList{QStringLiteral("show"), plan}, QStringList{QStringLiteral("export"), plan}}) {
         QProcess process;
         process.setStandardOutputFile(QStringLiteral("/dev/full"));
-        process.start(QStringLiteral(BELVAN_CLI_PATH), arguments);
+        process.start(testing::CliProgram(), arguments);
         ASSERT_TRUE(process.waitForFinished(15000));
         EXPECT_EQ(process.exitCode(), 2) << Text(arguments.join(u' '));
         EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError())
@@ -326,13 +270,13 @@ TEST_F(CliTest, NoSuccessIsReportedForOutputThatDidNotGetOut) {
     // A pipe is not replaced by a file, and neither is the command's own input.
     const QString fifo = Path(QStringLiteral("fifo"));
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    const CliRun toPipe = Cli({QStringLiteral("export"), plan, QStringLiteral("-o"), fifo});
+    const ProgramRun toPipe = Cli({QStringLiteral("export"), plan, QStringLiteral("-o"), fifo});
     EXPECT_EQ(toPipe.exitCode, 2);
     EXPECT_TRUE(toPipe.err.contains(QStringLiteral("не обычный файл"))) << Text(toPipe.err);
     EXPECT_FALSE(QFileInfo(fifo).isFile());
     const QByteArray planBytes = ReadAll(plan);
-    const CliRun ontoItself = Cli({QStringLiteral("export"), plan, QStringLiteral("-o"),
-                                   dir_.path() + QStringLiteral("/./plan.ctrch")});
+    const ProgramRun ontoItself = Cli({QStringLiteral("export"), plan, QStringLiteral("-o"),
+                                       Folder() + QStringLiteral("/./plan.ctrch")});
     EXPECT_EQ(ontoItself.exitCode, 64);
     EXPECT_EQ(ReadAll(plan), planBytes);
     const QString csv = Path(QStringLiteral("plan.csv"));
@@ -353,7 +297,7 @@ TEST_F(CliTest, NoSuccessIsReportedForOutputThatDidNotGetOut) {
           QStringList{QStringLiteral("export"), plan, QStringLiteral("-o"), kept},
           QStringList{QStringLiteral("export"), QStringLiteral("--pdf"), plan, QStringLiteral("-o"),
                       kept}}) {
-        const CliRun run = Cli(arguments);
+        const ProgramRun run = Cli(arguments);
         EXPECT_EQ(run.exitCode, 2) << Text(arguments.join(u' '));
         EXPECT_TRUE(run.err.contains(QStringLiteral("нет места на диске"))) << Text(run.err);
         EXPECT_EQ(ReadAll(kept), planBytes);
@@ -362,7 +306,7 @@ TEST_F(CliTest, NoSuccessIsReportedForOutputThatDidNotGetOut) {
 
 TEST_F(CliTest, CheckTellsAGoodFileFromADamagedOne) {
     const FileBytes good = BuildFileBytes(SampleImage());
-    const CliRun ok =
+    const ProgramRun ok =
         Cli({QStringLiteral("check"), WriteFile(QStringLiteral("g.ctrch"), Bytes(good))});
     EXPECT_EQ(ok.exitCode, 0) << Text(ok.err);
     EXPECT_EQ(ok.out.count(u'\n'), 1) << Text(ok.out);
@@ -374,7 +318,7 @@ TEST_F(CliTest, CheckTellsAGoodFileFromADamagedOne) {
     FileBytes edited = good;
     edited[SettingsOffset::waitTime + kChannelBlockSize] += 1;
     for (const FileBytes& bytes : {flipped, edited}) {
-        const CliRun run =
+        const ProgramRun run =
             Cli({QStringLiteral("check"), WriteFile(QStringLiteral("b.ctrch"), Bytes(bytes))});
         EXPECT_EQ(run.exitCode, 3);
         EXPECT_TRUE(run.out.isEmpty()) << Text(run.out);
@@ -388,7 +332,7 @@ TEST_F(CliTest, CheckTellsAGoodFileFromADamagedOne) {
     FileBytes filler = good;
     filler[200] = 0x00;
     filler[kFileChecksumOffset] = FileChecksum(filler);
-    const CliRun warned =
+    const ProgramRun warned =
         Cli({QStringLiteral("check"), WriteFile(QStringLiteral("f.ctrch"), Bytes(filler))});
     EXPECT_EQ(warned.exitCode, 0);
     EXPECT_TRUE(warned.err.startsWith(QStringLiteral("Предупреждение:"))) << Text(warned.err);
@@ -399,7 +343,7 @@ TEST_F(CliTest, CheckTellsAGoodFileFromADamagedOne) {
 }
 
 TEST_F(CliTest, HelpAndCommandLineErrors) {
-    const CliRun help = Cli({QStringLiteral("--help")});
+    const ProgramRun help = Cli({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* verb : {"show", "check", "read", "write"})
         EXPECT_TRUE(help.out.contains(QStringLiteral("  %1 ").arg(QLatin1String(verb)))) << verb;
@@ -413,7 +357,7 @@ TEST_F(CliTest, HelpAndCommandLineErrors) {
                  {"write", {QStringLiteral("--port"), QStringLiteral("--force")}}};
     for (const auto& verb : verbs) {
         const QString name = QString::fromLatin1(verb.verb);
-        const CliRun run = Cli({name, QStringLiteral("--help")});
+        const ProgramRun run = Cli({name, QStringLiteral("--help")});
         EXPECT_EQ(run.exitCode, 0) << verb.verb;
         EXPECT_TRUE(run.out.contains(QStringLiteral("belvan-cli ") + name)) << Text(run.out);
         for (const QString& option : verb.options)
@@ -436,7 +380,7 @@ TEST_F(CliTest, HelpAndCommandLineErrors) {
         {QStringLiteral("write"), QStringLiteral("--port"), QStringLiteral("COM1")},
         {QStringLiteral("help"), QStringLiteral("frobnicate")}};
     for (const QStringList& arguments : wrong) {
-        const CliRun run = Cli(arguments);
+        const ProgramRun run = Cli(arguments);
         EXPECT_EQ(run.exitCode, 64) << Text(arguments.join(u' '));
         EXPECT_TRUE(run.out.isEmpty()) << Text(run.out);
         EXPECT_TRUE(run.err.contains(QStringLiteral("--help"))) << Text(run.err);
@@ -446,26 +390,7 @@ TEST_F(CliTest, HelpAndCommandLineErrors) {
 
 // --- The radio ---------------------------------------------------------------------------------
 
-class CliRadioTest : public CliTest {
-  protected:
-    // The radio stays quiet unless asked: an announcement that crosses a write frame would be
-    // taken for the radio's answer to it.
-    void StartSim(QStringList arguments = {}) {
-        if (!arguments.contains(QStringLiteral("--no-announce")))
-            arguments << QStringLiteral("--no-announce");
-        port_ = sim_.Start(arguments);
-        ASSERT_FALSE(port_.isEmpty()) << Text(sim_.Error());
-    }
-
-    ParameterImage Held() {
-        const auto image = sim_.Image();
-        EXPECT_TRUE(image.has_value());
-        return image.value_or(ParameterImage{});
-    }
-
-    RadioSimProcess sim_;
-    QString port_;
-};
+class CliRadioTest : public CliTest, protected testing::SimulatorFixture {};
 
 TEST_F(CliRadioTest, ReadSavesTheImageTheRadioHoldsByteForByte) {
     ParameterImage image = SampleImage();
@@ -479,7 +404,7 @@ TEST_F(CliRadioTest, ReadSavesTheImageTheRadioHoldsByteForByte) {
         StartSim({QStringLiteral("--image"), WriteImage(QStringLiteral("held.ctrch"), image)}));
     const QString out = WriteFile(QStringLiteral("out.ctrch"), "an older file");
 
-    const CliRun run =
+    const ProgramRun run =
         Cli({QStringLiteral("read"), QStringLiteral("--port"), port_, QStringLiteral("-o"), out});
     ASSERT_EQ(run.exitCode, 0) << Text(run.err);
     EXPECT_TRUE(run.err.contains(QStringLiteral("Параметры прочитаны"))) << Text(run.err);
@@ -493,8 +418,8 @@ TEST_F(CliRadioTest, WriteLeavesTheRadioHoldingTheFile) {
     const ParameterImage before = Held();
     ASSERT_NE(before, SampleImage());
 
-    const CliRun run = Cli({QStringLiteral("write"), QStringLiteral("--port"), port_,
-                            WriteImage(QStringLiteral("plan.ctrch"), SampleImage())});
+    const ProgramRun run = Cli({QStringLiteral("write"), QStringLiteral("--port"), port_,
+                                WriteImage(QStringLiteral("plan.ctrch"), SampleImage())});
     ASSERT_EQ(run.exitCode, 0) << Text(run.err);
     EXPECT_EQ(run.err.trimmed(), QStringLiteral("Параметры записаны"));
     EXPECT_EQ(Held(), SampleImage());
@@ -520,8 +445,8 @@ TEST_F(CliRadioTest, WriteSendsTheFilesBytesAsTheyAre) {
     file.SetSettingsWord(SettingsOffset::waitTime, 401);
     file.settings[SettingsOffset::zero + 1] = 0x5A;
 
-    const CliRun run = Cli({QStringLiteral("write"), QStringLiteral("--port"), port_,
-                            WriteImage(QStringLiteral("odd.ctrch"), file)});
+    const ProgramRun run = Cli({QStringLiteral("write"), QStringLiteral("--port"), port_,
+                                WriteImage(QStringLiteral("odd.ctrch"), file)});
     ASSERT_EQ(run.exitCode, 0) << Text(run.err);
     EXPECT_EQ(run.err.trimmed(), QStringLiteral("Параметры записаны"));
     EXPECT_EQ(Held(), file);
@@ -534,19 +459,20 @@ TEST_F(CliRadioTest, ADamagedFileIsWrittenOnlyWithForce) {
     bytes[kFileChecksumOffset] ^= 0x10;
     const QString path = WriteFile(QStringLiteral("damaged.ctrch"), Bytes(bytes));
 
-    const CliRun refused = Cli({QStringLiteral("write"), QStringLiteral("--port"), port_, path});
+    const ProgramRun refused =
+        Cli({QStringLiteral("write"), QStringLiteral("--port"), port_, path});
     EXPECT_EQ(refused.exitCode, 3);
     EXPECT_TRUE(refused.err.contains(QStringLiteral("--force"))) << Text(refused.err);
     EXPECT_EQ(Held(), before);
     EXPECT_FALSE(sim_.Log().contains(QStringLiteral("RX"))) << "the radio was not even asked";
 
-    const CliRun forced = Cli({QStringLiteral("write"), QStringLiteral("--force"),
-                               QStringLiteral("--port"), port_, path});
+    const ProgramRun forced = Cli({QStringLiteral("write"), QStringLiteral("--force"),
+                                   QStringLiteral("--port"), port_, path});
     EXPECT_EQ(forced.exitCode, 0) << Text(forced.err);
     EXPECT_EQ(Held(), SampleImage());
 
-    const CliRun missing = Cli({QStringLiteral("write"), QStringLiteral("--port"), port_,
-                                Path(QStringLiteral("none.ctrch"))});
+    const ProgramRun missing = Cli({QStringLiteral("write"), QStringLiteral("--port"), port_,
+                                    Path(QStringLiteral("none.ctrch"))});
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_TRUE(missing.err.contains(QStringLiteral("файл не найден"))) << Text(missing.err);
 }
@@ -566,8 +492,8 @@ TEST_F(CliRadioTest, AFailedReadEndsWith1AndLeavesTheFileAlone) {
                  {"garbage-frame", "Ошибка контрольной суммы.", kept}};
     for (const auto& failure : cases) {
         ASSERT_TRUE(sim_.Command(QStringLiteral("fault ") + QLatin1String(failure.fault)).ok);
-        const CliRun run = Cli({QStringLiteral("read"), QStringLiteral("--port"), port_,
-                                QStringLiteral("--output"), failure.target});
+        const ProgramRun run = Cli({QStringLiteral("read"), QStringLiteral("--port"), port_,
+                                    QStringLiteral("--output"), failure.target});
         EXPECT_EQ(run.exitCode, 1) << failure.fault;
         EXPECT_TRUE(
             run.err.contains(QStringLiteral("Ошибка: ") + QString::fromUtf8(failure.message)))
@@ -592,7 +518,8 @@ TEST_F(CliRadioTest, AFailedWriteEndsWith1) {
                  {"silent", "Ошибка записи каналов радиостанции."}};
     for (const auto& failure : cases) {
         ASSERT_TRUE(sim_.Command(QStringLiteral("fault ") + QLatin1String(failure.fault)).ok);
-        const CliRun run = Cli({QStringLiteral("write"), QStringLiteral("--port"), port_, path});
+        const ProgramRun run =
+            Cli({QStringLiteral("write"), QStringLiteral("--port"), port_, path});
         EXPECT_EQ(run.exitCode, 1) << failure.fault;
         EXPECT_TRUE(
             run.err.contains(QStringLiteral("Ошибка: ") + QString::fromUtf8(failure.message)))
@@ -605,20 +532,21 @@ TEST_F(CliRadioTest, AFailedWriteEndsWith1) {
 TEST_F(CliTest, APortThatDoesNotOpenEndsWith4AndSaysWhy) {
     const QString device = Path(QStringLiteral("no-such-port"));
     const QString out = Path(QStringLiteral("out.ctrch"));
-    const CliRun read =
+    const ProgramRun read =
         Cli({QStringLiteral("read"), QStringLiteral("--port"), device, QStringLiteral("-o"), out});
     EXPECT_EQ(read.exitCode, 4);
     EXPECT_TRUE(read.err.contains(device)) << Text(read.err);
     EXPECT_FALSE(QFile::exists(out));
 
-    const CliRun write = Cli({QStringLiteral("write"), QStringLiteral("--port"), device,
-                              WriteImage(QStringLiteral("plan.ctrch"), SampleImage())});
+    const ProgramRun write = Cli({QStringLiteral("write"), QStringLiteral("--port"), device,
+                                  WriteImage(QStringLiteral("plan.ctrch"), SampleImage())});
     EXPECT_EQ(write.exitCode, 4);
     EXPECT_TRUE(write.err.contains(device)) << Text(write.err);
 
     // A file that cannot be saved is noticed before the port is even tried.
-    const CliRun nowhere = Cli({QStringLiteral("read"), QStringLiteral("--port"), device,
-                                QStringLiteral("-o"), Path(QStringLiteral("no-dir/out.ctrch"))});
+    const ProgramRun nowhere =
+        Cli({QStringLiteral("read"), QStringLiteral("--port"), device, QStringLiteral("-o"),
+             Path(QStringLiteral("no-dir/out.ctrch"))});
     EXPECT_EQ(nowhere.exitCode, 2);
 }
 
@@ -634,9 +562,8 @@ TEST_F(CliRadioTest, ProgressLineOnATerminal) {
     QProcess process;
     process.setStandardErrorFile(terminal);
     const QString out = Path(QStringLiteral("out.ctrch"));
-    process.start(
-        QStringLiteral(BELVAN_CLI_PATH),
-        {QStringLiteral("read"), QStringLiteral("--port"), port_, QStringLiteral("-o"), out});
+    process.start(testing::CliProgram(), {QStringLiteral("read"), QStringLiteral("--port"), port_,
+                                          QStringLiteral("-o"), out});
     QByteArray seen;
     QDeadlineTimer deadline(15000);
     // The terminal is read while the program runs, so its output never blocks; once it has
@@ -672,9 +599,9 @@ TEST_F(CliRadioTest, ABackupThatCannotBeKeptNeverFailsTheRead) {
     const QString out = Path(QStringLiteral("out.ctrch"));
     // A file where the data folder would be: no folder can be made there, not even by root.
     const QString blocked = WriteFile(QStringLiteral("not-a-folder"), "x");
-    const CliRun run =
+    const ProgramRun run =
         Cli({QStringLiteral("read"), QStringLiteral("--port"), port_, QStringLiteral("-o"), out},
-            15000, {QStringLiteral("XDG_DATA_HOME=") + blocked});
+            {QStringLiteral("XDG_DATA_HOME=") + blocked});
     EXPECT_EQ(run.exitCode, 0) << Text(run.err);
     EXPECT_TRUE(run.err.contains(QStringLiteral("Предупреждение: резервная копия не сохранена")))
         << Text(run.err);
@@ -684,10 +611,10 @@ TEST_F(CliRadioTest, ABackupThatCannotBeKeptNeverFailsTheRead) {
     // contents before writing over them.
     const ParameterImage before = Held();
     const QString data = Path(QStringLiteral("data"));
-    const CliRun write =
+    const ProgramRun write =
         Cli({QStringLiteral("write"), QStringLiteral("--backup"), QStringLiteral("--port"), port_,
              WriteImage(QStringLiteral("plan.ctrch"), SampleImage())},
-            15000, {QStringLiteral("XDG_DATA_HOME=") + data});
+            {QStringLiteral("XDG_DATA_HOME=") + data});
     ASSERT_EQ(write.exitCode, 0) << Text(write.err);
     const QFileInfoList backups =
         QDir(data + QStringLiteral("/belvan/backups")).entryInfoList({QStringLiteral("*.ctrch")});
@@ -704,10 +631,10 @@ TEST_F(CliRadioTest, WriteWithABackupThatCannotBeCompletedWritesNothing) {
     small.Fill();
     ASSERT_NO_FATAL_FAILURE(StartSim());
     const ParameterImage before = Held();
-    const CliRun run =
+    const ProgramRun run =
         Cli({QStringLiteral("write"), QStringLiteral("--backup"), QStringLiteral("--port"), port_,
              WriteImage(QStringLiteral("plan.ctrch"), SampleImage())},
-            15000, {QStringLiteral("XDG_DATA_HOME=") + data});
+            {QStringLiteral("XDG_DATA_HOME=") + data});
     EXPECT_EQ(run.exitCode, 2) << Text(run.err);
     EXPECT_TRUE(run.err.contains(QStringLiteral("нет места на диске"))) << Text(run.err);
     EXPECT_FALSE(run.err.contains(QStringLiteral("Параметры записаны")));
@@ -721,7 +648,7 @@ TEST_F(CliRadioTest, ABatchWritesEveryRadioAndNamesTheOneThatFailed) {
     const QString faultyPort = faulty.Start(
         {QStringLiteral("--no-announce"), QStringLiteral("--fault"), QStringLiteral("nak-second")});
     ASSERT_FALSE(faultyPort.isEmpty());
-    const CliRun run =
+    const ProgramRun run =
         Cli({QStringLiteral("write"), QStringLiteral("--port"), port_, QStringLiteral("--port"),
              faultyPort, WriteImage(QStringLiteral("plan.ctrch"), SampleImage())});
     EXPECT_EQ(run.exitCode, 1) << Text(run.err);
@@ -747,7 +674,7 @@ TEST_F(CliRadioTest, TheStationWritesEveryRadioThatAnnouncesAndVerifies) {
     ASSERT_FALSE(changingPort.isEmpty());
     const QString log = Path(QStringLiteral("report.csv"));
     QProcess station;
-    station.start(QStringLiteral(BELVAN_CLI_PATH),
+    station.start(testing::CliProgram(),
                   {QStringLiteral("station"), QStringLiteral("--verify"), QStringLiteral("--log"),
                    log, QStringLiteral("--port"), port_, QStringLiteral("--port"), changingPort,
                    WriteImage(QStringLiteral("plan.ctrch"), SampleImage())});
@@ -786,12 +713,3 @@ TEST_F(CliRadioTest, TheStationWritesEveryRadioThatAnnouncesAndVerifies) {
 
 }  // namespace
 }  // namespace belvan
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    // Backups of what the tests read go to a folder of their own.
-    QTemporaryDir data;
-    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QThread>
 #include <atomic>
 #include <cerrno>
@@ -18,6 +17,7 @@
 #include "files/backup.h"
 #include "files/file_io.h"
 #include "files/settings_file.h"
+#include "test_files.h"
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -26,20 +26,13 @@
 namespace belvan {
 namespace {
 
+using testing::ReadAll;
+using testing::WriteAll;
+
 QByteArray Pattern(int size, char seed) {
     QByteArray bytes(size, '\0');
     for (int i = 0; i < size; ++i) bytes[i] = char(seed + i * 7);
     return bytes;
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
 }
 
 ParameterImage SampleImage() {
@@ -48,17 +41,15 @@ ParameterImage SampleImage() {
     return ParameterImage::FromBytes(bytes.data());
 }
 
-class FileIoTest : public ::testing::Test {
+class FileIoTest : public ::testing::Test, protected testing::TestFolder {
   protected:
-    QString Path(const QString& name) const { return dir_.filePath(name); }
-    QStringList Files() const { return QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden); }
-    QTemporaryDir dir_;
+    QStringList Files() const { return QDir(Folder()).entryList(QDir::Files | QDir::Hidden); }
 };
 
 TEST_F(FileIoTest, AWriteThatFailsPartWayLeavesTheOldFileExactlyAsItWas) {
     const QString path = Path(QStringLiteral("plan.ctrch"));
     const QByteArray old = Pattern(kSettingsFileSize, 'a');
-    ASSERT_TRUE(WriteAll(path, old));
+    ASSERT_NO_FATAL_FAILURE(WriteAll(path, old));
     const QString backups = Path(QStringLiteral("backups"));
     ASSERT_TRUE(QDir().mkpath(backups));
     {
@@ -94,7 +85,7 @@ TEST_F(FileIoTest, AFullDiskIsNamedAndTheOldFileSurvives) {
     if (!small.Mounted()) GTEST_SKIP() << "a small filesystem needs root on Linux";
     const QString path = QDir(disk).filePath(QStringLiteral("plan.ctrch"));
     const QByteArray old = Pattern(kSettingsFileSize, 'a');
-    ASSERT_TRUE(WriteAll(path, old));
+    ASSERT_NO_FATAL_FAILURE(WriteAll(path, old));
     small.Fill();
 
     const Status failure = WriteSettingsFile(path, BuildFileBytes(SampleImage()));
@@ -109,7 +100,7 @@ TEST_F(FileIoTest, AFullDiskIsNamedAndTheOldFileSurvives) {
 }
 
 TEST_F(FileIoTest, OnlyRegularFilesAreReplacedAndReasonsAreTrue) {
-    EXPECT_EQ(CheckWriteTarget(dir_.path()).error().text, QStringLiteral("это папка, а не файл"));
+    EXPECT_EQ(CheckWriteTarget(Folder()).error().text, QStringLiteral("это папка, а не файл"));
     EXPECT_TRUE(CheckWriteTarget(Path(QStringLiteral("no/such/folder/x.csv")))
                     .error()
                     .text.contains(QStringLiteral("не существует")));
@@ -123,7 +114,7 @@ TEST_F(FileIoTest, OnlyRegularFilesAreReplacedAndReasonsAreTrue) {
 
     // A link to a file writes the file; a loop of links is named as such, reading and writing.
     const QString target = Path(QStringLiteral("target.csv"));
-    ASSERT_TRUE(WriteAll(target, "old"));
+    ASSERT_NO_FATAL_FAILURE(WriteAll(target, "old"));
     const QString link = Path(QStringLiteral("link.csv"));
     ASSERT_TRUE(QFile::link(target, link));
     EXPECT_TRUE(WriteFileBytes(link, "new"));
@@ -170,7 +161,7 @@ TEST_F(FileIoTest, BackupsKeptAtTheSameMomentEachGetANameOfTheirOwn) {
             ++ready;
             while (ready < kWriters) {
             }
-            results[std::size_t(i)] = WriteBackup(image, when, dir_.path());
+            results[std::size_t(i)] = WriteBackup(image, when, Folder());
         }));
         threads.back()->start();
     }
@@ -190,8 +181,8 @@ TEST_F(FileIoTest, BackupsKeptAtTheSameMomentEachGetANameOfTheirOwn) {
     }
     EXPECT_EQ(paths.size(), std::size_t(kWriters));
     EXPECT_EQ(Files().size(), kWriters);
-    EXPECT_TRUE(paths.count(dir_.filePath(QStringLiteral("2026-12-07_14-03-22.ctrch"))));
-    EXPECT_TRUE(paths.count(dir_.filePath(QStringLiteral("2026-12-07_14-03-22-16.ctrch"))));
+    EXPECT_TRUE(paths.count(Path(QStringLiteral("2026-12-07_14-03-22.ctrch"))));
+    EXPECT_TRUE(paths.count(Path(QStringLiteral("2026-12-07_14-03-22-16.ctrch"))));
 }
 
 }  // namespace

@@ -7,47 +7,29 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <numeric>
+#include <optional>
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #endif
 #include <string>
+#include <utility>
 
 #include "all_functions.h"
 #include "file_limits.h"
 #include "scripted_operator.h"
 #include "support/windows_1251.h"
+#include "test_files.h"
 
 namespace belvan {
 namespace {
 
+using testing::Pick;
+using testing::ReadAll;
 using testing::ScriptedOperator;
 using testing::ShownMessage;
 using testing::StartProgram;
 using testing::Text;
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return file.readAll();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << Text(path);
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-QByteArray AsBytes(const FileBytes& bytes) {
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                      static_cast<qsizetype>(bytes.size()));
-}
-
-void Pick(ProgramState& p, const QString& mhz, const QString& khz) {
-    p.ctl.ListBox2.index = static_cast<int>(p.ctl.ListBox2.items.indexOf(mhz));
-    p.ctl.ListBox3.index = static_cast<int>(p.ctl.ListBox3.items.indexOf(khz));
-    ASSERT_GE(p.ctl.ListBox2.index, 0);
-    ASSERT_GE(p.ctl.ListBox3.index, 0);
-}
+using testing::WriteAll;
 
 // A few channels and radio-wide settings entered the way the operator does.
 void EnterSamplePlan(ProgramState& p) {
@@ -83,6 +65,18 @@ void EnterSamplePlan(ProgramState& p) {
     p.ctl.keyBoxes[6].Select(11);
 }
 
+// A channel entered the way the operator does: one frequency for receive and transmit, CTCSS
+// detection with a tone.
+void EnterCtcssChannel(ProgramState& p, int channel, const QString& mhz, const QString& khz,
+                       int tone) {
+    ListBox1Click(p, channel);
+    Pick(p, mhz, khz);
+    FillReceive(p);
+    FillTransmit(p);
+    SelectRadioButton6(p);
+    p.ctl.toneBoxes[channel].Select(tone);
+}
+
 // Everything a load may change, to tell that a refused load changed nothing.
 struct Snapshot {
     explicit Snapshot(const ProgramState& p)
@@ -110,18 +104,14 @@ void ExpectSameControls(const Controls& a, const Controls& b) {
     EXPECT_EQ(a.ListBox1.index, b.ListBox1.index);
     EXPECT_EQ(a.ListBox3.items, b.ListBox3.items);
     EXPECT_EQ(a.ListBox3.index, b.ListBox3.index);
-    EXPECT_EQ(a.CheckBox1, b.CheckBox1);
-    EXPECT_EQ(a.CheckBox2, b.CheckBox2);
-    EXPECT_EQ(a.CheckBox3, b.CheckBox3);
-    EXPECT_EQ(a.CheckBox6, b.CheckBox6);
-    EXPECT_EQ(a.RadioButton1, b.RadioButton1);
-    EXPECT_EQ(a.RadioButton2, b.RadioButton2);
-    EXPECT_EQ(a.RadioButton6, b.RadioButton6);
-    EXPECT_EQ(a.RadioButton8, b.RadioButton8);
-    EXPECT_EQ(a.RadioButton9, b.RadioButton9);
-    EXPECT_EQ(a.RadioButton10, b.RadioButton10);
-    EXPECT_EQ(a.RadioButton11, b.RadioButton11);
-    EXPECT_EQ(a.RadioButton12, b.RadioButton12);
+    const std::pair<bool Controls::*, const char*> switches[] = {
+        {&Controls::CheckBox1, "CheckBox1"},         {&Controls::CheckBox2, "CheckBox2"},
+        {&Controls::CheckBox3, "CheckBox3"},         {&Controls::CheckBox6, "CheckBox6"},
+        {&Controls::RadioButton1, "RadioButton1"},   {&Controls::RadioButton2, "RadioButton2"},
+        {&Controls::RadioButton6, "RadioButton6"},   {&Controls::RadioButton8, "RadioButton8"},
+        {&Controls::RadioButton9, "RadioButton9"},   {&Controls::RadioButton10, "RadioButton10"},
+        {&Controls::RadioButton11, "RadioButton11"}, {&Controls::RadioButton12, "RadioButton12"}};
+    for (const auto& [member, name] : switches) EXPECT_EQ(a.*member, b.*member) << name;
     ExpectSameBox(a.ComboBox4, b.ComboBox4, "ComboBox4");
     ExpectSameBox(a.ComboBox29, b.ComboBox29, "ComboBox29");
     ExpectSameBox(a.ComboBox30, b.ComboBox30, "ComboBox30");
@@ -170,6 +160,14 @@ class FileTest : public ::testing::Test {
         Button12Click(p);
     }
 
+    // Imports the named list of the folder through the window, the operator answering the
+    // question it asks, if any; what the import reports.
+    QString Import(const QString& name, std::optional<Answer> answer = std::nullopt) {
+        op.files.push_back(Path(name));
+        if (answer) op.answers.push_back(*answer);
+        return ImportCsvFile(p);
+    }
+
     void ExpectErrorNaming(const QString& path) {
         ASSERT_EQ(op.shown.size(), 1u);
         EXPECT_EQ(op.Last().kind, ShownMessage::Message);
@@ -209,7 +207,7 @@ TEST_F(FileTest, SaveWritesTheFileLayout) {
     unsigned sum = 0;
     for (int i = 0; i < 254; ++i) sum += static_cast<std::uint8_t>(bytes[i]);
     EXPECT_EQ(static_cast<std::uint8_t>(bytes[254]), sum % 256);
-    EXPECT_EQ(AsBytes(p.FileBuffer), bytes);
+    EXPECT_EQ(testing::Bytes(p.FileBuffer), bytes);
 
     // The first channel's record as entered: InUse, 25 kHz, CTCSS, scan; tone 7.
     EXPECT_EQ(bytes.left(10).toHex(' ').toStdString(), "2d 00 40 01 42 01 07 00 00 00");
@@ -321,7 +319,7 @@ TEST_F(FileTest, ExistingFileIsReplacedWhole) {
     SaveAs(p, path);
     EXPECT_TRUE(op.shown.empty());
     EXPECT_EQ(reader.readAll(), old);
-    EXPECT_EQ(ReadAll(path), AsBytes(p.FileBuffer));
+    EXPECT_EQ(ReadAll(path), testing::Bytes(p.FileBuffer));
     EXPECT_EQ(FilesInDir(), QStringList{QStringLiteral("keep.ctrch")});
 }
 
@@ -347,7 +345,7 @@ TEST_F(FileTest, CompletedNameThatExistsIsAskedAbout) {
     EXPECT_EQ(op.Last().kind, ShownMessage::YesNo);
     const QByteArray replaced = ReadAll(completed);
     ASSERT_EQ(replaced.size(), 255);
-    EXPECT_EQ(replaced, AsBytes(p.FileBuffer));
+    EXPECT_EQ(replaced, testing::Bytes(p.FileBuffer));
     EXPECT_EQ(Text(p.ctl.caption), Text(kFileCaptionPrefix + QDir::toNativeSeparators(completed)));
 
     // A chosen name that needs no completion was asked about by the dialog: no second question.
@@ -374,7 +372,7 @@ TEST_F(FileTest, SaveLoadSaveIsByteIdentical) {
     EXPECT_EQ(
         Text(second.ctl.caption),
         Text(kFileCaptionPrefix + QDir::toNativeSeparators(Path(QStringLiteral("one.ctrch")))));
-    EXPECT_EQ(AsBytes(second.FileBuffer), first);
+    EXPECT_EQ(testing::Bytes(second.FileBuffer), first);
 
     // What the loaded window shows.
     EXPECT_EQ(Text(second.ctl.Cell(1, Column::Receive)), "    150000");
@@ -401,12 +399,7 @@ TEST_F(FileTest, SaveLoadSaveIsByteIdentical) {
 TEST_F(FileTest, LoadReplacesTheWholePlan) {
     const QString sample = SampleFile(QStringLiteral("sample.ctrch"));
     // Channel 3 in the window, not in the file.
-    ListBox1Click(p, 2);
-    Pick(p, QStringLiteral("160"), QStringLiteral("000"));
-    FillReceive(p);
-    FillTransmit(p);
-    SelectRadioButton6(p);
-    p.ctl.toneBoxes[2].Select(9);
+    EnterCtcssChannel(p, 2, QStringLiteral("160"), QStringLiteral("000"), 9);
     p.ctl.ComboBox4.SetText(QStringLiteral("9"));
 
     Load(sample);
@@ -418,7 +411,7 @@ TEST_F(FileTest, LoadReplacesTheWholePlan) {
     EXPECT_TRUE(p.ctl.toneBoxes[2].text.isEmpty());
     EXPECT_EQ(p.Channel(2).rxCode, NoFrequency);
     EXPECT_EQ(Text(p.ctl.ComboBox4.text), "5");
-    EXPECT_EQ(AsBytes(p.FileBuffer), ReadAll(sample));
+    EXPECT_EQ(testing::Bytes(p.FileBuffer), ReadAll(sample));
 }
 
 TEST_F(FileTest, CancelledLoadChangesNothing) {
@@ -445,12 +438,7 @@ TEST_F(FileTest, UnusableFileIsRefusedAndChangesNothing) {
 
     // A window with a plan of its own, loaded from another file and then edited.
     Load(sample);
-    ListBox1Click(p, 9);
-    Pick(p, QStringLiteral("165"), QStringLiteral("500"));
-    FillReceive(p);
-    FillTransmit(p);
-    SelectRadioButton6(p);
-    p.ctl.toneBoxes[9].Select(20);
+    EnterCtcssChannel(p, 9, QStringLiteral("165"), QStringLiteral("500"), 20);
     ASSERT_TRUE(op.shown.empty());
     const Snapshot before(p);
 
@@ -500,7 +488,7 @@ TEST_F(FileTest, WrongChecksumIsAskedAbout) {
     ASSERT_EQ(op.shown.size(), 1u);
     EXPECT_EQ(Text(p.ctl.caption),
               Text(kFileCaptionPrefix + QDir::toNativeSeparators(damagedPath)));
-    EXPECT_EQ(AsBytes(p.FileBuffer), damaged);
+    EXPECT_EQ(testing::Bytes(p.FileBuffer), damaged);
 
     ProgramState reference;
     ScriptedOperator referenceOp;
@@ -524,8 +512,8 @@ TEST_F(FileTest, CsvExportThenImportShowsWhatSaveThenLoadShows) {
     EXPECT_TRUE(op.shown.empty());
     EXPECT_TRUE(FilesInDir().contains(QStringLiteral("plan.csv")));
 
-    op.files.push_back(Path(QStringLiteral("plan.csv")));
-    EXPECT_EQ(Text(ImportCsvFile(p)), "Из файла «plan.csv» импортировано каналов: 3");
+    EXPECT_EQ(Text(Import(QStringLiteral("plan.csv"))),
+              "Из файла «plan.csv» импортировано каналов: 3");
     EXPECT_TRUE(op.shown.empty());
 
     ProgramState loaded;
@@ -553,9 +541,7 @@ TEST_F(FileTest, CsvImportListsRefusedRowsAndTakesTheRestOnYes) {
              "2,146.025,TSQL,88.5,71.9\r\n"
              "3,180.000,,,\r\n"
              "4,146.050,Tone,88.5,88.5\r\n");
-    op.files.push_back(Path(QStringLiteral("list.csv")));
-    op.answers.push_back(Answer::Yes);
-    EXPECT_FALSE(ImportCsvFile(p).isEmpty());
+    EXPECT_FALSE(Import(QStringLiteral("list.csv"), Answer::Yes).isEmpty());
     ASSERT_EQ(op.shown.size(), 1u);
     EXPECT_EQ(op.Last().kind, ShownMessage::YesNo);
     EXPECT_EQ(Text(op.Last().caption), "Импорт из CSV");
@@ -607,9 +593,7 @@ TEST_F(FileTest, CsvImportOfAListNumberedFromZeroOffersRenumbering) {
 
     // Отмена: nothing changes.
     const Snapshot before(p);
-    op.files.push_back(Path(QStringLiteral("list.csv")));
-    op.answers.push_back(Answer::Cancel);
-    EXPECT_TRUE(ImportCsvFile(p).isEmpty());
+    EXPECT_TRUE(Import(QStringLiteral("list.csv"), Answer::Cancel).isEmpty());
     ASSERT_EQ(op.shown.size(), 1u);
     EXPECT_EQ(op.Last().kind, ShownMessage::YesNoCancel);
     EXPECT_EQ(op.Last().icon, MessageIcon::Question);
@@ -619,9 +603,8 @@ TEST_F(FileTest, CsvImportOfAListNumberedFromZeroOffersRenumbering) {
 
     // Нет: the rows that fit, under their numbers, and no second box.
     op.Clear();
-    op.files.push_back(Path(QStringLiteral("list.csv")));
-    op.answers.push_back(Answer::No);
-    EXPECT_EQ(Text(ImportCsvFile(p)), "Из файла «list.csv» импортировано каналов: 2");
+    EXPECT_EQ(Text(Import(QStringLiteral("list.csv"), Answer::No)),
+              "Из файла «list.csv» импортировано каналов: 2");
     ASSERT_EQ(op.shown.size(), 1u);
     EXPECT_EQ(p.Channel(0).rxCode, 2);
     EXPECT_EQ(p.Channel(1).rxCode, 4);
@@ -630,9 +613,8 @@ TEST_F(FileTest, CsvImportOfAListNumberedFromZeroOffersRenumbering) {
     // Да: channels 1, 2, 3 in the order of the file; the warning of the row only the
     // renumbering took follows the question.
     op.Clear();
-    op.files.push_back(Path(QStringLiteral("list.csv")));
-    op.answers.push_back(Answer::Yes);
-    EXPECT_EQ(Text(ImportCsvFile(p)), "Из файла «list.csv» импортировано каналов: 3");
+    EXPECT_EQ(Text(Import(QStringLiteral("list.csv"), Answer::Yes)),
+              "Из файла «list.csv» импортировано каналов: 3");
     ASSERT_EQ(op.shown.size(), 2u);
     EXPECT_EQ(op.Last().kind, ShownMessage::Message);
     EXPECT_EQ(op.Last().icon, MessageIcon::Warning);
@@ -665,9 +647,7 @@ TEST_F(FileTest, CsvImportOfAListNumberedPastSixteenAsksToRenumber) {
     WriteAll(Path(QStringLiteral("long.csv")), list);
 
     const Snapshot before(p);
-    op.files.push_back(Path(QStringLiteral("long.csv")));
-    op.answers.push_back(Answer::No);
-    EXPECT_TRUE(ImportCsvFile(p).isEmpty());
+    EXPECT_TRUE(Import(QStringLiteral("long.csv"), Answer::No).isEmpty());
     ASSERT_EQ(op.shown.size(), 1u);
     EXPECT_EQ(op.Last().kind, ShownMessage::YesNo);
     const QString text = op.Last().text;
@@ -685,9 +665,8 @@ TEST_F(FileTest, CsvImportOfAListNumberedPastSixteenAsksToRenumber) {
     ExpectUnchanged(before, p);
 
     op.Clear();
-    op.files.push_back(Path(QStringLiteral("long.csv")));
-    op.answers.push_back(Answer::Yes);
-    EXPECT_EQ(Text(ImportCsvFile(p)), "Из файла «long.csv» импортировано каналов: 16");
+    EXPECT_EQ(Text(Import(QStringLiteral("long.csv"), Answer::Yes)),
+              "Из файла «long.csv» импортировано каналов: 16");
     EXPECT_EQ(op.shown.size(), 1u);
     for (int c = 0; c < kChannelCount; ++c) EXPECT_EQ(p.Channel(c).rxCode, 2 * c) << c;
 }
@@ -698,8 +677,8 @@ TEST_F(FileTest, CsvImportOfAWindows1251ListKeepsItsSettingsAndNamesTheEncoding)
     WriteAll(Path(QStringLiteral("list.csv")),
              test::ToWindows1251(QStringLiteral("Location;Frequency;Comment\r\n"
                                                 "2;146,025;маскирование\r\n")));
-    op.files.push_back(Path(QStringLiteral("list.csv")));
-    EXPECT_EQ(Text(ImportCsvFile(p)), "Из файла «list.csv» импортировано каналов: 1");
+    EXPECT_EQ(Text(Import(QStringLiteral("list.csv"))),
+              "Из файла «list.csv» импортировано каналов: 1");
     ASSERT_EQ(op.shown.size(), 1u);
     EXPECT_EQ(op.Last().kind, ShownMessage::Message);
     EXPECT_EQ(op.Last().icon, MessageIcon::Warning);
@@ -724,8 +703,7 @@ TEST_F(FileTest, CsvHandlersChangeNothingWhenTheyCannotWork) {
     ExpectUnchanged(before, p);
     // Nor does the import, which needs the settings on screen for the new image.
     WriteAll(Path(QStringLiteral("list.csv")), "Frequency\n146.000\n");
-    op.files.push_back(Path(QStringLiteral("list.csv")));
-    EXPECT_TRUE(ImportCsvFile(p).isEmpty());
+    EXPECT_TRUE(Import(QStringLiteral("list.csv")).isEmpty());
     ASSERT_EQ(op.shown.size(), 2u);
     EXPECT_EQ(op.Last().icon, MessageIcon::Error);
     ExpectUnchanged(before, p);
@@ -735,8 +713,7 @@ TEST_F(FileTest, CsvHandlersChangeNothingWhenTheyCannotWork) {
     const Snapshot valid(p);
     op.Clear();
     WriteAll(Path(QStringLiteral("photo.csv")), QByteArray("\x89PNG\r\n\x1a\n\0\0", 10));
-    op.files.push_back(Path(QStringLiteral("photo.csv")));
-    EXPECT_TRUE(ImportCsvFile(p).isEmpty());
+    EXPECT_TRUE(Import(QStringLiteral("photo.csv")).isEmpty());
     ExpectErrorNaming(Path(QStringLiteral("photo.csv")));
     EXPECT_TRUE(op.Last().text.contains(QStringLiteral("не текстовый файл CSV")));
     ExpectUnchanged(valid, p);

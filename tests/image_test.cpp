@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "all_functions.h"
 #include "scripted_operator.h"
@@ -11,6 +13,7 @@
 namespace belvan {
 namespace {
 
+using testing::Pick;
 using testing::ScriptedOperator;
 using testing::StartProgram;
 using testing::Text;
@@ -37,13 +40,6 @@ const char* const kDefaultSettings = "00 00 FF FF FF FF FF FF FF FF C8 00 B0 04 
 class ImageTest : public ::testing::Test {
   protected:
     void SetUp() override { StartProgram(p, op); }
-
-    void Pick(const QString& mhz, const QString& khz) {
-        p.ctl.ListBox2.index = static_cast<int>(p.ctl.ListBox2.items.indexOf(mhz));
-        p.ctl.ListBox3.index = static_cast<int>(p.ctl.ListBox3.items.indexOf(khz));
-        ASSERT_GE(p.ctl.ListBox2.index, 0);
-        ASSERT_GE(p.ctl.ListBox3.index, 0);
-    }
 
     // What a read from the radio does with the image that arrived.
     void TakeIn(const ParameterImage& image) {
@@ -186,7 +182,7 @@ TEST_F(ImageTest, NonNumberStopsTheEncodeHalfway) {
 
 TEST_F(ImageTest, MakeImageIsTheThreeStepsWithoutTouchingAnything) {
     // A plan with a frequency typed into the grid the plan does not know yet, and a tone.
-    Pick(QStringLiteral("150"), QStringLiteral("000"));
+    Pick(p, QStringLiteral("150"), QStringLiteral("000"));
     p.ctl.ListBox1.index = 4;
     FillReceive(p);
     p.ctl.toneBoxes[4].SetText(QStringLiteral("07 - 85,4"));
@@ -270,9 +266,9 @@ TEST_F(ImageTest, ToneNumbers) {
 }
 
 TEST_F(ImageTest, ChannelRecordFromTheOperatorsSteps) {
-    Pick(QStringLiteral("150"), QStringLiteral("000"));
+    Pick(p, QStringLiteral("150"), QStringLiteral("000"));
     FillReceive(p);
-    Pick(QStringLiteral("150"), QStringLiteral("025"));
+    Pick(p, QStringLiteral("150"), QStringLiteral("025"));
     FillTransmit(p);
     SelectRadioButton6(p);
     ASSERT_TRUE(p.ctl.toneBoxes[0].enabled);
@@ -309,32 +305,30 @@ TEST_F(ImageTest, ChannelRecordsComeInWithUnusedBitsCleared) {
 }
 
 TEST_F(ImageTest, TimesShowAsListEntries) {
-    struct Case {
+    // Each time's box, and the entry it shows for a stored value.
+    const struct {
         int offset;
-        std::uint16_t stored;
         ComboState Controls::*box;
-        const char* shown;
+        std::vector<std::pair<std::uint16_t, const char*>> shown;
+    } times[] = {
+        {SettingsOffset::waitTime,
+         &Controls::ComboBox4,
+         {{1000, "5"}, {2000, "10"}, {0, "1"}, {3000, "1"}, {0xFFFF, "1"}}},
+        {SettingsOffset::maxTransmitTime,
+         &Controls::ComboBox29,
+         {{12000, "10"}, {1300, "1"}, {4799, "3"}}},
+        {SettingsOffset::transmitOffTime,
+         &Controls::ComboBox30,
+         {{400, "20"}, {1800, "90"}, {20, "10"}, {250, "10"}}},
     };
-    const Case cases[] = {
-        {SettingsOffset::waitTime, 1000, &Controls::ComboBox4, "5"},
-        {SettingsOffset::waitTime, 2000, &Controls::ComboBox4, "10"},
-        {SettingsOffset::waitTime, 0, &Controls::ComboBox4, "1"},
-        {SettingsOffset::waitTime, 3000, &Controls::ComboBox4, "1"},
-        {SettingsOffset::waitTime, 0xFFFF, &Controls::ComboBox4, "1"},
-        {SettingsOffset::maxTransmitTime, 12000, &Controls::ComboBox29, "10"},
-        {SettingsOffset::maxTransmitTime, 1300, &Controls::ComboBox29, "1"},
-        {SettingsOffset::maxTransmitTime, 4799, &Controls::ComboBox29, "3"},
-        {SettingsOffset::transmitOffTime, 400, &Controls::ComboBox30, "20"},
-        {SettingsOffset::transmitOffTime, 1800, &Controls::ComboBox30, "90"},
-        {SettingsOffset::transmitOffTime, 20, &Controls::ComboBox30, "10"},
-        {SettingsOffset::transmitOffTime, 250, &Controls::ComboBox30, "10"},
-    };
-    for (const Case& c : cases) {
-        p.image.SetSettingsWord(c.offset, c.stored);
-        DecodeSettings(p);
-        const ComboState& box = p.ctl.*c.box;
-        EXPECT_EQ(Text(box.text), c.shown) << "stored " << c.stored << " at " << c.offset;
-        EXPECT_EQ(box.index, box.items.indexOf(box.text));
+    for (const auto& time : times) {
+        for (const auto& [stored, shown] : time.shown) {
+            p.image.SetSettingsWord(time.offset, stored);
+            DecodeSettings(p);
+            const ComboState& box = p.ctl.*time.box;
+            EXPECT_EQ(Text(box.text), shown) << "stored " << stored << " at " << time.offset;
+            EXPECT_EQ(box.index, box.items.indexOf(box.text));
+        }
     }
 }
 
@@ -525,7 +519,7 @@ TEST_F(ImageTest, TakenInImageShowsInTheWindow) {
 }
 
 TEST_F(ImageTest, TakingInReplacesTheEarlierPlan) {
-    Pick(QStringLiteral("170"), QStringLiteral("500"));
+    Pick(p, QStringLiteral("170"), QStringLiteral("500"));
     ListBox1Click(p, 10);
     FillReceive(p);
     FillTransmit(p);

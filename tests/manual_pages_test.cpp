@@ -3,44 +3,29 @@
 // The programs are run as they are installed, without a display.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
-#include <ostream>
 
-// Readable QString values in test failures.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-QT_END_NAMESPACE
+#include "program_run.h"
+#include "test_text.h"
 
-#if !defined(BELVAN_CLI_PATH) || !defined(BELVAN_APP_PATH) || !defined(BELVAN_MAN_DIR)
-#error "BELVAN_CLI_PATH, BELVAN_APP_PATH and BELVAN_MAN_DIR must be defined"
+#ifndef BELVAN_MAN_DIR
+#error "BELVAN_MAN_DIR must name the folder of the manual pages"
 #endif
 
 namespace {
 
+// The help a program prints, run without a display; it must end with 0.
 QString Help(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QString::fromLatin1(name));
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    if (!process.waitForFinished(15000)) {
-        process.kill();
-        process.waitForFinished();
-    }
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << arguments.join(u' ').toStdString();
-    EXPECT_EQ(process.exitCode(), 0) << arguments.join(u' ').toStdString();
-    return QString::fromUtf8(process.readAllStandardOutput());
+    const belvan::testing::ProgramRun run =
+        belvan::testing::RunProgram(program, arguments, belvan::testing::kNoDisplay);
+    EXPECT_EQ(run.exitCode, 0) << arguments.join(u' ').toStdString();
+    return run.out;
 }
 
 QString Cli(const QStringList& arguments) {
-    return Help(QStringLiteral(BELVAN_CLI_PATH), arguments);
+    return Help(belvan::testing::CliProgram(), arguments);
 }
 
 // Every match of the pattern's first group, line by line.
@@ -173,7 +158,7 @@ TEST(ManualPages, BelvanCliListsEveryCommandWithItsOptionsAndExitCodes) {
 
 TEST(ManualPages, BelvanListsEveryOptionAndTheFile) {
     const ManualPage page(QStringLiteral("belvan.1"));
-    const QString help = Help(QStringLiteral(BELVAN_APP_PATH), {QStringLiteral("--help")});
+    const QString help = Help(belvan::testing::AppProgram(), {QStringLiteral("--help")});
     const QString options = page.Section(QStringLiteral("OPTIONS"));
     ASSERT_FALSE(options.isEmpty());
     const QStringList names = Options(help);
@@ -193,9 +178,3 @@ TEST(ManualPages, BelvanListsEveryOptionAndTheFile) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -2,6 +2,7 @@
 // the mark cells, the step rules, showing and clearing channels, the tone boxes.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 
 #include "all_functions.h"
@@ -10,6 +11,7 @@
 namespace belvan {
 namespace {
 
+using testing::Pick;
 using testing::ScriptedOperator;
 using testing::ShownMessage;
 using testing::StartProgram;
@@ -30,22 +32,33 @@ class PlanTest : public ::testing::Test {
   protected:
     void SetUp() override { StartProgram(p, op); }
 
-    // Selects a MHz and a kHz item the way the operator clicks them.
-    void Pick(const QString& mhz, const QString& khz) {
-        p.ctl.ListBox2.index = static_cast<int>(p.ctl.ListBox2.items.indexOf(mhz));
-        p.ctl.ListBox3.index = static_cast<int>(p.ctl.ListBox3.items.indexOf(khz));
-        ASSERT_GE(p.ctl.ListBox2.index, 0) << Text(mhz);
-        ASSERT_GE(p.ctl.ListBox3.index, 0) << Text(khz) << " not in the kHz list";
-    }
     void Receive(const QString& mhz, const QString& khz) {
-        Pick(mhz, khz);
+        Pick(p, mhz, khz);
         FillReceive(p);
     }
     void Transmit(const QString& mhz, const QString& khz) {
-        Pick(mhz, khz);
+        Pick(p, mhz, khz);
         FillTransmit(p);
     }
     const QString& Cell(int channel, int column) const { return p.ctl.Cell(channel + 1, column); }
+    // The codes of channel 1.
+    void ExpectCodes(std::uint16_t rx, std::uint16_t tx) {
+        EXPECT_EQ(p.Channel(0).rxCode, rx);
+        EXPECT_EQ(p.Channel(0).txCode, tx);
+    }
+    // The channel's row from the receive to the step column, cell by cell.
+    void ExpectRow(int channel, const std::array<const char*, Column::Step>& cells) const {
+        for (int column = Column::Receive; column <= Column::Step; ++column)
+            EXPECT_EQ(Text(Cell(channel, column)), cells[column - Column::Receive])
+                << "channel " << channel + 1 << " column " << column;
+    }
+    // The scan and masking boxes and the detection buttons (CTCSS or carrier) as given.
+    void ExpectMarkControls(bool scan, bool masking, bool ctcss) const {
+        EXPECT_EQ(p.ctl.CheckBox1, scan);
+        EXPECT_EQ(p.ctl.CheckBox2, masking);
+        EXPECT_EQ(p.ctl.RadioButton6, ctcss);
+        EXPECT_EQ(p.ctl.RadioButton8, !ctcss);
+    }
     void ExpectRowEmpty(int channel) const {
         for (int column = Column::Receive; column <= Column::Step; ++column)
             EXPECT_TRUE(Cell(channel, column).isEmpty())
@@ -202,11 +215,10 @@ TEST_F(PlanTest, FillHalfKhzClearsInUseAndLeavesMark) {
 }
 
 TEST_F(PlanTest, BothColumnsFromOnePick) {
-    Pick(QStringLiteral("146"), QStringLiteral("025"));
+    Pick(p, QStringLiteral("146"), QStringLiteral("025"));
     FillReceive(p);
     FillTransmit(p);
-    EXPECT_EQ(p.Channel(0).rxCode, 2);
-    EXPECT_EQ(p.Channel(0).txCode, 2);
+    ExpectCodes(2, 2);
     EXPECT_EQ(Text(Cell(0, Column::Receive)), "    146025");
     EXPECT_EQ(Text(Cell(0, Column::Transmit)), "    146025");
 }
@@ -349,6 +361,12 @@ class StepTest : public PlanTest {
         ASSERT_FALSE(p.Channel(0).Has(ChannelFlag::Step25));
         ASSERT_EQ(Text(Cell(0, Column::Step)), " 12,5");
     }
+    // The 25 kHz step chosen, and the rounding question it asks answered.
+    void ChooseCoarseStepAnswering(Answer answer) {
+        op.answers = {answer};
+        SelectStepButton(p, true);
+        ExpectRoundingQuestion();
+    }
     void ExpectRoundingQuestion() {
         ASSERT_EQ(op.shown.size(), 1u);
         EXPECT_EQ(op.Last().kind, ShownMessage::YesNoCancel);
@@ -361,11 +379,8 @@ class StepTest : public PlanTest {
 TEST_F(StepTest, YesRoundsHalfKhzUp) {
     FineChannel(QStringLiteral("146"), QStringLiteral("012,5"), QStringLiteral("146"),
                 QStringLiteral("025"));
-    op.answers = {Answer::Yes};
-    SelectStepButton(p, true);
-    ExpectRoundingQuestion();
-    EXPECT_EQ(p.Channel(0).rxCode, 2);
-    EXPECT_EQ(p.Channel(0).txCode, 2);
+    ChooseCoarseStepAnswering(Answer::Yes);
+    ExpectCodes(2, 2);
     EXPECT_EQ(Text(Cell(0, Column::Receive)), "    146025");
     EXPECT_EQ(Text(Cell(0, Column::Transmit)), "    146025");
     EXPECT_EQ(Text(Cell(0, Column::Step)), " 25");
@@ -379,11 +394,8 @@ TEST_F(StepTest, YesRoundsTopOfBandDownAndTransmitAlone) {
     // Only the transmit frequency is on the half kHz: the question still comes.
     FineChannel(QStringLiteral("174"), QStringLiteral("950"), QStringLiteral("174"),
                 QStringLiteral("987,5"));
-    op.answers = {Answer::Yes};
-    SelectStepButton(p, true);
-    ExpectRoundingQuestion();
-    EXPECT_EQ(p.Channel(0).rxCode, 2316);
-    EXPECT_EQ(p.Channel(0).txCode, 2318);  // 174987,5 has no 25 kHz point above it in the band
+    ChooseCoarseStepAnswering(Answer::Yes);
+    ExpectCodes(2316, 2318);  // 174987,5 has no 25 kHz point above it in the band
     EXPECT_EQ(Text(Cell(0, Column::Receive)), "    174950");
     EXPECT_EQ(Text(Cell(0, Column::Transmit)), "    174975");
 }
@@ -391,11 +403,8 @@ TEST_F(StepTest, YesRoundsTopOfBandDownAndTransmitAlone) {
 TEST_F(StepTest, NoRemovesTheFrequencies) {
     FineChannel(QStringLiteral("150"), QStringLiteral("037,5"), QStringLiteral("150"),
                 QStringLiteral("050"));
-    op.answers = {Answer::No};
-    SelectStepButton(p, true);
-    ExpectRoundingQuestion();
-    EXPECT_EQ(p.Channel(0).rxCode, NoFrequency);
-    EXPECT_EQ(p.Channel(0).txCode, NoFrequency);
+    ChooseCoarseStepAnswering(Answer::No);
+    ExpectCodes(NoFrequency, NoFrequency);
     ExpectRowEmpty(0);
     EXPECT_EQ(Text(Cell(0, Column::Number)), "01");
     EXPECT_TRUE(p.Channel(0).Has(ChannelFlag::Step25));
@@ -404,14 +413,11 @@ TEST_F(StepTest, NoRemovesTheFrequencies) {
 TEST_F(StepTest, CancelKeepsTheFineStep) {
     FineChannel(QStringLiteral("146"), QStringLiteral("012,5"), QStringLiteral("146"),
                 QStringLiteral("025"));
-    op.answers = {Answer::Cancel};
-    SelectStepButton(p, true);
-    ExpectRoundingQuestion();
+    ChooseCoarseStepAnswering(Answer::Cancel);
     EXPECT_TRUE(p.ctl.RadioButton1);
     EXPECT_FALSE(p.ctl.RadioButton2);
     EXPECT_EQ(p.ctl.ListBox3.items.size(), 80);
-    EXPECT_EQ(p.Channel(0).rxCode, 1);
-    EXPECT_EQ(p.Channel(0).txCode, 2);
+    ExpectCodes(1, 2);
     EXPECT_FALSE(p.Channel(0).Has(ChannelFlag::Step25));
     EXPECT_EQ(Text(Cell(0, Column::Receive)), "    146012,5");
     EXPECT_EQ(Text(Cell(0, Column::Step)), " 12,5");
@@ -428,8 +434,7 @@ TEST_F(StepTest, ChangesThatAskNothing) {
     SelectStepButton(p, true);
     EXPECT_TRUE(p.Channel(0).Has(ChannelFlag::Step25));
     EXPECT_EQ(Text(Cell(0, Column::Step)), " 25");
-    EXPECT_EQ(p.Channel(0).rxCode, 322);
-    EXPECT_EQ(p.Channel(0).txCode, 320);
+    ExpectCodes(322, 320);
 
     // A half kHz on a channel with one frequency only.
     ListBox1Click(p, 1);
@@ -449,8 +454,7 @@ TEST_F(StepTest, FineStepNeverChangesACode) {
     SelectStepButton(p, false);  // already selected: nothing happens
     EXPECT_EQ(p.ctl.ListBox3.index, 7);
     EXPECT_EQ(p.ctl.ListBox3.items.size(), 80);
-    EXPECT_EQ(p.Channel(0).rxCode, 1);
-    EXPECT_EQ(p.Channel(0).txCode, 2319);
+    ExpectCodes(1, 2319);
     EXPECT_TRUE(op.shown.empty());
 }
 
@@ -483,19 +487,10 @@ TEST_F(PlanTest, ShowChannelWritesRowAndControls) {
     entry.txCode = 323;
     ListBox1Click(p, 5);
 
-    EXPECT_EQ(Text(Cell(5, Column::Receive)), "    150000");
-    EXPECT_EQ(Text(Cell(5, Column::Transmit)), "    150037,5");
-    EXPECT_EQ(Text(Cell(5, Column::Scan)), "    +");
-    // The masking box changed, and its handler rewrote the cell ShowChannel had written.
-    EXPECT_EQ(Text(Cell(5, Column::Masking)), "    +");
-    EXPECT_EQ(Text(Cell(5, Column::Ctcss)), "   -");
-    // Neither detection bit: carrier detection is selected.
-    EXPECT_EQ(Text(Cell(5, Column::Carrier)), "     +");
-    EXPECT_EQ(Text(Cell(5, Column::Step)), " 25");
-    EXPECT_TRUE(p.ctl.CheckBox1);
-    EXPECT_TRUE(p.ctl.CheckBox2);
-    EXPECT_TRUE(p.ctl.RadioButton8);
-    EXPECT_FALSE(p.ctl.RadioButton6);
+    // The masking cell is "    +": the masking box changed, and its handler rewrote the cell
+    // ShowChannel had written. Neither detection bit: carrier detection is selected.
+    ExpectRow(5, {"    150000", "    150037,5", "    +", "    +", "   -", "     +", " 25"});
+    ExpectMarkControls(true, true, false);
     EXPECT_TRUE(p.ctl.RadioButton2);
     EXPECT_TRUE(p.ctl.channelMarks[5]);
     EXPECT_TRUE(entry.Has(ChannelFlag::DetectCarrier));
@@ -506,17 +501,8 @@ TEST_F(PlanTest, ShowChannelWritesRowAndControls) {
     fine.rxCode = NoFrequency;
     fine.txCode = 1;
     ListBox1Click(p, 8);
-    EXPECT_TRUE(Cell(8, Column::Receive).isEmpty());
-    EXPECT_EQ(Text(Cell(8, Column::Transmit)), "    146012,5");
-    EXPECT_EQ(Text(Cell(8, Column::Scan)), "    -");
-    EXPECT_EQ(Text(Cell(8, Column::Masking)), "     -");
-    EXPECT_EQ(Text(Cell(8, Column::Ctcss)), "   +");
-    EXPECT_EQ(Text(Cell(8, Column::Carrier)), "     -");
-    EXPECT_EQ(Text(Cell(8, Column::Step)), " 12,5");
-    EXPECT_FALSE(p.ctl.CheckBox1);
-    EXPECT_FALSE(p.ctl.CheckBox2);
-    EXPECT_TRUE(p.ctl.RadioButton6);
-    EXPECT_FALSE(p.ctl.RadioButton8);
+    ExpectRow(8, {"", "    146012,5", "    -", "     -", "   +", "     -", " 12,5"});
+    ExpectMarkControls(false, false, true);
     EXPECT_TRUE(p.ctl.RadioButton1);
     EXPECT_EQ(p.ctl.ListBox3.items.size(), 80);
     EXPECT_TRUE(op.shown.empty());

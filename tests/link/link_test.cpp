@@ -1,7 +1,6 @@
 // The real thing over a pseudo-terminal against the radio simulator: the link object on its own
 // thread reading and writing, a radio that hangs up, ports that will not open.
 #include <gtest/gtest.h>
-#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QSignalSpy>
 
@@ -111,9 +110,3 @@ TEST(PortTest, PortsThatCannotOpenSayWhyAndExchangesOnThemFailAtOnce) {
 
 }  // namespace
 }  // namespace belvan
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

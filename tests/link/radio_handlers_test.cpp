@@ -1,7 +1,6 @@
 // The form's radio handlers and the link object, in memory: what a read or a write leaves in the
 // plan, the watch's answers, backups and checks after a write, and a port lost and found again.
 #include <gtest/gtest.h>
-#include <QCoreApplication>
 #include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -292,9 +291,3 @@ TEST(RadioLinkTest, ALostLineIsClosedReportedAndOpenedAgainWhenTheDeviceIsBack) 
 
 }  // namespace
 }  // namespace belvan
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -37,19 +37,21 @@ class MemoryLine : public Line {
     int Opens() const { return opens_; }
 
     // --- Line ------------------------------------------------------------------------------
+    // The device and its state, as the line keeps them.
+    QString DeviceName() const override { return deviceName_; }
+    bool IsOpen() const override { return open_; }
+    Error Failure() const override { return failure_; }
     bool Open() override;
     void Close() override { open_ = false; }
-    bool IsOpen() const override { return open_; }
     bool Lost() override;
-    Error Failure() const override { return failure_; }
-    QString DeviceName() const override { return deviceName_; }
+    // The line's own clock, and the bytes the script made arrive by now.
+    qint64 NowMs() override { return now_; }
+    void WaitForInput(qint64 ms) override;
     bool Write(const QByteArray& bytes) override;
     qint64 BytesWaiting() override;
     QByteArray Take(qint64 max) override;
     void PurgeInput() override;
     void PurgeOutput() override {}
-    qint64 NowMs() override { return now_; }
-    void WaitForInput(qint64 ms) override;
 
   private:
     void Deliver();  // moves what is due by now into the input

@@ -1,5 +1,7 @@
 #include "radio_sim_process.h"
 
+#include <gtest/gtest.h>
+
 #include <QDeadlineTimer>
 
 #ifndef BELVAN_RADIO_SIM_PATH
@@ -124,6 +126,19 @@ std::optional<QString> RadioSimProcess::TakeLine() {
     QString line = QString::fromUtf8(stdout_.left(end));
     stdout_.remove(0, end + 1);
     return line;
+}
+
+void SimulatorFixture::StartSim(QStringList arguments) {
+    if (!arguments.contains(QStringLiteral("--no-announce")))
+        arguments.prepend(QStringLiteral("--no-announce"));
+    port_ = sim_.Start(arguments);
+    ASSERT_FALSE(port_.isEmpty()) << sim_.Error().toStdString();
+}
+
+ParameterImage SimulatorFixture::Held() {
+    const auto image = sim_.Image();
+    EXPECT_TRUE(image.has_value());
+    return image.value_or(ParameterImage{});
 }
 
 }  // namespace belvan::testing

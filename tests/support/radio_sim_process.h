@@ -67,4 +67,18 @@ class RadioSimProcess {
     QString error_;
 };
 
+// The simulator of a test fixture: started quiet, and what it holds.
+class SimulatorFixture {
+  protected:
+    // Starts the simulator with these arguments and --no-announce: the radio announces only when
+    // the test tells it to (one that crosses a write frame would be taken for the radio's answer
+    // to it). port_ names its device; a simulator that does not start fails the test.
+    void StartSim(QStringList arguments = {});
+    // The image the simulator holds; a simulator that does not answer fails the test.
+    ParameterImage Held();
+
+    RadioSimProcess sim_;
+    QString port_;
+};
+
 }  // namespace belvan::testing

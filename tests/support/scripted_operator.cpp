@@ -11,50 +11,43 @@ void ScriptedOperator::ShowMessage(const QString& text, const QString& caption, 
 Answer ScriptedOperator::AskYesNoCancel(const QString& text, const QString& caption,
                                         MessageIcon icon) {
     shown.push_back({ShownMessage::YesNoCancel, text, caption, icon});
+    return TakeAnswer(Answer::Cancel);
+}
+
+Answer ScriptedOperator::AskYesNo(const QString& text, const QString& caption, MessageIcon icon) {
+    shown.push_back({ShownMessage::YesNo, text, caption, icon});
+    const Answer answer = TakeAnswer(Answer::No);
+    return answer == Answer::Cancel ? Answer::No : answer;
+}
+
+std::optional<QString> ScriptedOperator::ChooseFileToOpen(const FileDialogRequest& request) {
+    dialogs.push_back(request);
+    return TakeFile("open");
+}
+
+std::optional<QString> ScriptedOperator::ChooseFileToSave(const FileDialogRequest& request) {
+    dialogs.push_back(request);
+    return TakeFile("save");
+}
+
+Answer ScriptedOperator::TakeAnswer(Answer unscripted) {
     if (answers.empty()) {
-        ADD_FAILURE() << "unexpected question: " << text.toStdString();
-        return Answer::Cancel;
+        ADD_FAILURE() << "unexpected question: " << shown.back().text.toStdString();
+        return unscripted;
     }
     const Answer answer = answers.front();
     answers.pop_front();
     return answer;
 }
 
-Answer ScriptedOperator::AskYesNo(const QString& text, const QString& caption, MessageIcon icon) {
-    shown.push_back({ShownMessage::YesNo, text, caption, icon});
-    if (answers.empty()) {
-        ADD_FAILURE() << "unexpected question: " << text.toStdString();
-        return Answer::No;
-    }
-    const Answer answer = answers.front();
-    answers.pop_front();
-    return answer == Answer::Cancel ? Answer::No : answer;
-}
-
-std::optional<QString> ScriptedOperator::ChooseFileToOpen(const FileDialogRequest& request) {
-    dialogs.push_back(request);
+std::optional<QString> ScriptedOperator::TakeFile(const char* dialog) {
     if (files.empty()) {
-        ADD_FAILURE() << "unexpected open dialog";
+        ADD_FAILURE() << "unexpected " << dialog << " dialog";
         return std::nullopt;
     }
-    return TakeFile();
-}
-
-std::optional<QString> ScriptedOperator::ChooseFileToSave(const FileDialogRequest& request) {
-    dialogs.push_back(request);
-    if (files.empty()) {
-        ADD_FAILURE() << "unexpected save dialog";
-        return std::nullopt;
-    }
-    return TakeFile();
-}
-
-std::optional<QString> ScriptedOperator::TakeFile() {
-    const bool chosen = files.front().has_value();
-    const QString name = chosen ? *files.front() : QString();
+    const std::optional<QString> file = files.front();
     files.pop_front();
-    if (!chosen) return std::nullopt;
-    return name;
+    return file;
 }
 
 const ShownMessage& ScriptedOperator::Last() const {
@@ -64,6 +57,13 @@ const ShownMessage& ScriptedOperator::Last() const {
         return none;
     }
     return shown.back();
+}
+
+void Pick(ProgramState& p, const QString& mhz, const QString& khz) {
+    p.ctl.ListBox2.index = static_cast<int>(p.ctl.ListBox2.items.indexOf(mhz));
+    p.ctl.ListBox3.index = static_cast<int>(p.ctl.ListBox3.items.indexOf(khz));
+    ASSERT_GE(p.ctl.ListBox2.index, 0) << Text(mhz);
+    ASSERT_GE(p.ctl.ListBox3.index, 0) << Text(khz) << " not in the kHz list";
 }
 
 }  // namespace belvan::testing

@@ -5,20 +5,12 @@
 #include <QString>
 #include <deque>
 #include <optional>
-#include <ostream>
-#include <string>
 #include <vector>
 
 #include "core/operator_interface.h"
 #include "form/program_state.h"
 #include "form/start_up.h"
-
-// Readable QString values in test failures.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-QT_END_NAMESPACE
+#include "test_text.h"
 
 namespace belvan::testing {
 
@@ -54,13 +46,11 @@ class ScriptedOperator : public OperatorInterface {
     }
 
   private:
-    std::optional<QString> TakeFile();
+    // The next scripted answer; `unscripted` when the script has none (that fails the test).
+    Answer TakeAnswer(Answer unscripted);
+    // The next scripted file; none when the script has none (that fails the test).
+    std::optional<QString> TakeFile(const char* dialog);
 };
-
-// A QString as the standard string test failures print.
-inline std::string Text(const QString& text) {
-    return text.toStdString();
-}
 
 // A program as the window starts it, with the operator answering and the port box naming a
 // device that does not exist, so no real serial port is touched.
@@ -69,5 +59,9 @@ inline void StartProgram(ProgramState& p, ScriptedOperator& op) {
     p.ctl.ComboBox1.SetText(QStringLiteral("/nonexistent/belvan-port"));
     FormCreate(p);
 }
+
+// Selects a MHz and a kHz item the way the operator clicks them; an item its list does not hold
+// fails the test.
+void Pick(ProgramState& p, const QString& mhz, const QString& khz);
 
 }  // namespace belvan::testing

@@ -1,7 +1,6 @@
 // The main window offscreen: the form whole between the menu bar and the status line, and the
 // CSV import driven through its menu with the scripted operator answering.
 #include <gtest/gtest.h>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -284,14 +283,3 @@ TEST_F(MainWindowTest, CheckingAfterAWriteIsOffAtFirstAndRemembered) {
 
 }  // namespace
 }  // namespace belvan
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The remembered settings go to a folder of the test's own.
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,6 +1,5 @@
 // The window end to end against the radio simulator on a pseudo-terminal.
 #include <gtest/gtest.h>
-#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -10,7 +9,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -219,14 +217,3 @@ TEST_F(WindowLinkTest, ARadioPulledOutDuringAReadIsSaidSoAndTheTableStays) {
 
 }  // namespace
 }  // namespace belvan
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Backups of what the tests read, and the settings, go to folders of their own.
-    QTemporaryDir home;
-    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

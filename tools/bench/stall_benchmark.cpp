@@ -106,21 +106,19 @@ int main(int argc, char* argv[]) {
     Wait(3000);
     std::printf("watch polling, 3 s: longest stall %.1f ms\n", meter.StopMs());
 
-    for (int round = 0; round < rounds; ++round) {
+    // One exchange of a round: its time against the line's limit, and the longest stall.
+    auto timed = [&](const char* name, int round, QPushButton* button, double limit) {
         meter.Start();
-        const qint64 readMs = Exchange(form, form.Button5);
-        const double readStall = meter.StopMs();
-        std::printf("read  %d: %5lld ms = %.2f x the line's limit of %.0f ms, longest stall %.1f ms "
-                    "(%s)\n",
-                    round + 1, static_cast<long long>(readMs), readMs / readLimit, readLimit,
-                    readStall, qPrintable(op.last));
-        meter.Start();
-        const qint64 writeMs = Exchange(form, form.Button6);
-        const double writeStall = meter.StopMs();
-        std::printf("write %d: %5lld ms = %.2f x the line's limit of %.0f ms, longest stall %.1f ms "
-                    "(%s)\n",
-                    round + 1, static_cast<long long>(writeMs), writeMs / writeLimit, writeLimit,
-                    writeStall, qPrintable(op.last));
+        const qint64 ms = Exchange(form, button);
+        const double stall = meter.StopMs();
+        std::printf(
+            "%-5s %d: %5lld ms = %.2f x the line's limit of %.0f ms, longest stall %.1f ms "
+            "(%s)\n",
+            name, round, static_cast<long long>(ms), ms / limit, limit, stall, qPrintable(op.last));
+    };
+    for (int round = 1; round <= rounds; ++round) {
+        timed("read", round, form.Button5, readLimit);
+        timed("write", round, form.Button6, writeLimit);
         Wait(2500);  // the simulator takes a read's frame as still being read for 2 s
     }
     return 0;

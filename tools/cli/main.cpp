@@ -2,27 +2,12 @@
 // terminal or a script. See ProgramHelp() for the commands and the exit codes.
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <memory>
 
 #include "console.h"
+#include "core/qt_translations.h"
 #include "verbs.h"
 #include "verbs_csv.h"
-
-namespace {
-// Qt's own texts (the option parser's help and errors, port errors) in Russian, like the tool's.
-void LoadRussianTranslations(QCoreApplication& app) {
-    for (const char* catalog : {"qtbase", "qtserialport"}) {
-        auto* translator = new QTranslator(&app);
-        if (translator->load(QLocale(QLocale::Russian), QString::fromLatin1(catalog),
-                             QStringLiteral("_"),
-                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-            QCoreApplication::installTranslator(translator);
-    }
-}
-}  // namespace
 
 namespace {
 // Runs what the command line asks for; the exit code.
@@ -69,7 +54,9 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("belvan-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(BELVAN_VERSION));
     PrepareConsole();
-    LoadRussianTranslations(*app);
+    // Qt's own texts (the option parser's help and errors, port errors) in Russian, like the
+    // tool's.
+    belvan::InstallRussianQtTranslations(*app);
 
     const int exit = Run(QCoreApplication::arguments());
     const belvan::Status written = StdoutWritten();
