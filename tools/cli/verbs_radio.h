@@ -5,6 +5,7 @@
 #include <QStringList>
 #include "core/error.h"
 #include "image/parameter_image.h"
+#include "stop_signals.h"
 
 namespace belvan::cli {
 
@@ -16,8 +17,5 @@ Result<ParameterImage> ReadRadio(const QString& port);
 int RunRead(const QStringList& arguments);
 int RunWrite(const QStringList& arguments);
 int RunStation(const QStringList& arguments);
-
-// The exit code of a program that a signal stopped: 130 for Ctrl+C, 143 for SIGTERM.
-int InterruptedExit();
 
 }  // namespace belvan::cli
