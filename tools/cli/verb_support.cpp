@@ -19,6 +19,8 @@ std::optional<int> Parse(QCommandLineParser& parser, const QString& verb,
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Показать эту справку."));
     parser.addOption(help);
+    if (const Verb* described = FindVerb(verb))
+        parser.setApplicationDescription(described->description);
     if (!parser.parse(arguments)) {
         ReportUsageError(parser.errorText(), verb);
         return Exit::Usage;

@@ -31,8 +31,6 @@ namespace {
 int RunShow(const QStringList& arguments) {
     const QString verb = QStringLiteral("show");
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Показывает 16 каналов и настройки радиостанции из файла настроек каналов."));
     const QCommandLineOption json(QStringLiteral("json"),
                                   QStringLiteral("Вывести все значения файла в виде JSON."));
     parser.addOption(json);
@@ -60,8 +58,6 @@ int RunShow(const QStringList& arguments) {
 int RunCheck(const QStringList& arguments) {
     const QString verb = QStringLiteral("check");
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Проверяет длину (255 байт) и контрольную сумму файла настроек каналов."));
     parser.addPositionalArgument(QStringLiteral("ФАЙЛ"), QStringLiteral("Файл настроек (.ctrch)."));
     if (const auto done = Parse(parser, verb, arguments, 1, 1)) return *done;
 
@@ -126,29 +122,75 @@ QString ProgramName() {
 const QList<Verb>& Verbs() {
     static const QList<Verb> verbs = {
         {QStringLiteral("show"), QStringLiteral("[--json] ФАЙЛ"),
-         QStringLiteral("показать каналы и настройки из файла"), RunShow},
+         QStringLiteral("показать каналы и настройки из файла"), RunShow,
+         QStringLiteral(
+             "Показывает 16 каналов и настройки радиостанции из файла настроек каналов.")},
         {QStringLiteral("check"), QStringLiteral("ФАЙЛ"),
-         QStringLiteral("проверить длину и контрольную сумму файла"), RunCheck},
+         QStringLiteral("проверить длину и контрольную сумму файла"), RunCheck,
+         QStringLiteral("Проверяет длину (255 байт) и контрольную сумму файла настроек каналов.")},
         {QStringLiteral("diff"), QStringLiteral("ФАЙЛ1 ФАЙЛ2 | --port ПОРТ ФАЙЛ"),
-         QStringLiteral("сравнить два файла настроек или радиостанцию с файлом"), RunDiff},
+         QStringLiteral("сравнить два файла настроек или радиостанцию с файлом"), RunDiff,
+         QStringLiteral(
+             "Сравнивает два файла настроек каналов или, с --port, то, что хранит радиостанция, с "
+             "файлом, и называет различия по каналам и настройкам радиостанции в виде «значение в "
+             "первом → значение во втором» (с --port первая — радиостанция). Файл, контрольная "
+             "сумма "
+             "которого не сходится, сравнивается с предупреждением. Прочитанное из радиостанции "
+             "сохраняется и в папке резервных копий.\n\n"
+             "Коды завершения:\n"
+             "  0   совпадают\n"
+             "  1   различаются\n"
+             "  2   сравнить не удалось: файл не читается или не является файлом настроек,\n"
+             "      порт не открывается, радиостанция не ответила\n"
+             "  64  неверная командная строка")},
         {QStringLiteral("read"), QStringLiteral("--port ПОРТ -o ФАЙЛ"),
-         QStringLiteral("прочитать параметры радиостанции в файл"), RunRead},
+         QStringLiteral("прочитать параметры радиостанции в файл"), RunRead,
+         QStringLiteral("Читает параметры из радиостанции и сохраняет их в файл настроек каналов "
+                        "без изменений. Копия сохраняется и в папке резервных копий.")},
         {QStringLiteral("write"),
          QStringLiteral("--port ПОРТ [--port ПОРТ …] [--force] [--backup] [--verify] ФАЙЛ"),
-         QStringLiteral("записать файл в радиостанцию (в несколько сразу)"), RunWrite},
+         QStringLiteral("записать файл в радиостанцию (в несколько сразу)"), RunWrite,
+         QStringLiteral(
+             "Записывает файл настроек каналов в радиостанцию, а с несколькими --port — во все "
+             "радиостанции сразу. Передаются 194 байта файла в точности такими, какие они есть, — "
+             "в "
+             "отличие от окна программы, которое приводит значения к тем, что допускают его "
+             "списки, и "
+             "обнуляет служебные байты. Ctrl+C (или SIGTERM) даёт начатому обмену закончиться и "
+             "сообщает его итог; повторный Ctrl+C прерывает сразу (код 130, для SIGTERM 143) и "
+             "называет порты, состояние радиостанций на которых неизвестно.")},
         {QStringLiteral("station"),
-         QStringLiteral("--port ПОРТ [--port ПОРТ …] [--verify] [--log ЖУРНАЛ.csv] ФАЙЛ"),
+         QStringLiteral("--port ПОРТ [--port ПОРТ …] [--no-verify] [--log ЖУРНАЛ.csv] ФАЙЛ"),
          QStringLiteral("станция программирования: записывать файл в каждую подключённую "
                         "радиостанцию"),
-         RunStation},
+         RunStation,
+         QStringLiteral(
+             "Станция программирования: следит за портами и записывает файл в каждую радиостанцию, "
+             "которая сообщила о подключении, затем читает её и сравнивает с файлом; потом ждёт "
+             "следующую. Сообщение о подключении — 23 байта, первый 0x10, пришедшие одним куском; "
+             "шум на линии им не считается. Радиостанция считается одна, пока линия не помолчит "
+             "1,5 с: повторные сообщения о подключении и сообщение сразу после записи — от той же "
+             "радиостанции. Радиостанцию, запись в которую не удалась, достаточно отключить и "
+             "подключить заново. Ctrl+C (или SIGTERM) даёт начатым записям закончиться и завершает "
+             "работу с итогом; повторный Ctrl+C прерывает сразу (код 130, для SIGTERM 143) и "
+             "называет порты, состояние радиостанций на которых неизвестно. Журнал, в который не "
+             "удалось записать, — ошибка (код 2), но станция продолжает работу.")},
         {QStringLiteral("export"), QStringLiteral("ФАЙЛ [-o СПИСОК.csv] [--pdf -o ЛИСТ.pdf]"),
-         QStringLiteral("выгрузить каналы в CSV (формат CHIRP) или печатный лист в PDF"),
-         RunExport},
+         QStringLiteral("выгрузить каналы в CSV (формат CHIRP) или печатный лист в PDF"), RunExport,
+         QStringLiteral(
+             "Выгружает каналы файла настроек в список CSV в общем формате CHIRP (без -o — на "
+             "стандартный вывод) или, с --pdf, печатный лист каналов A4 в PDF.")},
         {QStringLiteral("import"),
          QStringLiteral("СПИСОК.csv -o ФАЙЛ [--base ДРУГОЙ] [--skip-invalid] [--renumber]"),
-         QStringLiteral("составить файл настроек из списка каналов CSV"), RunImport},
+         QStringLiteral("составить файл настроек из списка каналов CSV"), RunImport,
+         QStringLiteral(
+             "Составляет файл настроек из списка каналов CSV (общий формат CHIRP): 16 каналов — из "
+             "списка (не названные в нём пусты), настройки радиостанции — из --base или, без него, "
+             "те, что у программы после запуска. Если какие-то строки не подходят, ничего не "
+             "записывается (код 2), пока не задан --skip-invalid.")},
         {QStringLiteral("help"), QStringLiteral("[КОМАНДА]"),
-         QStringLiteral("эта справка или справка по команде"), RunHelp},
+         QStringLiteral("эта справка или справка по команде"), RunHelp,
+         QStringLiteral("Показывает справку.")},
     };
     return verbs;
 }
@@ -208,7 +250,6 @@ void ReportUsageError(const QString& error, const QString& verb) {
 namespace {
 int RunHelp(const QStringList& arguments) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Показывает справку."));
     parser.addPositionalArgument(QStringLiteral("КОМАНДА"), QStringLiteral("Команда."));
     if (const auto done = Parse(parser, QStringLiteral("help"), arguments, 0, 1)) return *done;
     if (parser.positionalArguments().isEmpty()) {

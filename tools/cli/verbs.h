@@ -28,6 +28,7 @@ struct Verb {
     QString synopsis;  // the arguments after the name, as the program's help shows them
     QString summary;
     int (*run)(const QStringList& arguments);
+    QString description;  // what the command's own help says first
 };
 
 const QList<Verb>& Verbs();

@@ -29,9 +29,6 @@ void ListNotes(const QString& prefix, const std::vector<CsvRowNote>& notes) {
 int RunExport(const QStringList& arguments) {
     const QString verb = QStringLiteral("export");
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Выгружает каналы файла настроек в список CSV в общем формате CHIRP (без -o — на "
-        "стандартный вывод) или, с --pdf, печатный лист каналов A4 в PDF."));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("Файл, в который сохранить список."),
                                     QStringLiteral("ФАЙЛ"));
@@ -83,11 +80,6 @@ int RunExport(const QStringList& arguments) {
 int RunImport(const QStringList& arguments) {
     const QString verb = QStringLiteral("import");
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Составляет файл настроек из списка каналов CSV (общий формат CHIRP): 16 каналов — из "
-        "списка (не названные в нём пусты), настройки радиостанции — из --base или, без него, "
-        "те, что у программы после запуска. Если какие-то строки не подходят, ничего не "
-        "записывается (код 2), пока не задан --skip-invalid."));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("Файл настроек, который составить."),
                                     QStringLiteral("ФАЙЛ"));

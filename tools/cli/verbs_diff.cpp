@@ -44,18 +44,6 @@ int Compare(const ParameterImage& first, const ParameterImage& second, const QSt
 int RunDiff(const QStringList& arguments) {
     const QString verb = QStringLiteral("diff");
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Сравнивает два файла настроек каналов или, с --port, то, что хранит радиостанция, с "
-        "файлом, и называет различия по каналам и настройкам радиостанции в виде «значение в "
-        "первом → значение во втором» (с --port первая — радиостанция). Файл, контрольная сумма "
-        "которого не сходится, сравнивается с предупреждением. Прочитанное из радиостанции "
-        "сохраняется и в папке резервных копий.\n\n"
-        "Коды завершения:\n"
-        "  0   совпадают\n"
-        "  1   различаются\n"
-        "  2   сравнить не удалось: файл не читается или не является файлом настроек,\n"
-        "      порт не открывается, радиостанция не ответила\n"
-        "  64  неверная командная строка"));
     const QCommandLineOption port = PortOption();
     parser.addOption(port);
     parser.addPositionalArgument(

@@ -142,9 +142,6 @@ Result<ParameterImage> ReadRadio(const QString& port) {
 int RunRead(const QStringList& arguments) {
     const QString verb = QStringLiteral("read");
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Читает параметры из радиостанции и сохраняет их в файл настроек каналов "
-                       "без изменений. Копия сохраняется и в папке резервных копий."));
     const QCommandLineOption port = PortOption();
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("Файл, в который сохранить параметры."),
@@ -170,13 +167,6 @@ int RunRead(const QStringList& arguments) {
 int RunWrite(const QStringList& arguments) {
     const QString verb = QStringLiteral("write");
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Записывает файл настроек каналов в радиостанцию, а с несколькими --port — во все "
-        "радиостанции сразу. Передаются 194 байта файла в точности такими, какие они есть, — в "
-        "отличие от окна программы, которое приводит значения к тем, что допускают его списки, и "
-        "обнуляет служебные байты. Ctrl+C (или SIGTERM) даёт начатому обмену закончиться и "
-        "сообщает его итог; повторный Ctrl+C прерывает сразу (код 130, для SIGTERM 143) и "
-        "называет порты, состояние радиостанций на которых неизвестно."));
     const QCommandLineOption port = PortOption();
     const QCommandLineOption force = ForceOption(QStringLiteral("Записать"));
     const QCommandLineOption backup(
