@@ -84,8 +84,8 @@ MainWindow::MainWindow(const TForm1::Options& options) : QMainWindow(nullptr) {
     ReadAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     WriteAction = radio->addAction(QStringLiteral("&Записать"));
     WriteAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W));
+    CompareAction = radio->addAction(QStringLiteral("&Сравнить с радиостанцией"));
     radio->addSeparator();
-    // The comparison with the radio and the checked write's entries go here.
     BackupFolderAction = radio->addAction(QStringLiteral("Папка &резервных копий"));
     VerifyAction = radio->addAction(QStringLiteral("&Проверять после записи"));
     VerifyAction->setCheckable(true);
@@ -158,6 +158,12 @@ MainWindow::MainWindow(const TForm1::Options& options) : QMainWindow(nullptr) {
     });
     connect(PrintAction, &QAction::triggered, this,
             [this] { RunMenuAction([this] { return Print(); }); });
+    connect(CompareAction, &QAction::triggered, this, [this] {
+        RunMenuAction([this] {
+            CompareWithRadio(form_->State());
+            return QString();
+        });
+    });
     connect(BackupFolderAction, &QAction::triggered, this, &MainWindow::OpenBackupFolder);
     connect(VerifyAction, &QAction::toggled, this, [this](bool on) {
         form_->State().prefs.verifyAfterWrite = on;

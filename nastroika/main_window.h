@@ -43,6 +43,7 @@ class MainWindow : public QMainWindow {
     // (remembered).
     QAction* ReadAction;
     QAction* WriteAction;
+    QAction* CompareAction;
     QAction* BackupFolderAction;
     QAction* VerifyAction;
     // "Справка": "Руководство", "О программе".

@@ -15,7 +15,7 @@ namespace belvan {
 class LinkRequests;
 
 // The exchange with the radio under way, if any.
-enum class Exchange { None, Reading, Writing, Verifying };
+enum class Exchange { None, Reading, Writing, Verifying, Comparing };
 
 // The radio link as the form sees it: the port, the watch's polls and the exchanges are asked of
 // it, and its answers are matched to what was asked.

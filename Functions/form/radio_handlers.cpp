@@ -6,6 +6,7 @@
 #include "files/backup.h"
 #include "form/program_state.h"
 #include "image/encoding.h"
+#include "image/image_differences.h"
 #include "link_requests.h"
 #include "plan/channel_editing.h"
 #include "take_in_image.h"
@@ -89,7 +90,24 @@ void Button5Click(ProgramState& p) {
     if (p.link.requests) p.link.requests->Read();
 }
 
+void CompareWithRadio(ProgramState& p) {
+    StopWatch(p);
+    HideReadAndWriteButtons(p.ctl);
+    p.link.exchange = Exchange::Comparing;
+    if (p.link.requests) p.link.requests->Read();
+}
+
 namespace {
+constexpr int kListedDifferences = 16;
+
+// At most 16 differences, one a line, and how many more there are.
+QString DifferenceList(const QStringList& differences) {
+    QStringList lines = differences.mid(0, kListedDifferences);
+    if (differences.size() > kListedDifferences)
+        lines << QStringLiteral("… и ещё %1").arg(differences.size() - kListedDifferences);
+    return lines.join(u'\n');
+}
+
 // Asks the link for what the job needs next; false when it needs nothing more. The window's job
 // reads only to check its write: the buttons stay hidden and the watch stopped meanwhile.
 bool AskForJob(ProgramState& p, const JobNext& next) {
@@ -114,13 +132,14 @@ void VerifyFinished(ProgramState& p, const ReadResult& result) {
     p.link.exchange = Exchange::None;
     ShowReadAndWriteButtons(p.ctl);
     p.ctl.Timer1 = true;
+    // "Параметры записаны" was said already; a check that agrees only says so in the status line.
     if (outcome->Verified()) {
-        ShowInformation(p.Operator(), QStringLiteral("Запись проверена"));
+        p.statusLine = QStringLiteral("Запись проверена");
         return;
     }
     if (outcome->status.error().kind == ErrorKind::Mismatch) {
         ShowError(p.Operator(), QStringLiteral("Радиостанция хранит не то, что записано:\n") +
-                                    outcome->differences.join(u'\n'));
+                                    DifferenceList(outcome->differences));
         return;
     }
     ShowError(p.Operator(), QStringLiteral("Запись не проверена: ") + outcome->status.error().text);
@@ -136,11 +155,43 @@ void KeepBackup(ProgramState& p, const ParameterImage& image) {
         backup ? QStringLiteral("Резервная копия: %1").arg(ShownPath(*backup))
                : QStringLiteral("Резервная копия не сохранена: %1").arg(backup.error().text);
 }
+
+// The comparison of the plan on screen with what the radio holds; the plan stays as it is.
+void CompareFinished(ProgramState& p, const ReadResult& result) {
+    p.link.exchange = Exchange::None;
+    ShowReadAndWriteButtons(p.ctl);
+    p.ctl.Timer1 = true;
+    if (!Succeeded(result.outcome)) {
+        ShowOutcome(p, result.outcome);
+        return;
+    }
+    KeepBackup(p, result.image);
+    const Result<PlanImage> onScreen = MakeImageOrError(p.plan, p.ctl, p.image);
+    if (!onScreen) {
+        ShowError(p.Operator(), onScreen.error().text);
+        return;
+    }
+    const QStringList differences = ImageDifferences(onScreen->image, result.image);
+    if (differences.isEmpty()) {
+        ShowInformation(p.Operator(), QStringLiteral("План на экране и радиостанция совпадают."));
+        return;
+    }
+    p.Operator().ShowMessage(
+        QStringLiteral("План на экране отличается от того, что хранит радиостанция (на экране → в "
+                       "радиостанции):\n") +
+            DifferenceList(differences),
+        QStringLiteral("Belvan-T"), MessageIcon::Warning);
+}
+
 }  // namespace
 
 void ReadFinished(ProgramState& p, const ReadResult& result) {
     if (p.link.exchange == Exchange::Verifying) {
         VerifyFinished(p, result);
+        return;
+    }
+    if (p.link.exchange == Exchange::Comparing) {
+        CompareFinished(p, result);
         return;
     }
     p.link.exchange = Exchange::None;

@@ -23,6 +23,9 @@ void PollFinished(ProgramState& p, quint64 ticket, bool announced);
 
 // "Прочитать": the watch stops, the buttons hide, the link reads.
 void Button5Click(ProgramState& p);
+// "Сравнить с радиостанцией": the radio is read (and kept as a backup, as every read is) and what
+// differs from the plan on screen is listed; the plan stays as it is.
+void CompareWithRadio(ProgramState& p);
 // The plan and the radio-wide controls are replaced only by a frame that passed both checksums;
 // a failed read leaves them, the list selection and the watch as they were.
 void ReadFinished(ProgramState& p, const ReadResult& result);

@@ -213,11 +213,47 @@ TEST_F(FormLinkTest, AWriteIsReadBackAndComparedWhenAskedWithoutTouchingThePlan)
     EXPECT_TRUE(p.ctl.Button5Visible && p.ctl.Timer1);
     EXPECT_TRUE(QDir(backups.path()).isEmpty()) << "a check is no read to keep";
 
+    // A check that agrees needs no second box: "Параметры записаны" was the one, and the status
+    // line says the rest.
     Button6Click(p);
     WriteFinished(p, written);
+    const auto boxes = op.shown.size();
     ReadFinished(p, ReadOf(sent));
-    EXPECT_EQ(op.Last().text, QStringLiteral("Запись проверена"));
-    EXPECT_EQ(op.Last().icon, MessageIcon::Information);
+    EXPECT_EQ(op.shown.size(), boxes);
+    EXPECT_EQ(p.statusLine, QStringLiteral("Запись проверена"));
+}
+
+TEST_F(FormLinkTest, CompareListsWhatTheRadioHoldsOtherwiseAndChangesNothing) {
+    EditAPlan();
+    const ChannelPlan plan = p.plan;
+    const auto grid = p.ctl.StringGrid1;
+    const ParameterImage onScreen = MakeImage(p.plan, p.ctl, p.image).image;
+
+    CompareWithRadio(p);
+    EXPECT_EQ(link.asked.last(), QStringLiteral("read"));
+    EXPECT_FALSE(p.ctl.Button5Visible);
+    ReadFinished(p, ReadOf(onScreen));
+    EXPECT_EQ(op.Last().text, QStringLiteral("План на экране и радиостанция совпадают."));
+    EXPECT_TRUE(p.ctl.Button5Visible && p.ctl.Timer1);
+
+    // Twenty channels' worth of differences: the first 16 and how many more.
+    ParameterImage other = onScreen;
+    for (int c = 0; c < kChannelCount; ++c) {
+        ChannelEntry entry = other.Record(c);
+        entry.rxCode = std::uint16_t(c + 40);
+        other.SetRecord(c, entry);
+    }
+    for (int offset = 0; offset < 4; ++offset) other.settings[std::size_t(offset)] ^= 0x5A;
+    CompareWithRadio(p);
+    ReadFinished(p, ReadOf(other));
+    EXPECT_EQ(op.Last().icon, MessageIcon::Warning);
+    EXPECT_TRUE(op.Last().text.contains(QStringLiteral("канал 01: частота приёма 150000 кГц")))
+        << Text(op.Last().text);
+    EXPECT_TRUE(op.Last().text.endsWith(QStringLiteral("… и ещё 4"))) << Text(op.Last().text);
+    EXPECT_EQ(p.plan, plan);
+    EXPECT_EQ(p.ctl.StringGrid1, grid);
+    // The read is kept as every read is.
+    EXPECT_EQ(QDir(backups.path()).entryList(QDir::Files).size(), 2);
 }
 
 TEST_F(FormLinkTest, EveryReadIsKeptAsABackupAndAFailedBackupOnlySaysSo) {

@@ -182,6 +182,27 @@ TEST_F(WindowLinkTest, NeitherADoubledAcknowledgementNorALateFrameIsTakenForAnAn
     EXPECT_EQ(form->Label39->text(), QString());
 }
 
+TEST_F(WindowLinkTest, CompareSaysWhetherTheRadioHoldsThePlanOnScreen) {
+    Open({QStringLiteral("--no-announce")});
+    QTest::mouseClick(form->Button3, Qt::LeftButton);  // "Обе колонки": channel 01 on 146 MHz
+    Exchange(form->Button6);
+    ASSERT_EQ(op.Last().text, QStringLiteral("Параметры записаны"));
+    auto compare = [this] {
+        const auto before = op.shown.size();
+        form->RunAction([this] { CompareWithRadio(form->State()); });
+        QTRY_VERIFY_WITH_TIMEOUT(op.shown.size() > before && !form->ExchangeRunning(), 10000);
+    };
+    compare();
+    EXPECT_EQ(op.Last().text, QStringLiteral("План на экране и радиостанция совпадают."));
+
+    QTest::mouseClick(form->Button8, Qt::LeftButton);  // "Очистить все"
+    const QString cleared = Cell(1, 1);
+    compare();
+    EXPECT_EQ(op.Last().icon, MessageIcon::Warning);
+    EXPECT_TRUE(op.Last().text.contains(QStringLiteral("канал 01"))) << Text(op.Last().text);
+    EXPECT_EQ(Cell(1, 1), cleared) << "the plan on screen stays as it is";
+}
+
 TEST_F(WindowLinkTest, ATypedPortNameOpensOnEnterNotOnEveryKeystroke) {
     Open({QStringLiteral("--no-announce")});
     QLineEdit* edit = form->ComboBox1->lineEdit();
