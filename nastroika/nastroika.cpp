@@ -360,7 +360,7 @@ void TForm1::ConnectLink() {
 }
 
 void TForm1::UpdateAdvice() {
-    const bool inUse = state_.ctl.Label1 == QStringLiteral("используется.");
+    const bool inUse = state_.ctl.label1Red;  // the port did not open
     advice_ = PortAdvice(PortTroubleOf(!inUse, state_.ctl.ComboBox1.text),
                          state_.ctl.ComboBox1.text, state_.ctl.label1Reason, SystemPortNames());
 }
