@@ -292,6 +292,12 @@ void MainWindow::ShowAbout() {
                      QStringLiteral("/belvan"))));
 }
 
+MainWindow::~MainWindow() {
+    // Closing the window moves the focus out of a typed box, which runs the form's handler; what
+    // the form then tells must not reach a main window that is half destroyed.
+    disconnect(form_, nullptr, this, nullptr);
+}
+
 void MainWindow::RunMenuAction(const std::function<QString()>& action) {
     // The form takes no input while it talks to the radio; neither does its menu.
     if (form_->ExchangeRunning()) return;

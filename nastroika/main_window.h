@@ -19,6 +19,7 @@ class MainWindow : public QMainWindow {
 
   public:
     explicit MainWindow(const TForm1::Options& options);
+    ~MainWindow() override;
 
     TForm1* Form() const { return form_; }
 
