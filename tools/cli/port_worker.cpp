@@ -146,4 +146,13 @@ void PortWorker::Finish(const JobOutcome& outcome) {
     if (step_ == Step::Watching && open_) PollNext();
 }
 
+QStringList StopAll(const std::vector<std::unique_ptr<PortWorker>>& workers) {
+    QStringList busy;
+    for (const auto& worker : workers) {
+        worker->Stop();
+        if (worker->Busy()) busy << worker->PortName();
+    }
+    return busy;
+}
+
 }  // namespace belvan::cli

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "image/parameter_image.h"
 #include "job/programming_job.h"
@@ -91,6 +92,9 @@ class PortWorker : public QObject {
     QTimer reopen_;
     QElapsedTimer clock_;
 };
+
+// Asks every worker to stop (see PortWorker::Stop); the ports whose exchange is still under way.
+QStringList StopAll(const std::vector<std::unique_ptr<PortWorker>>& workers);
 
 }  // namespace belvan::cli
 

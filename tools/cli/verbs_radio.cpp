@@ -84,11 +84,7 @@ QList<RadioOutcome> WriteToAll(const QStringList& ports, const WriteJob& job) {
     int left = static_cast<int>(ports.size());
     const StopSignals stop(
         [&] {
-            QStringList busy;
-            for (const auto& worker : workers) {
-                worker->Stop();
-                if (worker->Busy()) busy << worker->PortName();
-            }
+            const QStringList busy = StopAll(workers);
             single.Finish();
             lines.Finish();
             if (busy.isEmpty()) return;

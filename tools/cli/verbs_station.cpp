@@ -106,11 +106,7 @@ int RunStation(const QStringList& arguments) {
     };
     const StopSignals stop(
         [&] {
-            QStringList busy;
-            for (const auto& worker : workers) {
-                worker->Stop();
-                if (worker->Busy()) busy << worker->PortName();
-            }
+            const QStringList busy = StopAll(workers);
             if (busy.isEmpty()) {
                 loop.quit();
                 return;
