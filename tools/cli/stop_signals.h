@@ -1,36 +1,14 @@
-// Ctrl+C (SIGINT) and SIGTERM while radios are being written: the first lets the exchanges under
-// way end and be reported, the second ends the program at once, naming the radios left
-// unconfirmed.
+// Ctrl+C (SIGINT), SIGTERM and SIGHUP while radios are being written: the first lets the
+// exchanges under way end and be reported, the second ends the program at once, naming the radios
+// left unconfirmed. The signals are counted by core's StopSignals.
 #pragma once
 
 #include <QString>
 #include <QStringList>
-#include <QTimer>
-#include <functional>
+
+#include "core/stop_signals.h"
 
 namespace belvan::cli {
-
-// Watches for the two signals while it lives; `first` runs on the first, `again` on the second.
-class StopSignals {
-  public:
-    StopSignals(std::function<void()> first, std::function<void()> again);
-    ~StopSignals();
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-
-    bool Stopping() const { return seen_ > 0; }
-
-  private:
-    using Handler = void (*)(int);
-    void Check();
-
-    std::function<void()> first_;
-    std::function<void()> again_;
-    QTimer check_;
-    int seen_ = 0;
-    Handler previousInt_;
-    Handler previousTerm_;
-};
 
 // What to press to stop at once, said when the first stop lets exchanges finish.
 extern const QString kStopAgain;
@@ -41,7 +19,8 @@ QString OnPorts(const QStringList& ports);
 // Ends the program at once: the exchanges under way are left as they are, their radios named.
 [[noreturn]] void AbandonExchanges(const QStringList& unconfirmed);
 
-// The exit code of a program that a signal stopped: 130 for Ctrl+C, 143 for SIGTERM.
+// The exit code of a program that a signal stopped: 130 for Ctrl+C, 143 for SIGTERM, 129 for
+// SIGHUP.
 int InterruptedExit();
 
 }  // namespace belvan::cli
