@@ -99,6 +99,9 @@ int main(int argc, char* argv[]) {
         if (QScreen* screen = QGuiApplication::primaryScreen())
             form.move(screen->availableGeometry().center() - form.rect().center());
         form.show();
+        // A closed terminal, an ended login or a kill ends the program as a close does: the
+        // exchange under way finishes, the unsaved plan is kept for recovery.
+        form.EndOnStopSignals();
         if (parser.isSet(screenshot)) {
             const QString file = parser.value(screenshot);
             QTimer::singleShot(500, &form, [&form, file] {

@@ -20,6 +20,7 @@
 #include "form/link_requests.h"
 #include "form/program_state.h"
 #include "form/radio_handlers.h"
+#include "form/recovery.h"
 #include "form/start_up.h"
 #include "image/decoding.h"
 #include "link/radio_link.h"
@@ -50,6 +51,7 @@ class TForm1 : public QWidget {
         QString file = {};    // a channel-settings file loaded once the window has started
         int extraHeight = 0;  // height of what the window adds around the form (menu, status)
         RadioLink::LineFactory lineFactory = {};  // the serial port when empty
+        QString recoveryFolder = {};              // the user's recovery folder when empty
     };
     // The font and scale of the form on a screen: the given font while the form, with the
     // extra height and a title bar, fits the screen's available area; else the largest smaller
@@ -78,6 +80,8 @@ class TForm1 : public QWidget {
     void statusLineChanged(const QString& text);
     // A handler ran: the undo history, the unsaved-changes state or the selection may differ.
     void editsChanged();
+    // The recovery entries on offer or the recovery file's trouble may differ.
+    void recoveryChanged();
 
   public:
     // The form's controls, by their names.
@@ -147,6 +151,15 @@ class TForm1 : public QWidget {
     // The name of the last file saved or loaded, for the recent files.
     QString LastFile() const { return lastFile_; }
 
+    // The window's recovery journal: its plan with unsaved changes is written to its recovery
+    // file within half a second of each change, and at once by KeepRecoveryNow.
+    const RecoveryJournal& Recovery() const { return journal_; }
+    Status KeepRecoveryNow();
+    // The plan of a recovery entry into the window as a load takes a file in: one undo step.
+    void RestoreRecovered(const QString& stem);
+    // The operator discards a recovery entry.
+    Status DiscardRecovered(const QString& stem);
+
   protected:
     // Refused while an exchange runs; the window then closes when it has ended.
     void closeEvent(QCloseEvent* event) override;
@@ -161,7 +174,11 @@ class TForm1 : public QWidget {
     // is shown in a message box, and every control is repainted afterwards.
     void Run(const QString& step, const std::function<void()>& handler);
     // After a handler: the step it made, if any, and whether the plan is now as last kept.
-    void RecordStep(const QString& step, const EditedState& before, Exchange exchangeBefore);
+    void RecordStep(const QString& step, const EditedState& before, const QString& fileBefore,
+                    Exchange exchangeBefore);
+    // The plan is kept elsewhere now; a plan with unsaved changes that it replaced is kept aside.
+    void PlanKept(const EditedState& replaced, const QString& replacedFile, const QString& label);
+    void ScheduleKeep();
     void UpdateAdvice();
     void TakeOperatorInput();
     void ConnectLink();
@@ -187,13 +204,17 @@ class TForm1 : public QWidget {
     bool handlerRunning_ = false;
     std::vector<std::function<void()>> deferred_;  // handlers that came while another ran
     QString lastOpenedPort_;
-    QSet<QObject*> digitBoxes_;
+    QSet<QObject*> digitBoxes_;  // ComboBox4 and the tone boxes take digits only
     EditHistory history_;
     std::optional<EditedState> beforeRead_;  // the state a read from the radio started from
-    bool keptAfterHandler_ = false;          // the handler saved, loaded, read or wrote the plan
+    QString fileBeforeRead_;
+    bool keptAfterHandler_ = false;  // the handler saved, loaded, read or wrote the plan
     std::optional<CopiedChannel> copied_;
     QString advice_;
-    QString lastFile_;  // ComboBox4 and the tone boxes take digits only
+    QString lastFile_;
+    RecoveryJournal journal_;
+    QTimer* keepTimer_ = nullptr;
+    PlanSnapshot lastKept_;  // the plan last given to the journal
 };
 
 }  // namespace belvan

@@ -17,9 +17,12 @@
 #include <QTest>
 #include <QTextBrowser>
 
-#include "form/session.h"
+#include <QTreeWidget>
+
+#include "files/recovery_store.h"
 #include "main_window.h"
 #include "scripted_operator.h"
+#include "test_files.h"
 
 namespace belvan {
 namespace {
@@ -30,11 +33,34 @@ using testing::ShownMessage;
 class MainWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        window =
-            std::make_unique<MainWindow>(TForm1::Options{QStringLiteral("/nonexistent/port"), &op});
+        window = NewWindow();
         form = window->Form();
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    // A window keeping its plan in this test's recovery folder.
+    std::unique_ptr<MainWindow> NewWindow(const QString& folder = {}) {
+        return std::make_unique<MainWindow>(
+            TForm1::Options{.port = QStringLiteral("/nonexistent/port"),
+                            .op = &op,
+                            .recoveryFolder = folder.isEmpty() ? recovery.path() : folder});
+    }
+    // The plans in the recovery folder.
+    QStringList PlanFiles() const {
+        return QDir(recovery.path()).entryList({QStringLiteral("*.ctrch")}, QDir::Files);
+    }
+    // "Файл" → "Восстановить…" of a window, and the rows of its list.
+    QTreeWidget* OpenRecovery(MainWindow& w) {
+        w.RestoreAction->trigger();
+        for (auto* dialog : w.findChildren<QDialog*>(QStringLiteral("RecoveryDialog")))
+            if (dialog->isVisible())
+                return dialog->findChild<QTreeWidget*>(QStringLiteral("RecoveryList"));
+        return nullptr;
+    }
+    void Press(QTreeWidget* list, const char* button) {
+        QTest::mouseClick(list->parentWidget()->findChild<QPushButton*>(QLatin1String(button)),
+                          Qt::LeftButton);
     }
 
     QString Cell(int row, int column) const {
@@ -76,6 +102,7 @@ class MainWindowTest : public ::testing::Test {
     }
 
     ScriptedOperator op;
+    QTemporaryDir recovery;
     std::unique_ptr<MainWindow> window;
     TForm1* form = nullptr;
 };
@@ -167,34 +194,119 @@ TEST_F(MainWindowTest, ACopiedChannelIsPastedWithCtrlVAndTheTargetsStepRules) {
     EXPECT_TRUE(Cell(5, 1).isEmpty());
 }
 
-TEST_F(MainWindowTest, TheUnsavedPlanIsKeptAcrossACloseAndBroughtBackAsOneStep) {
-    QFile::remove(SessionFile());
-    EXPECT_EQ(window->ModifiedLabel->text(), QStringLiteral("Изменений нет"));
-    FillBoth(QStringLiteral("170"), QStringLiteral("250"));
-    EXPECT_EQ(window->ModifiedLabel->text(), QStringLiteral("Изменения не сохранены"));
-    window->close();
-    ASSERT_TRUE(QFile::exists(SessionFile()));
-
-    MainWindow again(TForm1::Options{QStringLiteral("/nonexistent/port"), &op});
-    TForm1* next = again.Form();
-    EXPECT_TRUE(next->StringGrid1->item(0, 1)->text().isEmpty());
-    EXPECT_TRUE(again.statusBar()->currentMessage().contains(
-        QStringLiteral("«Файл» → «Восстановить план прошлого сеанса»")));
-    ASSERT_TRUE(again.RestoreSessionAction->isEnabled());
-    again.RestoreSessionAction->trigger();
-    EXPECT_EQ(next->StringGrid1->item(0, 1)->text(), QStringLiteral("    170250"));
-    EXPECT_EQ(again.UndoAction->text(),
-              QStringLiteral("&Отменить: восстановление плана прошлого сеанса"));
-    EXPECT_FALSE(again.RestoreSessionAction->isEnabled());
-
-    // Saved, it is no longer offered at the next start.
+TEST_F(MainWindowTest, EachWindowKeepsItsOwnPlanAndAStartOffersThoseOfWindowsGone) {
+    // A second window, with a plan saved to a file, edited as well.
     QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("base.ctrch"));
+    auto other = NewWindow();
+    op.files.push_back(file);
+    other->SaveAction->trigger();
+    FillBoth(QStringLiteral("170"), QStringLiteral("250"));
+    TForm1* mine = form;
+    form = other->Form();
+    FillBoth(QStringLiteral("160"), QStringLiteral("500"));
+    form = mine;
+    // Each is on the disk within about a second, in a file of its own; neither offers the other's.
+    QTRY_COMPARE_WITH_TIMEOUT(PlanFiles().size(), 2, 3000);
+    EXPECT_FALSE(window->RestoreAction->isEnabled());
+    EXPECT_TRUE(other->RecoveryLabel->text().isEmpty());
+    window.reset();
+    other.reset();
+
+    auto next = NewWindow();
+    EXPECT_EQ(next->RecoveryLabel->text(),
+              QStringLiteral("Планов для восстановления: 2 — «Файл» → «Восстановить…»"));
+    QTreeWidget* list = OpenRecovery(*next);
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    const auto fromFile = list->findItems(QStringLiteral("из файла «"), Qt::MatchContains, 1);
+    ASSERT_EQ(fromFile.size(), 1);
+    EXPECT_EQ(fromFile.front()->text(2), QStringLiteral("1"));
+    list->setCurrentItem(fromFile.front());
+    Press(list, "RestoreButton");
+    EXPECT_EQ(next->Form()->StringGrid1->item(0, 1)->text(), QStringLiteral("    160500"));
+    EXPECT_EQ(next->windowTitle(), kFileCaptionPrefix + file);
+    EXPECT_EQ(next->UndoAction->text(), QStringLiteral("&Отменить: восстановление плана"));
+    EXPECT_EQ(next->ModifiedLabel->text(), QStringLiteral("Изменения не сохранены"));
+    // Undone and closed, the restored plan is still kept: the next start offers both again.
+    next->UndoAction->trigger();
+    EXPECT_TRUE(next->Form()->StringGrid1->item(0, 1)->text().isEmpty());
+    next->close();
+    next.reset();
+    EXPECT_EQ(PlanFiles().size(), 2);
+
+    // Saved, a restored plan is safe and goes; discarded, the other goes.
+    next = NewWindow();
+    list = OpenRecovery(*next);
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    list->setCurrentItem(list->findItems(QStringLiteral("не из файла"), Qt::MatchContains, 1)[0]);
+    Press(list, "RestoreButton");
+    EXPECT_EQ(next->Form()->StringGrid1->item(0, 1)->text(), QStringLiteral("    170250"));
     op.files.push_back(dir.filePath(QStringLiteral("kept.ctrch")));
-    again.SaveAction->trigger();
-    EXPECT_EQ(again.ModifiedLabel->text(), QStringLiteral("Изменений нет"));
-    EXPECT_EQ(MainWindow::RecentFiles().value(0), dir.filePath(QStringLiteral("kept.ctrch")));
-    again.close();
-    EXPECT_FALSE(QFile::exists(SessionFile()));
+    next->SaveAction->trigger();
+    EXPECT_EQ(next->ModifiedLabel->text(), QStringLiteral("Изменений нет"));
+    EXPECT_EQ(PlanFiles().size(), 1);
+    list = OpenRecovery(*next);
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    op.answers.push_back(Answer::Yes);
+    Press(list, "DiscardButton");
+    EXPECT_TRUE(PlanFiles().isEmpty());
+    EXPECT_FALSE(next->RestoreAction->isEnabled());
+}
+
+TEST_F(MainWindowTest, ChoosingChannelsIsNoChangeAndAnUndoneEditLeavesNothingToRecover) {
+    FillBoth(QStringLiteral("150"), QStringLiteral("025"));
+    window->UndoAction->trigger();
+    for (const QString& channel :
+         {QStringLiteral("05"), QStringLiteral("16"), QStringLiteral("01")})
+        ClickItem(form->ListBox1, channel);
+    QTest::mouseClick(form->StringGrid1->viewport(), Qt::LeftButton, {},
+                      form->StringGrid1->visualItemRect(form->StringGrid1->item(7, 1)).center());
+    EXPECT_EQ(window->ModifiedLabel->text(), QStringLiteral("Изменений нет"));
+    ASSERT_TRUE(form->KeepRecoveryNow());
+    EXPECT_TRUE(PlanFiles().isEmpty());
+}
+
+TEST_F(MainWindowTest, APlanThatCannotBeKeptIsSaidAtOnceAndTheCloseAsksToSaveIt) {
+    QTemporaryDir dir;
+    const QString notAFolder = dir.filePath(QStringLiteral("file"));
+    testing::WriteAll(notAFolder, "x");
+    window = NewWindow(notAFolder);
+    form = window->Form();
+    window->show();
+    FillBoth(QStringLiteral("150"), QStringLiteral("025"));
+    EXPECT_FALSE(form->KeepRecoveryNow());
+    EXPECT_TRUE(window->RecoveryLabel->text().startsWith(
+        QStringLiteral("План не сохраняется для восстановления: не удалось создать папку")));
+
+    op.answers.push_back(Answer::Cancel);
+    window->close();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(op.Last().kind, ShownMessage::YesNoCancel);
+    op.answers.push_back(Answer::Yes);
+    op.files.push_back(dir.filePath(QStringLiteral("saved.ctrch")));
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(testing::ReadAll(dir.filePath(QStringLiteral("saved.ctrch"))).size(),
+              kSettingsFileSize);
+}
+
+TEST_F(MainWindowTest, AKeptPlanWithAWrongChecksumAsksBeforeItIsRestored) {
+    FileBytes damaged = BuildFileBytes(ParameterImage{});
+    damaged[kFileChecksumOffset] ^= 0xFF;
+    testing::WriteAll(QDir(recovery.path()).filePath(QStringLiteral("window-old.ctrch")),
+                      testing::Bytes(damaged));
+    window = NewWindow();
+    form = window->Form();
+    QTreeWidget* list = OpenRecovery(*window);
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(2), QStringLiteral("контрольная сумма не сходится"));
+    const QStringList before = Shown();
+    op.answers.push_back(Answer::No);
+    Press(list, "RestoreButton");
+    EXPECT_TRUE(op.Last().text.contains(QStringLiteral("Контрольная сумма файла")));
+    EXPECT_EQ(Shown(), before);
+    EXPECT_FALSE(form->History().CanUndo());
 }
 
 TEST_F(MainWindowTest, F1ShowsTheGuide) {
