@@ -3,6 +3,7 @@
 // writes it to the radio. It prints "edited" and then "writing" once each is under way.
 //   belvan_window_child RECOVERY_FOLDER PORT [write]
 #include <QApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
@@ -28,8 +29,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() < 3) return 64;
-    belvan::MainWindow window(
-        belvan::TForm1::Options{.port = args[2], .recoveryFolder = args[1]});
+    belvan::MainWindow window(belvan::TForm1::Options{.port = args[2], .recoveryFolder = args[1]});
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) return 70;
     window.EndOnStopSignals();

@@ -52,13 +52,15 @@ TEST_F(WindowSignalsTest, AnEndedWindowLeavesItsPlanToTheNextStart) {
         Start(QStringLiteral("/nonexistent/port"));
         // A crash gives no warning: what is on the disk within about a second is all there is.
         if (signal == SIGKILL)
-            QTRY_VERIFY_WITH_TIMEOUT(!QDir(folder()).entryList({QStringLiteral("*.ctrch")}).isEmpty(),
-                                     2000);
+            QTRY_VERIFY_WITH_TIMEOUT(
+                !QDir(folder()).entryList({QStringLiteral("*.ctrch")}).isEmpty(), 2000);
         Send(signal);
         ASSERT_TRUE(window.waitForFinished(4000));
         EXPECT_EQ(window.exitStatus(),
                   signal == SIGKILL ? QProcess::CrashExit : QProcess::NormalExit);
-        if (signal != SIGKILL) EXPECT_EQ(window.exitCode(), 0);
+        if (signal != SIGKILL) {
+            EXPECT_EQ(window.exitCode(), 0);
+        }
 
         const std::vector<RecoveryEntry> offered = OrphanedEntries(folder());
         ASSERT_EQ(offered.size(), 1u);
