@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 #include "files/settings_file.h"
 #include "image/parameter_image.h"
@@ -117,6 +118,13 @@ TEST_F(CliDiffTest, TwoFilesTheSameAndDifferentByChannelAndSetting) {
         << Text(warned.err);
     EXPECT_EQ(Cli({QStringLiteral("diff"), c, a}).exitCode, 1);
 
+    // A verdict that does not get out answers nothing, whatever the comparison found.
+    for (const QString& second : {same, b}) {
+        QProcess lost;
+        lost.setStandardOutputFile(QStringLiteral("/dev/full"));
+        lost.start(testing::CliProgram(), {QStringLiteral("diff"), a, second});
+        EXPECT_TRUE(lost.waitForFinished(15000) && lost.exitCode() == 2) << Text(second);
+    }
 }
 
 TEST_F(CliDiffTest, AFileThatCannotBeComparedEndsWith2AndAWrongCommandLineWith64) {
