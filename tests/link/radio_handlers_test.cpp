@@ -247,9 +247,9 @@ TEST_F(FormLinkTest, CompareListsWhatTheRadioHoldsOtherwiseAndChangesNothing) {
     CompareWithRadio(p);
     ReadFinished(p, ReadOf(other));
     EXPECT_EQ(op.Last().icon, MessageIcon::Warning);
-    EXPECT_TRUE(op.Last().text.contains(QStringLiteral("канал 01: частота приёма 150000 кГц")))
+    EXPECT_TRUE(op.Last().text.contains(QStringLiteral("канал 01: частота приёма: 150000 →")))
         << Text(op.Last().text);
-    EXPECT_TRUE(op.Last().text.endsWith(QStringLiteral("… и ещё 4"))) << Text(op.Last().text);
+    EXPECT_TRUE(op.Last().text.endsWith(QStringLiteral("… и ещё 5"))) << Text(op.Last().text);
     EXPECT_EQ(p.plan, plan);
     EXPECT_EQ(p.ctl.StringGrid1, grid);
     // The read is kept as every read is.
