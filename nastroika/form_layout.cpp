@@ -186,6 +186,8 @@ void TForm1::BuildControls() {
     named(StringGrid1, "StringGrid1", QStringLiteral("Таблица каналов"));
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid1->setSelectionMode(QAbstractItemView::NoSelection);
+    // Tab goes on to the next control; the arrows move within the table.
+    StringGrid1->setTabKeyNavigation(false);
     StringGrid1->verticalHeader()->hide();
     StringGrid1->horizontalHeader()->setSectionsMovable(false);
     StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);

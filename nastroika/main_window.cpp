@@ -55,8 +55,10 @@ MainWindow::MainWindow(const TForm1::Options& options) : QMainWindow(nullptr) {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&Файл"));
     OpenAction = file->addAction(QStringLiteral("&Открыть…"));
     OpenAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    SaveAction = file->addAction(QStringLiteral("&Сохранить…"));
+    SaveAction = file->addAction(QStringLiteral("&Сохранить"));
     SaveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    SaveAsAction = file->addAction(QStringLiteral("Сохранить &как…"));
+    SaveAsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     RecentMenu = file->addMenu(QStringLiteral("Последние &файлы"));
     file->addSeparator();
     ExportAction = file->addAction(QStringLiteral("&Экспорт в CSV…"));
@@ -104,7 +106,7 @@ MainWindow::MainWindow(const TForm1::Options& options) : QMainWindow(nullptr) {
     // A shortcut works wherever the focus is in the window: in the table, a list or a button.
     // A typed box's line edit keeps the keys it edits with (Ctrl+C, Ctrl+V, Ctrl+Z, Ctrl+Y).
     for (QAction* action :
-         {OpenAction, SaveAction, PrintAction, QuitAction, UndoAction, RedoAction,
+         {OpenAction, SaveAction, SaveAsAction, PrintAction, QuitAction, UndoAction, RedoAction,
           CopyChannelAction, PasteChannelAction, ReadAction, WriteAction, GuideAction})
         action->setShortcutContext(Qt::WindowShortcut);
 
@@ -133,6 +135,9 @@ MainWindow::MainWindow(const TForm1::Options& options) : QMainWindow(nullptr) {
         if (!form_->ExchangeRunning()) form_->LoadSettings();
     });
     connect(SaveAction, &QAction::triggered, this, [this] {
+        if (!form_->ExchangeRunning()) form_->Save();
+    });
+    connect(SaveAsAction, &QAction::triggered, this, [this] {
         if (!form_->ExchangeRunning()) form_->SaveSettings();
     });
     connect(RestoreAction, &QAction::triggered, this, &MainWindow::ShowRecoveryDialog);
@@ -163,7 +168,7 @@ MainWindow::MainWindow(const TForm1::Options& options) : QMainWindow(nullptr) {
         if (form_->ExchangeRunning()) return;
         form_->RunAction(QStringLiteral("импорт из CSV"), [this] {
             const QString status = ImportCsvFile(form_->State());
-            if (!status.isEmpty()) statusBar()->showMessage(status);
+            if (!status.isEmpty()) Say(status);
         });
     });
     connect(PrintAction, &QAction::triggered, this,
@@ -182,8 +187,7 @@ MainWindow::MainWindow(const TForm1::Options& options) : QMainWindow(nullptr) {
     // Nothing of the menu is at hand while the form talks to the radio.
     connect(form_, &TForm1::exchangeRunningChanged, this,
             [this](bool running) { menuBar()->setEnabled(!running); });
-    connect(form_, &TForm1::statusLineChanged, this,
-            [this](const QString& text) { statusBar()->showMessage(text); });
+    connect(form_, &TForm1::statusLineChanged, this, [this](const QString& text) { Say(text); });
     FillRecentMenu();
     FollowForm();
     FollowRecovery();
@@ -253,11 +257,22 @@ void MainWindow::FollowForm() {
     ModifiedLabel->setText(form_->Modified() ? QStringLiteral("Изменения не сохранены")
                                              : QStringLiteral("Изменений нет"));
     RememberFile(form_->LastFile());
-    // The advice about the port or the last exchange is said once, when it changes.
+    // The advice about the port or the last exchange is said once, when it changes, and goes
+    // when the trouble has gone.
     if (form_->Advice() != adviceShown_) {
+        if (form_->Advice().isEmpty() && statusBar()->toolTip() == adviceShown_) Say({});
         adviceShown_ = form_->Advice();
-        if (!adviceShown_.isEmpty()) statusBar()->showMessage(adviceShown_);
+        if (!adviceShown_.isEmpty()) Say(adviceShown_);
     }
+}
+
+void MainWindow::Say(const QString& text) {
+    statusBar()->setToolTip(text);
+    int room = statusBar()->width() - 12;
+    for (const QLabel* label : {RecoveryLabel, ModifiedLabel})
+        if (label->isVisible()) room -= label->sizeHint().width() + 8;
+    statusBar()->showMessage(
+        statusBar()->fontMetrics().elidedText(text, Qt::ElideRight, std::max(room, 80)));
 }
 
 void MainWindow::FollowRecovery() {
@@ -437,7 +452,7 @@ void MainWindow::RunMenuAction(const std::function<QString()>& action) {
     if (form_->ExchangeRunning()) return;
     form_->RunAction([this, action] {
         const QString status = action();
-        if (!status.isEmpty()) statusBar()->showMessage(status);
+        if (!status.isEmpty()) Say(status);
     });
 }
 

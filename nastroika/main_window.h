@@ -25,10 +25,11 @@ class MainWindow : public QMainWindow {
 
     TForm1* Form() const { return form_; }
 
-    // "Файл": "Открыть…", "Сохранить…", "Последние файлы", "Экспорт в CSV…", "Импорт из CSV…",
-    // "Печать…", "Восстановить…", "Выход".
+    // "Файл": "Открыть…", "Сохранить", "Сохранить как…", "Последние файлы", "Экспорт в CSV…",
+    // "Импорт из CSV…", "Печать…", "Восстановить…", "Выход".
     QAction* OpenAction;
     QAction* SaveAction;
+    QAction* SaveAsAction;
     QMenu* RecentMenu;
     QAction* ExportAction;
     QAction* ImportAction;
@@ -73,6 +74,10 @@ class MainWindow : public QMainWindow {
   protected:
     // The form decides: it refuses while an exchange with the radio runs.
     void closeEvent(QCloseEvent* event) override;
+
+    // Shows a message in the status line: whole when it fits, else shortened with "…" and whole
+    // in the status line's tooltip.
+    void Say(const QString& text);
 
   private:
     // Runs a menu action through the form; its text, if any, goes to the status line.

@@ -30,6 +30,7 @@
 #include "form/port_advice.h"
 #include "form_widgets.h"
 #include "link/serial_line.h"
+#include "plan/ctcss_table.h"
 #include "qt_operator.h"
 
 namespace belvan {
@@ -173,8 +174,27 @@ void TForm1::BindEvents() {
     edited(ComboBox4, QStringLiteral("время ожидания"));
     edited(ComboBox29, QStringLiteral("максимальное время передачи"));
     edited(ComboBox30, QStringLiteral("время отключения передачи"));
-    for (int i = 0; i < kChannelCount; ++i)
-        edited(ToneBoxes[i], QStringLiteral("тон канала %1").arg(i + 1, 2, 10, QChar(u'0')));
+    for (int i = 0; i < kChannelCount; ++i) {
+        // A typed tone is read as the box is left: a tone number, or a frequency in Hz or tenths
+        // of a Hz; the box then shows that tone's item. Any other text is refused and the box
+        // shows what it held.
+        const QString step = QStringLiteral("тон канала %1").arg(i + 1, 2, 10, QChar(u'0'));
+        QComboBox* box = ToneBoxes[i];
+        connect(box, &QComboBox::activated, this, [this, step] { Run(step, [] {}); });
+        connect(box->lineEdit(), &QLineEdit::editingFinished, this, [this, box, i, step] {
+            if (repainting_) return;
+            const ComboState& held = state_.ctl.toneBoxes[i];
+            const Result<int> tone = ToneOfBoxText(box->currentText(), i);
+            if (tone && held.index == *tone && held.text == box->currentText()) return;
+            if (!tone) {
+                const QSignalBlocker quiet(box);
+                box->setCurrentText(state_.ctl.toneBoxes[i].text);
+                ShowError(state_.Operator(), tone.error().text);
+                return;
+            }
+            Run(step, [this, i, tone] { state_.ctl.toneBoxes[i].Select(*tone); });
+        });
+    }
     for (int i = 0; i < 8; ++i)
         edited(KeyBoxes[i], QStringLiteral("функция F%1 %2").arg(i < 4 ? 1 : 2).arg(i % 4 + 1));
     connect(CheckBox3, &QCheckBox::clicked, this,
@@ -334,6 +354,7 @@ void TForm1::RestoreRecovered(const QString& stem) {
         // The plan belongs to the file it came from, if any; a recovery file is no plan's own.
         state_.ctl.caption =
             source.isEmpty() ? captionBefore : kFileCaptionPrefix + ShownPath(source);
+        if (!source.isEmpty()) lastFile_ = source;
         journal_.TakeOver(stem);
         state_.statusLine = QStringLiteral("План восстановлен");
     });
@@ -378,15 +399,22 @@ void TForm1::PasteChannel() {
 
 void TForm1::SaveSettings() {
     Run({}, [this] {
-        if (!SaveSettingsFile(state_)) return;
-        // Kept when the file now holds exactly what the window would save.
-        const QString& chosen = state_.dialogs.saveName;
-        const QString name =
-            chosen.contains(kSettingsFileExtension) ? chosen : chosen + kSettingsFileExtension;
-        const Result<FileBytes> read = ReadSettingsFile(name);
-        if (read && *read == BuildFileBytes(state_.image)) {
+        if (const auto written = SaveSettingsWithDialog(state_).written) {
             keptAfterHandler_ = true;
-            lastFile_ = name;
+            lastFile_ = *written;
+        }
+    });
+}
+
+void TForm1::Save() {
+    if (lastFile_.isEmpty()) {
+        SaveSettings();
+        return;
+    }
+    Run({}, [this] {
+        if (SaveSettingsTo(state_, lastFile_)) {
+            keptAfterHandler_ = true;
+            state_.statusLine = QStringLiteral("Сохранено в файл «%1»").arg(ShownPath(lastFile_));
         }
     });
 }

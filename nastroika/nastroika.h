@@ -134,6 +134,9 @@ class TForm1 : public QWidget {
     void LoadFile(const QString& path);
     // "Сохранить настройки" and "Загрузить настройки" with their dialogs.
     void SaveSettings();
+    // "Сохранить": into the plan's own file (the one in the caption) without a dialog; with the
+    // dialog when the plan has none yet.
+    void Save();
     void LoadSettings();
 
     // Undo and redo of the operator's edits; neither touches the radio or a file.
@@ -148,7 +151,7 @@ class TForm1 : public QWidget {
     bool HasCopiedChannel() const { return copied_.has_value(); }
     // The status line's advice about the port or the last exchange; empty when there is none.
     QString Advice() const { return advice_; }
-    // The name of the last file saved or loaded, for the recent files.
+    // The plan's own file: the one last saved or loaded (or the one a restored plan came from).
     QString LastFile() const { return lastFile_; }
 
     // The window's recovery journal: its plan with unsaved changes is written to its recovery

@@ -133,17 +133,27 @@ bool VerifyFinished(ProgramState& p, const ReadResult& result) {
     p.link.exchange = Exchange::None;
     ShowReadAndWriteButtons(p.ctl);
     p.ctl.Timer1 = true;
-    // "Параметры записаны" was said already; a check that agrees only says so in the status line.
+    // The write was acknowledged; one box says what the check found, and the status line keeps it.
     if (outcome->Verified()) {
-        p.statusLine = QStringLiteral("Запись проверена");
+        p.statusLine = QStringLiteral("Параметры записаны. Запись проверена");
+        ShowInformation(p.Operator(), OutcomeText(ExchangeOutcome::Written));
         return true;
     }
     if (outcome->status.error().kind == ErrorKind::Mismatch) {
-        ShowError(p.Operator(), QStringLiteral("Радиостанция хранит не то, что записано:\n") +
-                                    DifferenceList(outcome->differences));
+        p.statusLine =
+            QStringLiteral("Запись подтверждена, но радиостанция хранит другое: изменений %1")
+                .arg(outcome->differences.size());
+        ShowError(p.Operator(),
+                  QStringLiteral("Радиостанция подтвердила запись, но хранит не то, что записано "
+                                 "(записано → в радиостанции):\n") +
+                      DifferenceList(outcome->differences));
         return false;
     }
-    ShowError(p.Operator(), QStringLiteral("Запись не проверена: ") + outcome->status.error().text);
+    p.statusLine =
+        QStringLiteral("Запись подтверждена, но не проверена: ") + outcome->status.error().text;
+    ShowError(p.Operator(), QStringLiteral("Радиостанция подтвердила запись, но проверить её не "
+                                           "удалось: ") +
+                                outcome->status.error().text);
     if (p.link.requests) p.link.requests->DiscardInput();
     return false;
 }
@@ -231,9 +241,10 @@ void Button6Click(ProgramState& p) {
 
 bool WriteFinished(ProgramState& p, const WriteResult& result) {
     p.link.exchange = Exchange::None;
-    ShowOutcome(p, result.outcome);
-    // With a check to follow, the plan counts as kept only once the check agrees.
+    // With a check to follow, the check speaks first, and the plan counts as kept only once it
+    // agrees.
     if (p.link.job && AskForJob(p, p.link.job->OnWritten(result))) return false;
+    ShowOutcome(p, result.outcome);
     p.link.job.reset();
     ShowReadAndWriteButtons(p.ctl);
     p.ctl.Timer1 = true;

@@ -349,6 +349,7 @@ TEST_F(MainWindowTest, ImportWithRefusedRowsAsksAndNoChangesNothing) {
     ClickItem(form->ListBox2, QStringLiteral("150"));
     ClickItem(form->ListBox3, QStringLiteral("000"));
     QTest::mouseClick(form->Button3, Qt::LeftButton);
+    QTest::mouseClick(form->RadioButton6, Qt::LeftButton);
     ASSERT_EQ(Cell(1, 1), QStringLiteral("    150000"));
     const ChannelPlan plan = form->State().plan;
 
@@ -377,6 +378,85 @@ TEST_F(MainWindowTest, ImportWithRefusedRowsAsksAndNoChangesNothing) {
     EXPECT_EQ(Cell(2, 1), QStringLiteral("    146025"));
     EXPECT_EQ(window->statusBar()->currentMessage(),
               QStringLiteral("Из файла «list.csv» импортировано каналов: 1"));
+    // The current channel's panel shows channel 01 as imported (empty), after a redo too.
+    for (int redone = 0; redone < 2; ++redone) {
+        EXPECT_TRUE(form->RadioButton8->isChecked() && !form->RadioButton6->isChecked());
+        window->UndoAction->trigger();
+        EXPECT_TRUE(form->RadioButton6->isChecked());
+        window->RedoAction->trigger();
+    }
+    // Saved, the plan proposes the list's name.
+    op.files.push_back(std::nullopt);
+    window->SaveAsAction->trigger();
+    EXPECT_EQ(op.dialogs.back().proposedName, dir.filePath(QStringLiteral("list.ctrch")));
+}
+
+TEST_F(MainWindowTest, CtrlSSavesIntoThePlansOwnFileWithoutADialog) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("plan.ctrch"));
+    op.files.push_back(file);
+    QTest::keyClick(form->StringGrid1, Qt::Key_S, Qt::ControlModifier);  // no file yet: the dialog
+    ASSERT_EQ(op.dialogs.size(), 1u);
+    const QByteArray empty = testing::ReadAll(file);
+    FillBoth(QStringLiteral("150"), QStringLiteral("025"));
+    EXPECT_EQ(window->ModifiedLabel->text(), QStringLiteral("Изменения не сохранены"));
+    QTest::keyClick(form->StringGrid1, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(op.dialogs.size(), 1u);
+    EXPECT_TRUE(op.shown.empty());
+    EXPECT_NE(testing::ReadAll(file), empty);
+    EXPECT_EQ(window->ModifiedLabel->text(), QStringLiteral("Изменений нет"));
+    EXPECT_EQ(window->statusBar()->toolTip(), QStringLiteral("Сохранено в файл «%1»").arg(file));
+    // "Сохранить как…" and the form's own button always ask.
+    op.files.push_back(std::nullopt);
+    QTest::keyClick(form->StringGrid1, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    op.files.push_back(std::nullopt);
+    QTest::mouseClick(form->Button11, Qt::LeftButton);
+    EXPECT_EQ(op.dialogs.size(), 3u);
+}
+
+TEST_F(MainWindowTest, ATypedToneBecomesItsItemAndAnythingElseIsRefused) {
+    FillBoth(QStringLiteral("150"), QStringLiteral("025"));
+    QTest::mouseClick(form->RadioButton6, Qt::LeftButton);
+    QComboBox* box = form->ToneBoxes[0];
+    ASSERT_TRUE(box->isEnabled());
+    auto type = [&](const QString& digits) {
+        box->setFocus();
+        box->lineEdit()->selectAll();
+        QTest::keyClicks(box, digits);
+        QTest::keyClick(box, Qt::Key_Tab);
+    };
+    const struct {
+        const char* typed;
+        const char* shown;
+    } cases[] = {{"100", "12 - 100,0"},
+                 {"67", "01 - 67,0"},
+                 {"885", "08 - 88,5"},
+                 {"1188", "17 - 118,8"},
+                 {"7", "07 - 85,4"}};
+    for (const auto& c : cases) {
+        type(QString::fromLatin1(c.typed));
+        EXPECT_EQ(box->currentText(), QString::fromUtf8(c.shown)) << c.typed;
+    }
+    EXPECT_TRUE(op.shown.empty());
+    // A typed tone is one step, undone and redone whole.
+    window->UndoAction->trigger();
+    EXPECT_EQ(box->currentText(), QStringLiteral("17 - 118,8"));
+    window->RedoAction->trigger();
+    EXPECT_EQ(box->currentText(), QStringLiteral("07 - 85,4"));
+
+    const int steps = form->History().Size();
+    type(QStringLiteral("118"));
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(op.Last().icon, MessageIcon::Error);
+    EXPECT_TRUE(op.Last().text.startsWith(QStringLiteral("Тон CTSS канала 01: «118»")));
+    EXPECT_EQ(box->currentText(), QStringLiteral("07 - 85,4"));
+    EXPECT_EQ(form->History().Size(), steps);
+}
+
+TEST_F(MainWindowTest, TabLeavesTheChannelTable) {
+    form->StringGrid1->setFocus();
+    QTest::keyClick(form->StringGrid1, Qt::Key_Tab);
+    EXPECT_FALSE(form->StringGrid1->hasFocus());
 }
 
 TEST_F(MainWindowTest, CheckingAfterAWriteIsOffAtFirstAndRemembered) {

@@ -229,9 +229,12 @@ TEST_F(WindowLinkTest, UnsavedEditsAReadReplacesStayRestorableAndAFailedCheckKee
     // The radio acknowledges the write but keeps another plan: the plan stays unsaved.
     form->State().prefs.verifyAfterWrite = true;
     QTest::mouseClick(form->Button8, Qt::LeftButton);
+    const auto before = op.shown.size();
     Exchange(form->Button6);
-    QTRY_VERIFY_WITH_TIMEOUT(!form->ExchangeRunning(), 10000);
+    // One box, after the check, says both.
+    ASSERT_EQ(op.shown.size(), before + 1);
     EXPECT_EQ(op.Last().icon, MessageIcon::Error);
+    EXPECT_TRUE(op.Last().text.startsWith(QStringLiteral("Радиостанция подтвердила запись")));
     EXPECT_TRUE(form->Modified());
     form.reset();  // the window lets its recovery files go before their folder goes
 }
