@@ -277,6 +277,8 @@ void ChannelTableEditor::Move(int by) {
 }
 
 bool ChannelTableEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
     QTableWidget* table = form_->StringGrid1;
     if (watched == table->viewport() && event->type() == QEvent::MouseButtonPress) {
         const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
