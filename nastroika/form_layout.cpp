@@ -158,7 +158,7 @@ void TForm1::BuildControls() {
     QFont portFont = Label1->font();
     portFont.setBold(true);
     Label1->setFont(portFont);
-    Label39 = label(this, "Label39", QString(), 292, 16);
+    Label39 = label(this, "Label39", QString(), 320, 16);
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(kWatchIntervalMs);
