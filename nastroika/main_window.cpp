@@ -29,6 +29,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "channel_table.h"
 #include "core/texts.h"
 #include "files/backup.h"
 #include "files/file_io.h"
@@ -123,6 +124,9 @@ MainWindow::MainWindow(const TForm1::Options& options) : QMainWindow(nullptr) {
     withRoom.extraHeight = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
     form_ = new TForm1(withRoom);
     form_->State().prefs.verifyAfterWrite = VerifyAction->isChecked();
+    // The channel table's commands for its selected rows.
+    edit->addSeparator();
+    edit->addMenu(form_->TableEditor->Menu());
 
     // The window looks as the form did on its own: its caption, icon and fixed dialog frame.
     setWindowFlags(form_->windowFlags());

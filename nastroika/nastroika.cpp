@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "channel_table.h"
 #include "core/texts.h"
 #include "form/port_advice.h"
 #include "form_widgets.h"
@@ -141,11 +142,9 @@ void TForm1::BindEvents() {
         if (!repainting_ && row >= 0 && static_cast<FormList*>(ListBox1)->pressedOnCurrent)
             Run({}, [this, row] { ListBox1Click(state_, row); });
     });
-    // A click on a row of the channel table chooses that channel as the channel list does.
-    connect(StringGrid1, &QTableWidget::cellClicked, this, [this](int row, int) {
-        if (!repainting_ && row >= 0 && row < kChannelCount)
-            Run({}, [this, row] { ListBox1Click(state_, row); });
-    });
+    // A row of the channel table chooses that channel as the channel list does; the table is
+    // typed into and edits the channels of its selected rows.
+    TableEditor = new ChannelTableEditor(this);
 
     click(Button1, QStringLiteral("заполнение частоты приёма"), [&p] {
         if (RequireChannel(p)) FillReceive(p);

@@ -41,6 +41,8 @@ class QTimer;
 
 namespace belvan {
 
+class ChannelTableEditor;
+
 class TForm1 : public QWidget {
     Q_OBJECT
 
@@ -119,6 +121,8 @@ class TForm1 : public QWidget {
     // Shown in place of the read and write buttons while an exchange runs.
     QLabel* ExchangeStage;
     QProgressBar* ExchangeProgress;
+    // Typing into the channel table and the commands for its selected rows (channel_table.cpp).
+    ChannelTableEditor* TableEditor = nullptr;
 
     // Repaints every control from the state.
     void Repaint();
