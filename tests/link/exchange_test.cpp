@@ -304,14 +304,16 @@ TEST_F(ExchangeTest, TheWatchTakesOneByteATickAndTheWholeAnnouncement) {
     EXPECT_EQ(line.BytesWaiting(), 0);
 }
 
-TEST(PortTest, ComNamesMapToSerialDevicesWhereThereAreNone) {
-#ifdef Q_OS_WIN
-    EXPECT_EQ(DeviceForPortName(QStringLiteral("COM3")), QStringLiteral("COM3"));
-#else
+TEST(PortTest, ComNamesMapToSerialDevicesOnLinuxOnly) {
+#ifdef Q_OS_LINUX
     EXPECT_EQ(DeviceForPortName(QStringLiteral("COM1")), QStringLiteral("/dev/ttyS0"));
     EXPECT_EQ(DeviceForPortName(QStringLiteral("COM12")), QStringLiteral("/dev/ttyS11"));
     EXPECT_EQ(DeviceForPortName(QStringLiteral("/dev/ttyUSB0")), QStringLiteral("/dev/ttyUSB0"));
     EXPECT_EQ(DeviceForPortName(QStringLiteral("com1")), QStringLiteral("com1"));
+#else
+    EXPECT_EQ(DeviceForPortName(QStringLiteral("COM3")), QStringLiteral("COM3"));
+    EXPECT_EQ(DeviceForPortName(QStringLiteral("/dev/cu.usbserial-1")),
+              QStringLiteral("/dev/cu.usbserial-1"));
 #endif
 }
 
