@@ -476,10 +476,17 @@ QString MainWindow::Print() {
     const QString title = SheetTitle(p);
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(SheetPageLayout());
-    printer.setDocName(title);
+    // A PDF is proposed under the name the plan would be saved as (the list's after an import),
+    // in that name's folder: the print dialog proposes the document's name in the working folder.
+    const QFileInfo proposed(p.dialogs.saveName.isEmpty() ? InitialSaveName() : p.dialogs.saveName);
+    printer.setDocName(p.dialogs.saveName.isEmpty() ? title : proposed.completeBaseName());
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(QStringLiteral("Печать листа каналов"));
-    if (dialog.exec() != QDialog::Accepted) return {};
+    const QString workingFolder = QDir::currentPath();
+    QDir::setCurrent(proposed.absolutePath());
+    const int answer = dialog.exec();
+    QDir::setCurrent(workingFolder);
+    if (answer != QDialog::Accepted) return {};
     const QString file = printer.outputFileName();
     if (!file.isEmpty() && printer.outputFormat() == QPrinter::PdfFormat) {
         // A PDF file is saved like every other file: checked, and replacing an old one only
