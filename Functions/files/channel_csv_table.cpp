@@ -51,6 +51,18 @@ Tokenized Tokenize(const QString& text, QChar delimiter) {
             out.error =
                 QStringLiteral("в файле больше %1 строк; это не список каналов").arg(kCsvMaxRows);
     };
+    // Appends the characters from `i` on up to the next that means something; the index of the
+    // last one taken.
+    auto takeRun = [&](qsizetype i, auto means) {
+        qsizetype end = i + 1;
+        while (end < text.size() && !means(text.at(end))) ++end;
+        field.append(QStringView(text).sliced(i, end - i));
+        return end - 1;
+    };
+    const auto meansInQuotes = [](QChar c) { return c == u'"' || c == u'\r' || c == u'\n'; };
+    const auto meansOutside = [delimiter](QChar c) {
+        return c == u'"' || c == delimiter || c == u'\r' || c == u'\n';
+    };
     for (qsizetype i = 0; i < text.size() && out.error.isEmpty(); ++i) {
         const QChar ch = text.at(i);
         if (quoted) {
@@ -61,11 +73,11 @@ Tokenized Tokenize(const QString& text, QChar delimiter) {
                 } else {
                     quoted = false;
                 }
-            } else {
-                if (ch == u'\n' ||
-                    (ch == u'\r' && !(i + 1 < text.size() && text.at(i + 1) == u'\n')))
-                    ++line;
+            } else if (ch == u'\r' || ch == u'\n') {
+                if (ch == u'\n' || !(i + 1 < text.size() && text.at(i + 1) == u'\n')) ++line;
                 field += ch;
+            } else {
+                i = takeRun(i, meansInQuotes);
             }
             continue;
         }
@@ -84,7 +96,7 @@ Tokenized Tokenize(const QString& text, QChar delimiter) {
             ++line;
             endRecord(line);
         } else {
-            field += ch;
+            i = takeRun(i, meansOutside);
         }
     }
     if (!out.error.isEmpty()) return out;

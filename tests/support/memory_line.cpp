@@ -1,6 +1,7 @@
 #include "memory_line.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace belvan {
@@ -63,10 +64,23 @@ qint64 MemoryLine::BytesWaiting() {
 
 QByteArray MemoryLine::Take(qint64 max) {
     Deliver();
-    if (!open_ || max <= 0) return {};
-    // A copy, so that the input keeps its buffer for the bytes to come.
-    const QByteArray taken(input_.constData(), std::min(max, input_.size()));
-    input_.remove(0, taken.size());
+    if (!open_ || max <= 0 || input_.isEmpty()) return {};
+    const qsizetype size = std::min(max, input_.size());
+    QByteArray taken;
+    if (size == 1) {
+        // Bytes mostly arrive and are taken one at a time: a lone byte is handed out from a table
+        // (each followed by a zero, as a byte array's data is), not from a new allocation.
+        static const auto kLoneBytes = [] {
+            std::array<char, 512> bytes{};
+            for (int b = 0; b < 256; ++b) bytes[static_cast<std::size_t>(2 * b)] = char(b);
+            return bytes;
+        }();
+        const auto byte = static_cast<unsigned char>(input_.front());
+        taken = QByteArray::fromRawData(&kLoneBytes[2 * std::size_t{byte}], 1);
+    } else {
+        taken = QByteArray(input_.constData(), size);  // a copy: the input keeps its buffer
+    }
+    input_.remove(0, size);
     return taken;
 }
 
@@ -96,11 +110,8 @@ void MemoryLine::Deliver() {
         failure_ = DeviceDisconnected();
     }
     if (lost_ || !open_) return;
-    std::size_t due = due_;
-    while (due < scheduled_.size() && scheduled_[due].atMs <= now) ++due;
-    if (due == due_) return;
-    input_.reserve(input_.size() + static_cast<qsizetype>(due - due_));
-    for (; due_ < due; ++due_) input_.append(scheduled_[due_].byte);
+    for (; due_ < scheduled_.size() && scheduled_[due_].atMs <= now; ++due_)
+        input_.append(scheduled_[due_].byte);
 }
 
 }  // namespace belvan
