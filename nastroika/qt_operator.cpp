@@ -3,9 +3,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
 
 namespace belvan {
 
