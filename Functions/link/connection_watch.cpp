@@ -15,31 +15,27 @@ bool PollRadioMessage(Line& line) {
 }
 
 namespace {
-// A message has ended: an announcement counts a radio unless one is there already.
+// A message has ended: an announcement counts a radio unless one is already there.
 StationEvent EndMessage(StationWatch& watch) {
     const bool announcement =
         watch.messageLength == kAnnouncementLength && watch.startsAnnouncement;
     watch.messageLength = 0;
     watch.startsAnnouncement = false;
     if (!announcement) return StationEvent::Nothing;
-    const StationEvent event = !watch.radioPresent ? StationEvent::NewRadio
-                               : watch.afterJob    ? StationEvent::LineBusy
-                                                   : StationEvent::SameRadio;
+    if (watch.radioPresent) return StationEvent::SameRadio;
     watch.radioPresent = true;
-    watch.afterJob = false;
-    watch.heardAt = watch.lastByteAt;
-    return event;
+    return StationEvent::NewRadio;
 }
 }  // namespace
 
 StationEvent PollStation(Line& line, StationWatch& watch, qint64 listenMs) {
-    constexpr StationEvent nothing = StationEvent::Nothing;
-    if (!line.IsOpen()) return nothing;
+    StationEvent seen = StationEvent::Nothing;
+    if (!line.IsOpen()) return seen;
     const qint64 start = line.NowMs();
     for (;;) {
         if (line.Lost()) {
             watch.messageLength = 0;
-            return nothing;
+            return seen;
         }
         // Everything waiting is taken at once: junk costs no more than a message's time.
         if (const qint64 waiting = line.BytesWaiting(); waiting > 0) {
@@ -48,19 +44,21 @@ StationEvent PollStation(Line& line, StationWatch& watch, qint64 listenMs) {
             if (watch.messageLength == 0)
                 watch.startsAnnouncement = static_cast<std::uint8_t>(got[0]) == kAnnouncementStart;
             watch.messageLength += got.size();
-            watch.lastByteAt = line.NowMs();
+            watch.lastByteAt = watch.heardAt = line.NowMs();
             continue;
         }
         const qint64 now = line.NowMs();
         if (watch.messageLength > 0 && now - watch.lastByteAt > kReadGapMs) {
             const StationEvent event = EndMessage(watch);
-            if (event != nothing) return event;
+            if (event == StationEvent::NewRadio) return event;
+            if (event == StationEvent::SameRadio) seen = event;
             continue;
         }
-        if (watch.radioPresent && now - watch.heardAt >= kStationQuietMs)
+        if (watch.messageLength == 0 && watch.radioPresent &&
+            now - watch.heardAt >= kStationQuietMs)
             watch.radioPresent = false;
-        if (watch.messageLength == 0 && now - start >= listenMs) return nothing;
-        if (now - start >= std::max<qint64>(listenMs, kStationLongestPollMs)) return nothing;
+        if (watch.messageLength == 0 && now - start >= listenMs) return seen;
+        if (now - start >= std::max<qint64>(listenMs, kStationLongestPollMs)) return seen;
         const qint64 until =
             watch.messageLength > 0 ? watch.lastByteAt + kReadGapMs + 1 : start + listenMs;
         line.WaitForInput(std::max<qint64>(1, until - now));

@@ -32,37 +32,9 @@ Error OpenFailure(const QSerialPort& port, const QString& deviceName) {
         case QSerialPort::DeviceNotFoundError:
             return {ErrorKind::PortNotFound, QStringLiteral("Порт %1 не найден.").arg(shown)};
         default:
-            break;
+            return {ErrorKind::PortUnavailable,
+                    QStringLiteral("Порт %1 не открывается: %2").arg(shown, port.errorString())};
     }
-    // The system's own words ("Is a directory") mean little to the operator; what the name
-    // stands for says more.
-    QString why;
-#ifndef Q_OS_WIN
-    const QFileInfo device(deviceName);
-    if (device.isDir()) {
-        why = QStringLiteral("это папка, а не устройство порта");
-    } else if (device.isFile()) {
-        why = QStringLiteral("это обычный файл, а не устройство порта");
-    }
-#endif
-    if (why.isEmpty()) {
-        switch (port.error()) {
-            case QSerialPort::UnsupportedOperationError:
-                why = QStringLiteral("это устройство не последовательный порт");
-                break;
-            case QSerialPort::ResourceError:
-                why = QStringLiteral("устройство не отвечает; проверьте, подключён ли адаптер");
-                break;
-            case QSerialPort::OpenError:
-                why = QStringLiteral("порт уже открыт этой программой");
-                break;
-            default:
-                why = QStringLiteral("система отказала (%1)").arg(port.errorString());
-                break;
-        }
-    }
-    return {ErrorKind::PortUnavailable,
-            QStringLiteral("Порт %1 не открывается: %2.").arg(shown, why)};
 }
 }  // namespace
 
@@ -109,17 +81,7 @@ bool SerialLine::IsOpen() const {
 bool SerialLine::Lost() {
     // A device that went away answers reads with an error (EIO on a hung-up line), which Qt
     // reports as a read or a resource error.
-    auto error = port_ ? port_->error() : QSerialPort::NoError;
-    if (!lost_ && error == QSerialPort::ReadError && port_->isOpen()) {
-        // A read that found nothing to take is a read error to Qt. It also comes of the event
-        // loop's read notice arriving after a wait for input took the bytes (the line returns at
-        // once when nothing is there); a line that hung up answers every read so, a look now
-        // tells the two apart.
-        port_->clearError();
-        port_->waitForReadyRead(0);
-        error = port_->error();
-        if (error == QSerialPort::TimeoutError) port_->clearError();
-    }
+    const auto error = port_ ? port_->error() : QSerialPort::NoError;
     if (!lost_ && port_ &&
         (!port_->isOpen() || error == QSerialPort::ResourceError ||
          error == QSerialPort::ReadError)) {
