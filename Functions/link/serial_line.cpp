@@ -6,11 +6,28 @@
 #include <QSerialPortInfo>
 #include <algorithm>
 
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#endif
+
 namespace belvan {
 
 namespace {
 constexpr int kWriteLimitMs = 10000;  // a device that takes nothing for this long is gone
 constexpr int kWriteSliceMs = 20;
+
+// Whether the device hung up (pulled out, the other end closed), as the system says of it without
+// a read. Where the system cannot be asked so, every read error counts.
+bool HungUp(QSerialPort& port) {
+#ifdef Q_OS_UNIX
+    pollfd descriptor{static_cast<int>(port.handle()), POLLIN, 0};
+    if (::poll(&descriptor, 1, 0) < 0) return true;
+    return (descriptor.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+#else
+    Q_UNUSED(port);
+    return true;
+#endif
+}
 
 Error OpenFailure(const QSerialPort& port, const QString& deviceName) {
     const QString shown = deviceName.isEmpty() ? QStringLiteral("(пустое имя)") : deviceName;
@@ -110,15 +127,13 @@ bool SerialLine::Lost() {
     // A device that went away answers reads with an error (EIO on a hung-up line), which Qt
     // reports as a read or a resource error.
     auto error = port_ ? port_->error() : QSerialPort::NoError;
-    if (!lost_ && error == QSerialPort::ReadError && port_->isOpen()) {
-        // A read that found nothing to take is a read error to Qt. It also comes of the event
-        // loop's read notice arriving after a wait for input took the bytes (the line returns at
-        // once when nothing is there); a line that hung up answers every read so, a look now
-        // tells the two apart.
+    const bool readFailed = error == QSerialPort::ResourceError || error == QSerialPort::ReadError;
+    if (!lost_ && readFailed && port_->isOpen() && !HungUp(*port_)) {
+        // Qt also reports a read that found nothing (its read notice came after a wait had
+        // taken the bytes) as a read error, and a read the system asked to try again as a
+        // resource error; the line is there all the same.
         port_->clearError();
-        port_->waitForReadyRead(0);
-        error = port_->error();
-        if (error == QSerialPort::TimeoutError) port_->clearError();
+        error = QSerialPort::NoError;
     }
     if (!lost_ && port_ &&
         (!port_->isOpen() || error == QSerialPort::ResourceError ||
