@@ -41,6 +41,9 @@ StationEvent PollStation(Line& line, StationWatch& watch, qint64 listenMs) {
             watch.messageLength = 0;
             return nothing;
         }
+        // The time is taken first: whatever arrived before it is taken before a gap is judged,
+        // however late this thread runs.
+        const qint64 now = line.NowMs();
         // Everything waiting is taken at once: junk costs no more than a message's time.
         if (const qint64 waiting = line.BytesWaiting(); waiting > 0) {
             const QByteArray got = line.Take(waiting);
@@ -51,7 +54,6 @@ StationEvent PollStation(Line& line, StationWatch& watch, qint64 listenMs) {
             watch.lastByteAt = line.NowMs();
             continue;
         }
-        const qint64 now = line.NowMs();
         if (watch.messageLength > 0 && now - watch.lastByteAt > kReadGapMs) {
             const StationEvent event = EndMessage(watch);
             if (event != nothing) return event;

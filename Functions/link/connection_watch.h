@@ -27,13 +27,15 @@ bool PollRadioMessage(Line& line);
 //   one that announced last). Only a whole announcement is a sign of a radio: junk, a late frame
 //   or a stray byte never keeps one there. A port that is lost and opened again starts afresh.
 // - A poll listens for about kStationListenMs and ends between messages, so that the arrival of
-//   each byte is seen; polls follow one another without a pause.
+//   each byte is seen; polls follow one another without a pause. A long listen keeps the gaps
+//   judged on the line's own thread: whoever asks for the next poll may be held up, and bytes
+//   left waiting meanwhile would run together.
 
 inline constexpr int kStationQuietMs = 1500;
-inline constexpr int kStationListenMs = 100;
+inline constexpr int kStationListenMs = 1000;
 // A poll that keeps receiving a message without a gap gives up after this long; the message goes
 // on in the next poll.
-inline constexpr int kStationLongestPollMs = 1000;
+inline constexpr int kStationLongestPollMs = 2000;
 
 enum class StationEvent {
     Nothing,    // no announcement (junk, if any, was dropped)
