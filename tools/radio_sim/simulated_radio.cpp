@@ -42,8 +42,10 @@ constexpr milliseconds kRepeatAfterClient{500};  // ... and how long after the c
 constexpr milliseconds kChatterPeriod{1000};     // chatter: a stray byte this often
 constexpr std::uint8_t kChatterByte = 0x55;
 // Silence before an announcement after other output: more than the tool's gap within a message,
-// so that the announcement arrives as a message of its own.
+// so that the announcement arrives as a message of its own; after junk (noise, a stray byte,
+// output cut off) much more, so that a reader held up on a busy machine still sees the gap.
 constexpr milliseconds kGapBeforeAnnouncement{20};
+constexpr milliseconds kGapAfterJunk{100};
 
 // The announcement: 0x10, then the model and firmware text padded with zeros; never an 'O'.
 constexpr char kAnnouncementText[] = "BELVAN-T SIM V1.07";
@@ -172,7 +174,10 @@ bool SimulatedRadio::RequestAnnouncement(Clock::time_point now, bool evenIfSilen
 
 void SimulatedRadio::Swap(Clock::time_point now, const std::optional<ParameterImage>& image) {
     if (image) image_ = *image;
-    if (!outputs_.empty()) log_("SWAP cuts off what was going out");
+    if (!outputs_.empty()) {
+        log_("SWAP cuts off what was going out");
+        strayAt_ = now;
+    }
     outputs_.clear();
     lineFreeAt_ = std::min(lineFreeAt_, now);
     partial_.clear();
@@ -452,7 +457,7 @@ void SimulatedRadio::SendDue(Clock::time_point now) {
         if (piece.due > now) return;
         // Byte k is due k byte times after the first: a late wake-up sends all that is due.
         std::size_t due = piece.bytes.size();
-        if (pacing_) {
+        if (pacing_ && !piece.whole) {
             const long long elapsed =
                 std::chrono::duration_cast<std::chrono::nanoseconds>(now - piece.due).count();
             const long long count = elapsed * kLineRate / (kBitsPerByte * 1'000'000'000LL) + 1;
@@ -575,7 +580,7 @@ void SimulatedRadio::Chatter(Clock::time_point now) {
     if (!nextChatterAt_) nextChatterAt_ = now + kChatterPeriod;
     // Never into an exchange, nor right after other output or before an announcement asked for.
     if (now < *nextChatterAt_ || !ClientSilent(now) || announceAt_ ||
-        now - lineFreeAt_ < kGapBeforeAnnouncement)
+        now - lineFreeAt_ < kGapAfterJunk)
         return;
     Write(&kChatterByte, 1);
     strayAt_ = now;
@@ -606,7 +611,8 @@ void SimulatedRadio::Announce(Clock::time_point now) {
     // Whatever went out last, a late frame or a stray byte, is over before the announcement
     // begins, with a gap between them.
     const Clock::time_point start = std::max(now, lineFreeAt_);
-    const Clock::time_point earliest = std::max(lineFreeAt_, strayAt_) + kGapBeforeAnnouncement;
+    const Clock::time_point earliest =
+        std::max(lineFreeAt_ + kGapBeforeAnnouncement, strayAt_ + kGapAfterJunk);
     const milliseconds pause =
         earliest > start ? std::chrono::ceil<milliseconds>(earliest - start) : milliseconds(0);
     if (fault_.fault == Fault::FalseAnnounce) {
@@ -617,6 +623,9 @@ void SimulatedRadio::Announce(Clock::time_point now) {
         Schedule(now, pause, std::vector<std::uint8_t>(kAnnouncement.begin(), kAnnouncement.end()),
                  "ANNOUNCE");
     }
+    // A radio's announcement has no pause in it; paced byte by byte, a simulator held up by a
+    // busy machine would put one there.
+    outputs_.back().whole = true;
     SendDue(now);
 }
 
@@ -638,7 +647,7 @@ Clock::time_point SimulatedRadio::NextWakeUp(Clock::time_point now) const {
     }
     if (fault_.fault == Fault::Chatter) {
         Clock::time_point stray =
-            std::max(lastByte_ + kRepeatAfterClient, lineFreeAt_ + kGapBeforeAnnouncement);
+            std::max(lastByte_ + kRepeatAfterClient, lineFreeAt_ + kGapAfterJunk);
         if (nextChatterAt_) stray = std::max(stray, *nextChatterAt_);
         next = std::min(next, stray);
     }

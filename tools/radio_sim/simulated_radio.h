@@ -83,6 +83,7 @@ class SimulatedRadio {
         std::vector<std::uint8_t> bytes;
         std::string log;
         bool hangUpAfter = false;
+        bool whole = false;  // written in one piece when due, however late (an announcement)
         std::size_t sent = 0;
     };
 
