@@ -266,8 +266,15 @@ class Port : public QObject {
             return;
         }
         if (random_.generateDouble() < kLineNoiseChance) {
+            // The line is noisy until the next radio is plugged in, which announces a moment
+            // later.
             ++figures_.noiseGaps;
             sim_.Command(QStringLiteral("fault line-noise"));
+            After(500, 2500, [this] {
+                sim_.Command(QStringLiteral("fault none"));
+                After(500, 500, [this] { NextRadio(); });
+            });
+            return;
         }
         After(1000, 3000, [this] { NextRadio(); });
     }
@@ -522,20 +529,35 @@ int main(int argc, char** argv) {
     } else {
         figures.problems << QStringLiteral("no log");
     }
-    for (const auto& port : ports)
-        if (logged[port->Link()] != port->Results())
-            figures.problems << port->Link() +
-                                    QStringLiteral(": the log says %1, the announcements were %2")
-                                        .arg(logged[port->Link()].join(u' '),
-                                             port->Results().join(u' '));
+    for (const auto& port : ports) {
+        const QStringList& rows = logged[port->Link()];
+        const QStringList results = port->Results();
+        if (rows == results) continue;
+        qsizetype at = 0;
+        while (at < rows.size() && at < results.size() && rows[at] == results[at]) ++at;
+        figures.problems << port->Link() + QStringLiteral(
+                                               ": %1 rows logged, %2 announcements; "
+                                               "from the %3th the log says «%4», the "
+                                               "output «%5»")
+                                               .arg(rows.size())
+                                               .arg(results.size())
+                                               .arg(at + 1)
+                                               .arg(rows.value(at), results.value(at));
+    }
 
-    qint64 base = -1, highest = 0, last = -1;
+    // Memory: the mean of the second quarter against the mean of the last, so that the heap's
+    // ups and downs between two samples do not count as growth.
+    double secondQuarter = 0, lastQuarter = 0;
+    int inSecond = 0, inLast = 0;
+    qint64 highest = 0;
     for (const auto& [at, bytes] : memory) {
         if (bytes <= 0) continue;
-        if (base < 0 && at >= ranMs / 4) base = bytes;
         highest = std::max(highest, bytes);
-        last = bytes;
+        if (at >= ranMs / 4 && at < ranMs / 2) secondQuarter += double(bytes), ++inSecond;
+        if (at >= ranMs * 3 / 4) lastQuarter += double(bytes), ++inLast;
     }
+    const qint64 base = inSecond > 0 ? qint64(secondQuarter / inSecond) : -1;
+    const qint64 last = inLast > 0 ? qint64(lastQuarter / inLast) : -1;
     const auto mib = [](qint64 bytes) { return double(bytes) / (1024 * 1024); };
     std::sort(figures.jobSeconds.begin(), figures.jobSeconds.end());
 
@@ -554,11 +576,19 @@ int main(int argc, char** argv) {
     if (!figures.jobSeconds.empty())
         std::printf("jobs: median %.1f s, longest %.1f s\n",
                     figures.jobSeconds[figures.jobSeconds.size() / 2], figures.jobSeconds.back());
-    if (base > 0) {
+    // The trace: the highest figure of each minute.
+    QStringList trace;
+    for (const auto& [at, bytes] : memory) {
+        const qsizetype minute = at / 60000;
+        if (trace.size() <= minute) trace.resize(minute + 1, QStringLiteral("0"));
+        trace[minute] = QString::number(std::max(trace[minute].toDouble(), mib(bytes)), 'f', 1);
+    }
+    if (base > 0 && last > 0) {
         std::printf(
-            "station memory (RSS): %.1f MiB a quarter in, %.1f MiB at the end, %.1f MiB "
-            "highest; growth %.2f MiB\n",
+            "station memory (RSS): %.1f MiB on average in the second quarter, %.1f MiB in the "
+            "last, %.1f MiB highest; growth %.2f MiB\n",
             mib(base), mib(last), mib(highest), mib(last - base));
+        std::printf("station memory by minute (MiB): %s\n", qPrintable(trace.join(u' ')));
         if (parser.isSet(memoryOption) && last - base > kMemoryGrowthLimit)
             figures.problems << QStringLiteral("the station's memory grew by %1 MiB")
                                     .arg(mib(last - base), 0, 'f', 2);
