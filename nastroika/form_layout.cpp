@@ -144,7 +144,8 @@ void TForm1::BuildControls() {
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     ComboBox1->addItems(design.ComboBox1.items);
-    ComboBox1->setGeometry(S(8), S(12), S(90), comboHeight);
+    // Wide enough for a device path such as /dev/ttyUSB0 or /dev/tty.usbserial-A50285BI.
+    ComboBox1->setGeometry(S(8), S(12), S(170), comboHeight);
     // On Linux a screen reader names a drop-down box by the label whose buddy it is, on other
     // systems by its accessible name; a box without a label of its own gets one never shown.
     auto spokenLabel = [](QComboBox* box) {
@@ -153,11 +154,11 @@ void TForm1::BuildControls() {
         l->hide();
     };
     spokenLabel(ComboBox1);
-    Label1 = label(this, "Label1", QString(), 104, 16);
+    Label1 = label(this, "Label1", QString(), 184, 16);
     QFont portFont = Label1->font();
     portFont.setBold(true);
     Label1->setFont(portFont);
-    Label39 = label(this, "Label39", QString(), 272, 16);
+    Label39 = label(this, "Label39", QString(), 320, 16);
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(kWatchIntervalMs);
@@ -186,6 +187,8 @@ void TForm1::BuildControls() {
     named(StringGrid1, "StringGrid1", QStringLiteral("Таблица каналов"));
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid1->setSelectionMode(QAbstractItemView::NoSelection);
+    // Tab goes on to the next control; the arrows move within the table.
+    StringGrid1->setTabKeyNavigation(false);
     StringGrid1->verticalHeader()->hide();
     StringGrid1->horizontalHeader()->setSectionsMovable(false);
     StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -216,6 +219,7 @@ void TForm1::BuildControls() {
         named(mark, name.constData(),
               QStringLiteral("Канал %1 задан").arg(c + 1, 2, 10, QChar(u'0')));
         mark->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+        mark->setToolTip(mark->accessibleName());
         mark->adjustSize();
         const int rowTop = StringGrid1->y() + StringGrid1->frameWidth() +
                            StringGrid1->horizontalHeader()->height() + c * S(16);

@@ -25,6 +25,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "channel_table.h"
+
 namespace belvan {
 
 namespace {
@@ -118,6 +120,7 @@ void TForm1::Repaint() {
         }
     }
     for (int i = 0; i < kChannelCount; ++i) ChannelMarks[i]->setVisible(c.channelMarks[i]);
+    TableEditor->FollowSelectedChannel();
 
     auto paintCheck = [](QAbstractButton* b, bool on) {
         const QSignalBlocker blocker(b);

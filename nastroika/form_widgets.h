@@ -2,6 +2,7 @@
 // selection the operator moves but cannot remove.
 #pragma once
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -11,8 +12,9 @@
 
 namespace belvan {
 
-// The port box offers COM1 and COM2 first, then every serial port the system reports; the list
-// is refreshed each time it opens.
+// The port box offers COM1 and COM2 first, then every serial port the system reports, then the
+// port in the box when the system does not report it (a pseudo-terminal); the list is refreshed
+// each time it opens, as wide as its longest name.
 class PortComboBox : public QComboBox {
   public:
     using QComboBox::QComboBox;
@@ -21,6 +23,7 @@ class PortComboBox : public QComboBox {
         QStringList names{QStringLiteral("COM1"), QStringLiteral("COM2")};
         for (const QString& name : SystemPortNames())
             if (!names.contains(name)) names << name;
+        if (!text.trimmed().isEmpty() && !names.contains(text)) names << text;
         {
             const QSignalBlocker blocker(this);
             clear();
@@ -28,6 +31,7 @@ class PortComboBox : public QComboBox {
             setCurrentIndex(static_cast<int>(names.indexOf(text)));
             setEditText(text);
         }
+        view()->setMinimumWidth(view()->sizeHintForColumn(0) + 2 * view()->frameWidth());
         QComboBox::showPopup();
     }
 };

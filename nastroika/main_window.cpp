@@ -1,13 +1,16 @@
 #include "main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -21,13 +24,17 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTextBrowser>
+#include <QTimer>
+#include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "channel_table.h"
+#include "core/texts.h"
 #include "files/backup.h"
 #include "files/file_io.h"
 #include "form/csv_handlers.h"
-#include "form/session.h"
+#include "form/recovery.h"
 #include "sheet/channel_sheet.h"
 
 namespace belvan {
@@ -49,8 +56,10 @@ MainWindow::MainWindow(const TForm1::Options& options) : QMainWindow(nullptr) {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&Файл"));
     OpenAction = file->addAction(QStringLiteral("&Открыть…"));
     OpenAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    SaveAction = file->addAction(QStringLiteral("&Сохранить…"));
+    SaveAction = file->addAction(QStringLiteral("&Сохранить"));
     SaveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    SaveAsAction = file->addAction(QStringLiteral("Сохранить &как…"));
+    SaveAsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     RecentMenu = file->addMenu(QStringLiteral("Последние &файлы"));
     file->addSeparator();
     ExportAction = file->addAction(QStringLiteral("&Экспорт в CSV…"));
@@ -59,7 +68,7 @@ MainWindow::MainWindow(const TForm1::Options& options) : QMainWindow(nullptr) {
     PrintAction = file->addAction(QStringLiteral("&Печать…"));
     PrintAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     file->addSeparator();
-    RestoreSessionAction = file->addAction(QStringLiteral("&Восстановить план прошлого сеанса"));
+    RestoreAction = file->addAction(QStringLiteral("&Восстановить…"));
     file->addSeparator();
     QuitAction = file->addAction(QStringLiteral("В&ыход"));
     QuitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -98,11 +107,14 @@ MainWindow::MainWindow(const TForm1::Options& options) : QMainWindow(nullptr) {
     // A shortcut works wherever the focus is in the window: in the table, a list or a button.
     // A typed box's line edit keeps the keys it edits with (Ctrl+C, Ctrl+V, Ctrl+Z, Ctrl+Y).
     for (QAction* action :
-         {OpenAction, SaveAction, PrintAction, QuitAction, UndoAction, RedoAction,
+         {OpenAction, SaveAction, SaveAsAction, PrintAction, QuitAction, UndoAction, RedoAction,
           CopyChannelAction, PasteChannelAction, ReadAction, WriteAction, GuideAction})
         action->setShortcutContext(Qt::WindowShortcut);
 
     statusBar()->setSizeGripEnabled(false);
+    RecoveryLabel = new QLabel;
+    RecoveryLabel->setObjectName(QStringLiteral("RecoveryLabel"));
+    statusBar()->addPermanentWidget(RecoveryLabel);
     ModifiedLabel = new QLabel;
     ModifiedLabel->setObjectName(QStringLiteral("ModifiedLabel"));
     statusBar()->addPermanentWidget(ModifiedLabel);
@@ -112,6 +124,9 @@ MainWindow::MainWindow(const TForm1::Options& options) : QMainWindow(nullptr) {
     withRoom.extraHeight = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
     form_ = new TForm1(withRoom);
     form_->State().prefs.verifyAfterWrite = VerifyAction->isChecked();
+    // The channel table's commands for its selected rows.
+    edit->addSeparator();
+    edit->addMenu(form_->TableEditor->Menu());
 
     // The window looks as the form did on its own: its caption, icon and fixed dialog frame.
     setWindowFlags(form_->windowFlags());
@@ -124,9 +139,12 @@ MainWindow::MainWindow(const TForm1::Options& options) : QMainWindow(nullptr) {
         if (!form_->ExchangeRunning()) form_->LoadSettings();
     });
     connect(SaveAction, &QAction::triggered, this, [this] {
+        if (!form_->ExchangeRunning()) form_->Save();
+    });
+    connect(SaveAsAction, &QAction::triggered, this, [this] {
         if (!form_->ExchangeRunning()) form_->SaveSettings();
     });
-    connect(RestoreSessionAction, &QAction::triggered, this, &MainWindow::RestoreSession);
+    connect(RestoreAction, &QAction::triggered, this, &MainWindow::ShowRecoveryDialog);
     connect(QuitAction, &QAction::triggered, this, &QWidget::close);
     connect(UndoAction, &QAction::triggered, form_, &TForm1::Undo);
     connect(RedoAction, &QAction::triggered, form_, &TForm1::Redo);
@@ -146,6 +164,7 @@ MainWindow::MainWindow(const TForm1::Options& options) : QMainWindow(nullptr) {
     connect(GuideAction, &QAction::triggered, this, &MainWindow::ShowGuide);
     connect(AboutAction, &QAction::triggered, this, &MainWindow::ShowAbout);
     connect(form_, &TForm1::editsChanged, this, &MainWindow::FollowForm);
+    connect(form_, &TForm1::recoveryChanged, this, &MainWindow::FollowRecovery);
 
     connect(ExportAction, &QAction::triggered, this,
             [this] { RunMenuAction([this] { return ExportCsvFile(form_->State()); }); });
@@ -153,7 +172,7 @@ MainWindow::MainWindow(const TForm1::Options& options) : QMainWindow(nullptr) {
         if (form_->ExchangeRunning()) return;
         form_->RunAction(QStringLiteral("импорт из CSV"), [this] {
             const QString status = ImportCsvFile(form_->State());
-            if (!status.isEmpty()) statusBar()->showMessage(status);
+            if (!status.isEmpty()) Say(status);
         });
     });
     connect(PrintAction, &QAction::triggered, this,
@@ -172,14 +191,10 @@ MainWindow::MainWindow(const TForm1::Options& options) : QMainWindow(nullptr) {
     // Nothing of the menu is at hand while the form talks to the radio.
     connect(form_, &TForm1::exchangeRunningChanged, this,
             [this](bool running) { menuBar()->setEnabled(!running); });
-    connect(form_, &TForm1::statusLineChanged, this,
-            [this](const QString& text) { statusBar()->showMessage(text); });
+    connect(form_, &TForm1::statusLineChanged, this, [this](const QString& text) { Say(text); });
     FillRecentMenu();
     FollowForm();
-    if (QFileInfo::exists(SessionFile()))
-        statusBar()->showMessage(QStringLiteral(
-            "План прошлого сеанса не был сохранён: его можно вернуть — «Файл» → «Восстановить "
-            "план прошлого сеанса»."));
+    FollowRecovery();
 
     const QSize whole(form_->width(), withRoom.extraHeight + form_->height());
     const QScreen* shownOn = screen() ? screen() : QGuiApplication::primaryScreen();
@@ -243,25 +258,163 @@ void MainWindow::FollowForm() {
                                           : QStringLiteral("&Повторить"));
     RedoAction->setEnabled(history.CanRedo());
     PasteChannelAction->setEnabled(form_->HasCopiedChannel());
-    RestoreSessionAction->setEnabled(!sessionRestored_ && QFileInfo::exists(SessionFile()));
     ModifiedLabel->setText(form_->Modified() ? QStringLiteral("Изменения не сохранены")
                                              : QStringLiteral("Изменений нет"));
     RememberFile(form_->LastFile());
-    // The advice about the port or the last exchange is said once, when it changes.
+    // The advice about the port or the last exchange is said once, when it changes, and goes
+    // when the trouble has gone.
     if (form_->Advice() != adviceShown_) {
+        if (form_->Advice().isEmpty() && statusBar()->toolTip() == adviceShown_) Say({});
         adviceShown_ = form_->Advice();
-        if (!adviceShown_.isEmpty()) statusBar()->showMessage(adviceShown_);
+        if (!adviceShown_.isEmpty()) Say(adviceShown_);
     }
 }
 
-void MainWindow::RestoreSession() {
+void MainWindow::Say(const QString& text) {
+    statusBar()->setToolTip(text);
+    int room = statusBar()->width() - 12;
+    for (const QLabel* label : {RecoveryLabel, ModifiedLabel})
+        if (label->isVisible()) room -= label->sizeHint().width() + 8;
+    statusBar()->showMessage(
+        statusBar()->fontMetrics().elidedText(text, Qt::ElideRight, std::max(room, 80)));
+}
+
+void MainWindow::FollowRecovery() {
+    const RecoveryJournal& journal = form_->Recovery();
+    const auto offered = static_cast<int>(journal.Offered().size());
+    RestoreAction->setEnabled(offered > 0);
+    if (!journal.Failure().isEmpty()) {
+        const QString text =
+            QStringLiteral("План не сохраняется для восстановления: %1").arg(journal.Failure());
+        RecoveryLabel->setText(text);
+        RecoveryLabel->setToolTip(text);
+        RecoveryLabel->setStyleSheet(QStringLiteral("color: red;"));
+    } else {
+        RecoveryLabel->setText(
+            offered > 0 ? QStringLiteral("Планов для восстановления: %1 — «Файл» → «Восстановить…»")
+                              .arg(offered)
+                        : QString());
+        RecoveryLabel->setToolTip(QString());
+        RecoveryLabel->setStyleSheet(QString());
+    }
+    RecoveryLabel->setVisible(!RecoveryLabel->text().isEmpty());
+}
+
+namespace {
+// One entry as the recovery list shows it: when it was kept, what it is, how many channels differ
+// from the plan it started from.
+QStringList EntryColumns(const RecoveryJournal& journal, const RecoveryEntry& entry) {
+    const RecoveryInfo& info = entry.info;
+    QStringList what;
+    if (!info.label.isEmpty()) what << info.label;
+    what << (info.source.isEmpty() ? QStringLiteral("не из файла")
+                                   : QStringLiteral("из файла «%1»").arg(ShownPath(info.source)));
+    QString channels;
+    const Result<FileBytes> plan = journal.Read(entry.stem);
+    if (!plan)
+        channels = QStringLiteral("файл повреждён");
+    else if (!FileChecksumMatches(*plan))
+        channels = QStringLiteral("контрольная сумма не сходится");
+    else if (info.base)
+        channels = QString::number(DifferingChannels(*plan, *info.base));
+    return {QLocale().toString(info.kept, QStringLiteral("dd.MM.yyyy HH:mm:ss")),
+            what.join(QStringLiteral(", ")), channels};
+}
+}  // namespace
+
+void MainWindow::ShowRecoveryDialog() {
     if (form_->ExchangeRunning()) return;
-    form_->RunAction(QStringLiteral("восстановление плана прошлого сеанса"), [this] {
-        if (TakeInSession(form_->State())) {
-            sessionRestored_ = true;
-            statusBar()->showMessage(QStringLiteral("План прошлого сеанса восстановлен"));
+    auto* dialog = new QDialog(this);
+    dialog->setObjectName(QStringLiteral("RecoveryDialog"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(QStringLiteral("Восстановление плана"));
+    auto* list = new QTreeWidget(dialog);
+    list->setObjectName(QStringLiteral("RecoveryList"));
+    list->setRootIsDecorated(false);
+    list->setHeaderLabels(
+        {QStringLiteral("Сохранён"), QStringLiteral("План"), QStringLiteral("Изменено каналов")});
+    auto* buttons = new QDialogButtonBox(dialog);
+    QPushButton* restore =
+        buttons->addButton(QStringLiteral("Восстановить"), QDialogButtonBox::AcceptRole);
+    restore->setObjectName(QStringLiteral("RestoreButton"));
+    QPushButton* discard =
+        buttons->addButton(QStringLiteral("Удалить"), QDialogButtonBox::DestructiveRole);
+    discard->setObjectName(QStringLiteral("DiscardButton"));
+    buttons->addButton(QStringLiteral("Закрыть"), QDialogButtonBox::RejectRole);
+    auto* layout = new QVBoxLayout(dialog);
+    layout->addWidget(new QLabel(
+        QStringLiteral("Планы с изменениями, которые не были сохранены в файл или записаны в "
+                       "радиостанцию:"),
+        dialog));
+    layout->addWidget(list);
+    layout->addWidget(buttons);
+
+    auto fill = [this, list, restore, discard] {
+        list->clear();
+        for (const RecoveryEntry& entry : form_->Recovery().Offered()) {
+            auto* item = new QTreeWidgetItem(list, EntryColumns(form_->Recovery(), entry));
+            item->setData(0, Qt::UserRole, entry.stem);
         }
+        if (list->topLevelItemCount() > 0) list->setCurrentItem(list->topLevelItem(0));
+        restore->setEnabled(list->topLevelItemCount() > 0);
+        discard->setEnabled(list->topLevelItemCount() > 0);
+        list->header()->resizeSections(QHeaderView::ResizeToContents);
+    };
+    fill();
+    auto chosen = [list] {
+        const QTreeWidgetItem* item = list->currentItem();
+        return item ? item->data(0, Qt::UserRole).toString() : QString();
+    };
+    connect(restore, &QPushButton::clicked, dialog, [this, dialog, chosen] {
+        const QString stem = chosen();
+        dialog->close();
+        if (!stem.isEmpty()) RestoreEntry(stem);
     });
+    connect(list, &QTreeWidget::itemDoubleClicked, restore, &QPushButton::click);
+    connect(discard, &QPushButton::clicked, dialog, [this, dialog, chosen, fill, list] {
+        const QString stem = chosen();
+        if (stem.isEmpty()) return;
+        OperatorInterface& op = form_->State().Operator();
+        if (op.AskYesNo(QStringLiteral("Удалить план «%1» без восстановления?")
+                            .arg(list->currentItem()->text(0)),
+                        QStringLiteral("Восстановление плана"),
+                        MessageIcon::Warning) != Answer::Yes)
+            return;
+        if (const Status discarded = form_->DiscardRecovered(stem); !discarded)
+            ShowError(op,
+                      QStringLiteral("Не удалось удалить план: %1.").arg(discarded.error().text));
+        fill();
+        if (list->topLevelItemCount() == 0) dialog->close();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::close);
+    dialog->resize(QSize(620, 300).boundedTo(size()));
+    dialog->open();
+}
+
+void MainWindow::RestoreEntry(const QString& stem) {
+    form_->RestoreRecovered(stem);
+}
+
+void MainWindow::EndOnStopSignals() {
+    stopSignals_ =
+        std::make_unique<StopSignals>([this] { CloseOnSignal(); }, [this] { CloseOnSignal(); });
+}
+
+void MainWindow::CloseOnSignal() {
+    if (closingOnSignal_) return;
+    closingOnSignal_ = true;
+    (void)form_->KeepRecoveryNow();  // a failure shows in the status line
+    // A message box or dialog open when the signal came is answered as its close button would
+    // answer it; the window closes once an exchange under way has ended.
+    auto* closing = new QTimer(this);
+    connect(closing, &QTimer::timeout, this, [this] {
+        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != this) {
+            modal->close();
+            return;
+        }
+        if (isVisible()) close();
+    });
+    closing->start(50);
 }
 
 void MainWindow::ShowGuide() {
@@ -303,7 +456,7 @@ void MainWindow::RunMenuAction(const std::function<QString()>& action) {
     if (form_->ExchangeRunning()) return;
     form_->RunAction([this, action] {
         const QString status = action();
-        if (!status.isEmpty()) statusBar()->showMessage(status);
+        if (!status.isEmpty()) Say(status);
     });
 }
 
@@ -323,10 +476,17 @@ QString MainWindow::Print() {
     const QString title = SheetTitle(p);
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(SheetPageLayout());
-    printer.setDocName(title);
+    // A PDF is proposed under the name the plan would be saved as (the list's after an import),
+    // in that name's folder: the print dialog proposes the document's name in the working folder.
+    const QFileInfo proposed(p.dialogs.saveName.isEmpty() ? InitialSaveName() : p.dialogs.saveName);
+    printer.setDocName(p.dialogs.saveName.isEmpty() ? title : proposed.completeBaseName());
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(QStringLiteral("Печать листа каналов"));
-    if (dialog.exec() != QDialog::Accepted) return {};
+    const QString workingFolder = QDir::currentPath();
+    QDir::setCurrent(proposed.absolutePath());
+    const int answer = dialog.exec();
+    QDir::setCurrent(workingFolder);
+    if (answer != QDialog::Accepted) return {};
     const QString file = printer.outputFileName();
     if (!file.isEmpty() && printer.outputFormat() == QPrinter::PdfFormat) {
         // A PDF file is saved like every other file: checked, and replacing an old one only
@@ -357,18 +517,30 @@ QString MainWindow::Print() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (!form_->close()) {
+    // During an exchange the form refuses and closes the window once the exchange has ended.
+    if (form_->ExchangeRunning()) {
+        form_->close();
         event->ignore();
         return;
     }
-    // The window closes without a question; a plan with changes not kept anywhere else is kept
-    // for the next start, and one brought back and then kept elsewhere is not offered again.
-    if (form_->Modified()) {
-        const Status kept = KeepSession(form_->State());
-        if (!kept)
-            qWarning("belvan: the session's plan was not kept: %s", qPrintable(kept.error().text));
-    } else if (sessionRestored_) {
-        QFile::remove(SessionFile());
+    // The window closes without a question while the plan is kept for recovery; only a plan that
+    // could not be kept makes it ask, since closing would lose it.
+    const Status kept = form_->KeepRecoveryNow();
+    if (!kept && form_->Modified() && !closingOnSignal_) {
+        const Answer answer = form_->State().Operator().AskYesNoCancel(
+            QStringLiteral("Изменения плана не удаётся сохранить для восстановления: %1.\n"
+                           "Сохранить план в файл перед выходом?")
+                .arg(kept.error().text),
+            kToolCaption, MessageIcon::Warning);
+        if (answer == Answer::Yes) form_->SaveSettings();
+        if (answer == Answer::Cancel || (answer == Answer::Yes && form_->Modified())) {
+            event->ignore();
+            return;
+        }
+    }
+    if (!form_->close()) {
+        event->ignore();
+        return;
     }
     event->accept();
 }

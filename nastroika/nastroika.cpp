@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGroupBox>
@@ -25,10 +26,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "channel_table.h"
 #include "core/texts.h"
 #include "form/port_advice.h"
 #include "form_widgets.h"
 #include "link/serial_line.h"
+#include "plan/ctcss_table.h"
 #include "qt_operator.h"
 
 namespace belvan {
@@ -64,7 +67,9 @@ void TakeCombo(const QComboBox* box, ComboState& state) {
 
 }  // namespace
 
-TForm1::TForm1(const Options& options) : QWidget(nullptr) {
+TForm1::TForm1(const Options& options)
+    : QWidget(nullptr),
+      journal_(options.recoveryFolder.isEmpty() ? RecoveryFolder() : options.recoveryFolder) {
     setObjectName(QStringLiteral("Form1"));
     QScreen* shownOn = screen() ? screen() : QGuiApplication::primaryScreen();
     const Fit fit = FitFor(shownOn, options.extraHeight, font());
@@ -86,6 +91,11 @@ TForm1::TForm1(const Options& options) : QWidget(nullptr) {
     FormCreate(state_);
     lastOpenedPort_ = state_.ctl.ComboBox1.text;
     history_.MarkClean(state_);
+    lastKept_ = history_.Clean();
+    keepTimer_ = new QTimer(this);
+    keepTimer_->setSingleShot(true);
+    keepTimer_->setInterval(500);
+    connect(keepTimer_, &QTimer::timeout, this, [this] { (void)KeepRecoveryNow(); });
     Repaint();
     setAcceptDrops(true);
     if (!options.file.isEmpty())
@@ -132,11 +142,9 @@ void TForm1::BindEvents() {
         if (!repainting_ && row >= 0 && static_cast<FormList*>(ListBox1)->pressedOnCurrent)
             Run({}, [this, row] { ListBox1Click(state_, row); });
     });
-    // A click on a row of the channel table chooses that channel as the channel list does.
-    connect(StringGrid1, &QTableWidget::cellClicked, this, [this](int row, int) {
-        if (!repainting_ && row >= 0 && row < kChannelCount)
-            Run({}, [this, row] { ListBox1Click(state_, row); });
-    });
+    // A row of the channel table chooses that channel as the channel list does; the table is
+    // typed into and edits the channels of its selected rows.
+    TableEditor = new ChannelTableEditor(this);
 
     click(Button1, QStringLiteral("заполнение частоты приёма"), [&p] {
         if (RequireChannel(p)) FillReceive(p);
@@ -165,8 +173,27 @@ void TForm1::BindEvents() {
     edited(ComboBox4, QStringLiteral("время ожидания"));
     edited(ComboBox29, QStringLiteral("максимальное время передачи"));
     edited(ComboBox30, QStringLiteral("время отключения передачи"));
-    for (int i = 0; i < kChannelCount; ++i)
-        edited(ToneBoxes[i], QStringLiteral("тон канала %1").arg(i + 1, 2, 10, QChar(u'0')));
+    for (int i = 0; i < kChannelCount; ++i) {
+        // A typed tone is read as the box is left: a tone number, or a frequency in Hz or tenths
+        // of a Hz; the box then shows that tone's item. Any other text is refused and the box
+        // shows what it held.
+        const QString step = QStringLiteral("тон канала %1").arg(i + 1, 2, 10, QChar(u'0'));
+        QComboBox* box = ToneBoxes[i];
+        connect(box, &QComboBox::activated, this, [this, step] { Run(step, [] {}); });
+        connect(box->lineEdit(), &QLineEdit::editingFinished, this, [this, box, i, step] {
+            if (repainting_) return;
+            const ComboState& held = state_.ctl.toneBoxes[i];
+            const Result<int> tone = ToneOfBoxText(box->currentText(), i);
+            if (tone && held.index == *tone && held.text == box->currentText()) return;
+            if (!tone) {
+                const QSignalBlocker quiet(box);
+                box->setCurrentText(state_.ctl.toneBoxes[i].text);
+                ShowError(state_.Operator(), tone.error().text);
+                return;
+            }
+            Run(step, [this, i, tone] { state_.ctl.toneBoxes[i].Select(*tone); });
+        });
+    }
     for (int i = 0; i < 8; ++i)
         edited(KeyBoxes[i], QStringLiteral("функция F%1 %2").arg(i < 4 ? 1 : 2).arg(i % 4 + 1));
     connect(CheckBox3, &QCheckBox::clicked, this,
@@ -231,6 +258,7 @@ void TForm1::Run(const QString& step, const std::function<void()>& handler) {
     handlerRunning_ = true;
     // What the operator typed since the last handler belongs to this step.
     const EditedState before = EditedStateOf(state_);
+    const QString fileBefore = lastFile_;
     const Exchange exchangeBefore = state_.link.exchange;
     keptAfterHandler_ = false;
     TakeOperatorInput();
@@ -241,7 +269,7 @@ void TForm1::Run(const QString& step, const std::function<void()>& handler) {
         ShowError(state_.Operator(), QString::fromStdString(error.what()));
     }
     handlerRunning_ = false;
-    RecordStep(step, before, exchangeBefore);
+    RecordStep(step, before, fileBefore, exchangeBefore);
     Repaint();
     emit editsChanged();
     if (!deferred_.empty()) {
@@ -251,21 +279,91 @@ void TForm1::Run(const QString& step, const std::function<void()>& handler) {
     }
 }
 
-void TForm1::RecordStep(const QString& step, const EditedState& before, Exchange exchangeBefore) {
+void TForm1::RecordStep(const QString& step, const EditedState& before, const QString& fileBefore,
+                        Exchange exchangeBefore) {
     const Exchange now = state_.link.exchange;
     if (exchangeBefore == Exchange::None && now == Exchange::Reading) {
         // A read is two handlers, the request and the link's answer: one step.
         beforeRead_ = before;
+        fileBeforeRead_ = fileBefore;
     } else if (exchangeBefore == Exchange::Reading && now != Exchange::Reading) {
-        if (beforeRead_)
+        if (beforeRead_) {
             history_.Record(QStringLiteral("чтение из радиостанции"), *beforeRead_,
                             EditedStateOf(state_));
+            if (keptAfterHandler_)
+                PlanKept(*beforeRead_, fileBeforeRead_, QStringLiteral("до чтения в %1"));
+        }
         beforeRead_.reset();
     } else if (!step.isEmpty()) {
         history_.Record(step, before, EditedStateOf(state_));
     }
-    if (keptAfterHandler_) history_.MarkClean(state_);
+    if (keptAfterHandler_) PlanKept(before, fileBefore, QStringLiteral("до загрузки в %1"));
     keptAfterHandler_ = false;
+    if (SnapshotOf(EditedStateOf(state_)) != lastKept_) ScheduleKeep();
+}
+
+void TForm1::PlanKept(const EditedState& replaced, const QString& replacedFile,
+                      const QString& label) {
+    keptAfterHandler_ = false;
+    const PlanSnapshot was = SnapshotOf(replaced);
+    const PlanSnapshot clean = history_.Clean();
+    history_.MarkClean(state_);
+    // Changes that were not kept anywhere and that the new plan replaced stay restorable.
+    if (was != clean && was.bytes != history_.Clean().bytes) {
+        const QDateTime time = QDateTime::currentDateTime();
+        const Status aside = journal_.KeepAside(
+            was.bytes,
+            {time, replacedFile, label.arg(time.toString(QStringLiteral("HH:mm"))), clean.bytes});
+        if (!aside)
+            state_.statusLine = QStringLiteral("Прежний план не сохранён для восстановления: %1")
+                                    .arg(aside.error().text);
+    }
+    journal_.Safe(history_.Clean().bytes);
+    (void)KeepRecoveryNow();  // a failure shows in the status line
+    emit recoveryChanged();
+}
+
+void TForm1::ScheduleKeep() {
+    if (!keepTimer_->isActive()) keepTimer_->start();
+}
+
+Status TForm1::KeepRecoveryNow() {
+    keepTimer_->stop();
+    const QString failureBefore = journal_.Failure();
+    lastKept_ = SnapshotOf(EditedStateOf(state_));
+    const Status kept =
+        journal_.Keep(lastKept_.bytes, lastKept_ != history_.Clean(),
+                      {QDateTime::currentDateTime(), lastFile_, {}, history_.Clean().bytes});
+    if (journal_.Failure() != failureBefore) emit recoveryChanged();
+    return kept;
+}
+
+void TForm1::RestoreRecovered(const QString& stem) {
+    if (ExchangeRunning()) return;
+    Run(QStringLiteral("восстановление плана"), [this, stem] {
+        const QString captionBefore = state_.ctl.caption;
+        const auto entries = journal_.Offered();
+        const auto entry = std::find_if(entries.begin(), entries.end(),
+                                        [&](const RecoveryEntry& e) { return e.stem == stem; });
+        const QString source = entry == entries.end() ? QString() : entry->info.source;
+        const bool restored = TakeInSettingsFile(state_, journal_.Read(stem),
+                                                 RecoveryPlanPath(journal_.Folder(), stem));
+        UpdateToneBoxes(state_);
+        if (!restored) return;
+        // The plan belongs to the file it came from, if any; a recovery file is no plan's own.
+        state_.ctl.caption =
+            source.isEmpty() ? captionBefore : kFileCaptionPrefix + ShownPath(source);
+        if (!source.isEmpty()) lastFile_ = source;
+        journal_.TakeOver(stem);
+        state_.statusLine = QStringLiteral("План восстановлен");
+    });
+    emit recoveryChanged();
+}
+
+Status TForm1::DiscardRecovered(const QString& stem) {
+    const Status discarded = journal_.Discard(stem);
+    emit recoveryChanged();
+    return discarded;
 }
 
 void TForm1::Undo() {
@@ -300,15 +398,22 @@ void TForm1::PasteChannel() {
 
 void TForm1::SaveSettings() {
     Run({}, [this] {
-        if (!SaveSettingsFile(state_)) return;
-        // Kept when the file now holds exactly what the window would save.
-        const QString& chosen = state_.dialogs.saveName;
-        const QString name =
-            chosen.contains(kSettingsFileExtension) ? chosen : chosen + kSettingsFileExtension;
-        const Result<FileBytes> read = ReadSettingsFile(name);
-        if (read && *read == BuildFileBytes(state_.image)) {
+        if (const auto written = SaveSettingsWithDialog(state_).written) {
             keptAfterHandler_ = true;
-            lastFile_ = name;
+            lastFile_ = *written;
+        }
+    });
+}
+
+void TForm1::Save() {
+    if (lastFile_.isEmpty()) {
+        SaveSettings();
+        return;
+    }
+    Run({}, [this] {
+        if (SaveSettingsTo(state_, lastFile_)) {
+            keptAfterHandler_ = true;
+            state_.statusLine = QStringLiteral("Сохранено в файл «%1»").arg(ShownPath(lastFile_));
         }
     });
 }
@@ -342,17 +447,14 @@ void TForm1::ConnectLink() {
     connect(link, &RadioLink::progress, this, &TForm1::ShowProgress);
     connect(link, &RadioLink::readFinished, this, [this](const ReadResult& result) {
         Run({}, [this, result] {
-            const bool plainRead = state_.link.exchange == Exchange::Reading;
-            ReadFinished(state_, result);
-            if (plainRead && Succeeded(result.outcome)) keptAfterHandler_ = true;
+            if (ReadFinished(state_, result)) keptAfterHandler_ = true;
             UpdateAdvice();
             if (result.outcome == ExchangeOutcome::NoAnswer) advice_ = NoAnswerAdvice();
         });
     });
     connect(link, &RadioLink::writeFinished, this, [this](const WriteResult& result) {
         Run({}, [this, result] {
-            WriteFinished(state_, result);
-            if (Succeeded(result.outcome)) keptAfterHandler_ = true;
+            if (WriteFinished(state_, result)) keptAfterHandler_ = true;
             UpdateAdvice();
             if (result.outcome == ExchangeOutcome::NoAnswer) advice_ = NoAnswerAdvice();
         });

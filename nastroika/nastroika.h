@@ -20,6 +20,7 @@
 #include "form/link_requests.h"
 #include "form/program_state.h"
 #include "form/radio_handlers.h"
+#include "form/recovery.h"
 #include "form/start_up.h"
 #include "image/decoding.h"
 #include "link/radio_link.h"
@@ -40,6 +41,8 @@ class QTimer;
 
 namespace belvan {
 
+class ChannelTableEditor;
+
 class TForm1 : public QWidget {
     Q_OBJECT
 
@@ -50,6 +53,7 @@ class TForm1 : public QWidget {
         QString file = {};    // a channel-settings file loaded once the window has started
         int extraHeight = 0;  // height of what the window adds around the form (menu, status)
         RadioLink::LineFactory lineFactory = {};  // the serial port when empty
+        QString recoveryFolder = {};              // the user's recovery folder when empty
     };
     // The font and scale of the form on a screen: the given font while the form, with the
     // extra height and a title bar, fits the screen's available area; else the largest smaller
@@ -78,6 +82,8 @@ class TForm1 : public QWidget {
     void statusLineChanged(const QString& text);
     // A handler ran: the undo history, the unsaved-changes state or the selection may differ.
     void editsChanged();
+    // The recovery entries on offer or the recovery file's trouble may differ.
+    void recoveryChanged();
 
   public:
     // The form's controls, by their names.
@@ -115,6 +121,8 @@ class TForm1 : public QWidget {
     // Shown in place of the read and write buttons while an exchange runs.
     QLabel* ExchangeStage;
     QProgressBar* ExchangeProgress;
+    // Typing into the channel table and the commands for its selected rows (channel_table.cpp).
+    ChannelTableEditor* TableEditor = nullptr;
 
     // Repaints every control from the state.
     void Repaint();
@@ -130,6 +138,9 @@ class TForm1 : public QWidget {
     void LoadFile(const QString& path);
     // "Сохранить настройки" and "Загрузить настройки" with their dialogs.
     void SaveSettings();
+    // "Сохранить": into the plan's own file (the one in the caption) without a dialog; with the
+    // dialog when the plan has none yet.
+    void Save();
     void LoadSettings();
 
     // Undo and redo of the operator's edits; neither touches the radio or a file.
@@ -144,8 +155,17 @@ class TForm1 : public QWidget {
     bool HasCopiedChannel() const { return copied_.has_value(); }
     // The status line's advice about the port or the last exchange; empty when there is none.
     QString Advice() const { return advice_; }
-    // The name of the last file saved or loaded, for the recent files.
+    // The plan's own file: the one last saved or loaded (or the one a restored plan came from).
     QString LastFile() const { return lastFile_; }
+
+    // The window's recovery journal: its plan with unsaved changes is written to its recovery
+    // file within half a second of each change, and at once by KeepRecoveryNow.
+    const RecoveryJournal& Recovery() const { return journal_; }
+    Status KeepRecoveryNow();
+    // The plan of a recovery entry into the window as a load takes a file in: one undo step.
+    void RestoreRecovered(const QString& stem);
+    // The operator discards a recovery entry.
+    Status DiscardRecovered(const QString& stem);
 
   protected:
     // Refused while an exchange runs; the window then closes when it has ended.
@@ -161,7 +181,11 @@ class TForm1 : public QWidget {
     // is shown in a message box, and every control is repainted afterwards.
     void Run(const QString& step, const std::function<void()>& handler);
     // After a handler: the step it made, if any, and whether the plan is now as last kept.
-    void RecordStep(const QString& step, const EditedState& before, Exchange exchangeBefore);
+    void RecordStep(const QString& step, const EditedState& before, const QString& fileBefore,
+                    Exchange exchangeBefore);
+    // The plan is kept elsewhere now; a plan with unsaved changes that it replaced is kept aside.
+    void PlanKept(const EditedState& replaced, const QString& replacedFile, const QString& label);
+    void ScheduleKeep();
     void UpdateAdvice();
     void TakeOperatorInput();
     void ConnectLink();
@@ -187,13 +211,17 @@ class TForm1 : public QWidget {
     bool handlerRunning_ = false;
     std::vector<std::function<void()>> deferred_;  // handlers that came while another ran
     QString lastOpenedPort_;
-    QSet<QObject*> digitBoxes_;
+    QSet<QObject*> digitBoxes_;  // ComboBox4 and the tone boxes take digits only
     EditHistory history_;
     std::optional<EditedState> beforeRead_;  // the state a read from the radio started from
-    bool keptAfterHandler_ = false;          // the handler saved, loaded, read or wrote the plan
+    QString fileBeforeRead_;
+    bool keptAfterHandler_ = false;  // the handler saved, loaded, read or wrote the plan
     std::optional<CopiedChannel> copied_;
     QString advice_;
-    QString lastFile_;  // ComboBox4 and the tone boxes take digits only
+    QString lastFile_;
+    RecoveryJournal journal_;
+    QTimer* keepTimer_ = nullptr;
+    PlanSnapshot lastKept_;  // the plan last given to the journal
 };
 
 }  // namespace belvan

@@ -1,8 +1,11 @@
 #include "qt_operator.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
 
 namespace belvan {
 
@@ -65,19 +68,35 @@ Answer QtOperator::AskYesNo(const QString& text, const QString& caption, Message
     return Ask(owner_, text, caption, icon, false);
 }
 
+QString QtOperator::Where(const QString& proposedName) const {
+    if (QFileInfo(proposedName).isAbsolute()) return proposedName;
+    const QString folder =
+        !lastFolder_.isEmpty()
+            ? lastFolder_
+            : QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return proposedName.isEmpty() ? folder : QDir(folder).filePath(proposedName);
+}
+
+void QtOperator::Remember(const QString& chosen) {
+    if (!chosen.isEmpty()) lastFolder_ = QFileInfo(chosen).absolutePath();
+}
+
 std::optional<QString> QtOperator::ChooseFileToOpen(const FileDialogRequest& request) {
-    const QString name = QFileDialog::getOpenFileName(owner_, request.title, request.proposedName,
-                                                      Filter(request), nullptr, DialogOptions());
+    const QString name =
+        QFileDialog::getOpenFileName(owner_, request.title, Where(request.proposedName),
+                                     Filter(request), nullptr, DialogOptions());
     if (name.isEmpty()) return std::nullopt;
+    Remember(name);
     return name;
 }
 
 std::optional<QString> QtOperator::ChooseFileToSave(const FileDialogRequest& request) {
     QFileDialog::Options options = DialogOptions();
     if (!request.confirmOverwrite) options |= QFileDialog::DontConfirmOverwrite;
-    const QString name = QFileDialog::getSaveFileName(owner_, request.title, request.proposedName,
-                                                      Filter(request), nullptr, options);
+    const QString name = QFileDialog::getSaveFileName(
+        owner_, request.title, Where(request.proposedName), Filter(request), nullptr, options);
     if (name.isEmpty()) return std::nullopt;
+    Remember(name);
     return name;
 }
 

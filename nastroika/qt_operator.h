@@ -18,7 +18,13 @@ class QtOperator : public OperatorInterface {
     std::optional<QString> ChooseFileToSave(const FileDialogRequest& request) override;
 
   private:
+    // Where a dialog opens: in the proposed name's folder when it has one, else in the folder
+    // the last dialog was answered in (at first the user's documents).
+    QString Where(const QString& proposedName) const;
+    void Remember(const QString& chosen);
+
     QWidget* owner_;
+    QString lastFolder_;
 };
 
 }  // namespace belvan

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 #include "files/settings_file.h"
 #include "image/parameter_image.h"
@@ -43,13 +44,17 @@ ParameterImage Plan() {
     return image;
 }
 
-// The plan with channel 3 moved to 146,075 MHz and the wait time one step longer.
+// The plan with channel 3 changed in five settings, and three radio-wide settings changed.
 ParameterImage EditedPlan() {
     ParameterImage image = Plan();
     ChannelEntry third = image.Record(2);
     third.rxCode = third.txCode = 6;
+    third.flags &= ~(ChannelFlag::Scan | ChannelFlag::Step25);
+    third.toneNumber = 12;
     image.SetRecord(2, third);
-    image.SetSettingsWord(SettingsOffset::waitTime, 201);
+    image.settings[SettingsOffset::f1Keys] = 3;
+    image.SetSettingsWord(SettingsOffset::waitTime, 2000);
+    image.SetSettingsWord(SettingsOffset::maxTransmitTime, 1300);
     return image;
 }
 
@@ -67,11 +72,14 @@ class CliDiffTest : public ::testing::Test, protected testing::TestFolder {
     }
 };
 
-// The lines that name what differs between Plan() and EditedPlan(), in that order.
+// The lines that name what differs between Plan() and EditedPlan(), in the operator's words.
 const QStringList kPlanToEdited = {
-    QStringLiteral("  канал 03: частота приёма 146050 кГц → 146075 кГц, частота передачи 146050 "
-                   "кГц → 146075 кГц"),
-    QStringLiteral("  настройки, байт %1 (время ожидания): C8 → C9").arg(SettingsOffset::waitTime),
+    QStringLiteral("  канал 03: частота приёма: 146050 → 146075 кГц, частота передачи: 146050 → "
+                   "146075 кГц, шаг: 25 → 12,5 кГц, сканирование: да → нет, тон CTSS: нет → 12 "
+                   "(100,0 Гц)"),
+    QStringLiteral("  F1, функция 1: неизвестная функция (код 0) → ШП"),
+    QStringLiteral("  время ожидания: 1 → 10 с"),
+    QStringLiteral("  макс. время передачи: 1 мин → 65 с"),
 };
 
 TEST_F(CliDiffTest, TwoFilesTheSameAndDifferentByChannelAndSetting) {
@@ -94,7 +102,7 @@ TEST_F(CliDiffTest, TwoFilesTheSameAndDifferentByChannelAndSetting) {
     // The other way round, the arrows turn.
     const ProgramRun back = Cli({QStringLiteral("diff"), b, a});
     EXPECT_EQ(back.exitCode, 1);
-    EXPECT_TRUE(back.out.contains(QStringLiteral("частота приёма 146075 кГц → 146050 кГц")))
+    EXPECT_TRUE(back.out.contains(QStringLiteral("частота приёма: 146075 → 146050 кГц")))
         << Text(back.out);
 
     // A file whose checksum does not match is compared all the same, with a warning.
@@ -109,6 +117,14 @@ TEST_F(CliDiffTest, TwoFilesTheSameAndDifferentByChannelAndSetting) {
                                           .arg(QDir::toNativeSeparators(c))))
         << Text(warned.err);
     EXPECT_EQ(Cli({QStringLiteral("diff"), c, a}).exitCode, 1);
+
+    // A verdict that does not get out answers nothing, whatever the comparison found.
+    for (const QString& second : {same, b}) {
+        QProcess lost;
+        lost.setStandardOutputFile(QStringLiteral("/dev/full"));
+        lost.start(testing::CliProgram(), {QStringLiteral("diff"), a, second});
+        EXPECT_TRUE(lost.waitForFinished(15000) && lost.exitCode() == 2) << Text(second);
+    }
 }
 
 TEST_F(CliDiffTest, AFileThatCannotBeComparedEndsWith2AndAWrongCommandLineWith64) {

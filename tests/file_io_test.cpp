@@ -16,11 +16,13 @@
 #include "file_limits.h"
 #include "files/backup.h"
 #include "files/file_io.h"
+#include "files/recovery_store.h"
 #include "files/settings_file.h"
 #include "test_files.h"
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace belvan {
@@ -184,6 +186,37 @@ TEST_F(FileIoTest, BackupsKeptAtTheSameMomentEachGetANameOfTheirOwn) {
     EXPECT_TRUE(paths.count(Path(QStringLiteral("2026-12-07_14-03-22.ctrch"))));
     EXPECT_TRUE(paths.count(Path(QStringLiteral("2026-12-07_14-03-22-16.ctrch"))));
 }
+
+#ifdef Q_OS_UNIX
+TEST_F(FileIoTest, ARecoveryEntryIsOfferedOnlyOnceItsHolderIsGoneAndNeverWritesThroughALink) {
+    const FileBytes plan = BuildFileBytes(SampleImage());
+    auto slot = RecoverySlot::Claim(Folder(), QStringLiteral("window"));
+    ASSERT_TRUE(slot);
+    ASSERT_TRUE((*slot)->Write(plan, {QDateTime::currentDateTime(), {}, {}, std::nullopt}));
+    EXPECT_TRUE(OrphanedEntries(Folder()).empty()) << "its holder runs";
+    const QString stem = (*slot)->Stem();
+    slot->reset();
+    const auto offered = OrphanedEntries(Folder());
+    ASSERT_EQ(offered.size(), 1u);
+    EXPECT_EQ(offered[0].stem, stem);
+    EXPECT_EQ(ReadRecoveryPlan(Folder(), stem).value(), plan);
+
+    // A link or a pipe put at an entry's files is refused; what the link names stays as it was.
+    const QString target = Path(QStringLiteral("elsewhere.ctrch"));
+    WriteAll(target, "keep");
+    for (const bool link : {true, false}) {
+        auto other = RecoverySlot::Claim(Folder(), QStringLiteral("window"));
+        ASSERT_TRUE(other);
+        const QString path = (*other)->PlanPath();
+        ASSERT_EQ(link ? ::symlink(qPrintable(target), qPrintable(path))
+                       : ::mkfifo(qPrintable(path), 0600),
+                  0);
+        EXPECT_FALSE((*other)->Write(plan, {}));
+        EXPECT_EQ(QFileInfo(path).isSymLink(), link);
+        EXPECT_EQ(ReadAll(target), "keep");
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace belvan

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <numeric>
 #include <optional>
@@ -232,14 +233,15 @@ TEST_F(FileTest, ExtensionIsAddedUnlessTheNameHasIt) {
     EXPECT_EQ(FilesInDir().size(), 4);
 }
 
-TEST_F(FileTest, SaveDialogProposesHomeThenLastName) {
+TEST_F(FileTest, SaveDialogProposesDocumentsThenLastName) {
     SaveAs(p, Path(QStringLiteral("first")));
     SaveAs(p, Path(QStringLiteral("second.ctrch")));
     ASSERT_EQ(op.dialogs.size(), 2u);
     EXPECT_EQ(Text(op.dialogs[0].filterDescription), "Files for Cantrel (*.ctrch)");
     EXPECT_EQ(Text(op.dialogs[0].filterPattern), "*.ctrch");
     EXPECT_EQ(Text(op.dialogs[0].proposedName),
-              Text(QDir::home().filePath(QStringLiteral("1.ctrch"))));
+              Text(QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                       .filePath(QStringLiteral("1.ctrch"))));
     EXPECT_EQ(Text(op.dialogs[1].proposedName), Text(Path(QStringLiteral("first"))));
 
     op.files.push_back(std::nullopt);

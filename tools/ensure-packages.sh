@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the tool, its tests and its demo need, when any is missing.
+# Installs the Debian 12 packages the tool, its tests, its checks and its demo need, when any is
+# missing.
 set -euo pipefail
 
 packages=(
@@ -8,7 +9,12 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core xvfb xauth
   dpkg-dev file lintian desktop-file-utils appstream libxml2-utils man-db shared-mime-info
+  # The Windows compile check: the MinGW-w64 cross compiler (POSIX threads, as Qt needs) and the
+  # script that reads the compile commands.
+  g++-mingw-w64-x86-64-posix python3
 )
+# npm installs the workflow validator: Debian's, unless a Node.js that brings its own is there.
+command -v npm >/dev/null 2>&1 || packages+=(npm)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -18,10 +18,12 @@ extern "C" void CountStopSignal(int number) {
 }
 
 constexpr std::array kStopSignalNumbers = {
-    SIGINT,
-    SIGTERM,
+    SIGINT, SIGTERM,
 #ifdef SIGHUP
     SIGHUP,
+#endif
+#ifdef SIGBREAK
+    SIGBREAK,  // Windows: Ctrl+Break
 #endif
 };
 

@@ -1,6 +1,7 @@
-// The signals that ask a program to end: Ctrl+C (SIGINT), SIGTERM, and SIGHUP where the system
-// has it (a closed terminal, an ended login). The handler only counts; the event loop looks at the
-// count every 50 ms and runs the program's own answer there, never inside the handler.
+// The signals that ask a program to end: Ctrl+C (SIGINT), SIGTERM, SIGHUP where the system has
+// it (a closed terminal, an ended login) and SIGBREAK on Windows (Ctrl+Break). The handler only
+// counts; the event loop looks at the count every 50 ms and runs the program's own answer there,
+// never inside the handler.
 #pragma once
 
 #include <QTimer>

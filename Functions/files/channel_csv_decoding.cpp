@@ -38,7 +38,7 @@ int FirstNonUtf8Line(QByteArrayView bytes) {
     for (qsizetype i = 0; i <= bytes.size(); ++i) {
         const bool end = i == bytes.size();
         if (!end && bytes[i] != '\n' && bytes[i] != '\r') continue;
-        if (!FromUtf8(bytes.sliced(start, i - start))) return line;
+        if (!bytes.sliced(start, i - start).isValidUtf8()) return line;
         if (!end && !(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) ++line;
         start = i + 1;
     }

@@ -26,16 +26,17 @@ bool HasControlCharacters(const QString& text) {
 
 // A decimal number without sign or exponent, '.' or ',' as separator, as an integer in units of
 // 10^-decimals (rounded half up). Nothing when the text is not such a number or too large.
-std::optional<long long> ParseDecimal(const QString& text, int decimals) {
-    const QString t = text.trimmed();
+std::optional<long long> ParseDecimal(QStringView text, int decimals) {
+    const QStringView t = text.trimmed();
     qsizetype sep = t.indexOf(u'.');
     if (sep < 0) sep = t.indexOf(u',');
-    const QString whole = sep < 0 ? t : t.left(sep);
-    const QString fraction = sep < 0 ? QString() : t.mid(sep + 1);
+    const QStringView whole = sep < 0 ? t : t.left(sep);
+    const QStringView fraction = sep < 0 ? QStringView() : t.mid(sep + 1);
     if (whole.isEmpty() && fraction.isEmpty()) return std::nullopt;
     if (whole.size() > 9) return std::nullopt;
-    for (const QChar ch : whole + fraction)
-        if (ch < u'0' || ch > u'9') return std::nullopt;
+    for (const QStringView part : {whole, fraction})
+        for (const QChar ch : part)
+            if (ch < u'0' || ch > u'9') return std::nullopt;
     long long value = whole.isEmpty() ? 0 : whole.toLongLong();
     for (int d = 0; d < decimals; ++d)
         value = value * 10 + (d < fraction.size() ? fraction.at(d).digitValue() : 0);
@@ -188,9 +189,10 @@ ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
     std::optional<std::uint16_t> commentTone;
     QStringList unknown;  // a note, or a phrase misspelt: said, not taken
     for (const QString& p : phrases) {
+        if (p.isEmpty()) continue;
         const auto match = ToneTokenPattern().match(p);
         if (!match.hasMatch()) {
-            if (!p.isEmpty() && !IsCommentPhrase(p)) unknown << QStringLiteral("«%1»").arg(p);
+            if (!IsCommentPhrase(p)) unknown << QStringLiteral("«%1»").arg(p);
             continue;
         }
         bool ok = false;
@@ -387,7 +389,7 @@ CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base, CsvNumbe
         result.error = WrongFile(QStringLiteral("это не текстовый файл CSV"));
         return result;
     }
-    if (text.trimmed().isEmpty()) {
+    if (QStringView(text).trimmed().isEmpty()) {
         result.error = WrongFile(QStringLiteral("файл пуст"));
         return result;
     }

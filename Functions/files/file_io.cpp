@@ -7,6 +7,11 @@
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace belvan {
 
@@ -30,6 +35,16 @@ QString Folder(const QString& path) {
 
 Error FileError(const QString& reason) {
     return {ErrorKind::File, reason};
+}
+
+// What was written to an open file reaches the disk itself, not only the system's cache.
+bool SyncToDisk(QFile& file) {
+    if (!file.flush()) return false;
+#ifdef Q_OS_WIN
+    return _commit(file.handle()) == 0;
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
 }
 
 }  // namespace
@@ -131,6 +146,16 @@ Status CheckWriteTarget(const QString& path) {
     return {};
 }
 
+Status CheckOwnFileTarget(const QString& path) {
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(FsPath(path), error);
+    if (error && error != std::errc::no_such_file_or_directory)
+        return FileError(SystemErrorReason(error.default_error_condition().value()));
+    if (std::filesystem::is_symlink(status))
+        return FileError(QStringLiteral("на его месте ссылка на другой файл; она не заменяется"));
+    return CheckWriteTarget(path);
+}
+
 bool SameFile(const QString& a, const QString& b) {
     std::error_code error;
     return std::filesystem::equivalent(FsPath(a), FsPath(b), error) && !error;
@@ -169,7 +194,7 @@ Result<NewFileOutcome> WriteNewFile(const QString& path, const QByteArray& bytes
         }
     }
     const SystemErrorCatcher writing;
-    bool written = file.write(bytes) == bytes.size() && file.flush();
+    bool written = file.write(bytes) == bytes.size() && SyncToDisk(file);
     int error = writing.Taken();
     if (written) {
         const SystemErrorCatcher closing;

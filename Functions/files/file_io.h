@@ -19,6 +19,10 @@ Result<QByteArray> ReadFileBytes(const QString& path, qint64 limit);
 // Success when `path` may be written: a new file in an existing folder or an existing regular
 // file (or a link to one), nothing else; else why not (kind File).
 Status CheckWriteTarget(const QString& path);
+// Success when `path` names nothing yet or a regular file that is not a link: what a file the tool
+// keeps for itself (a recovery file) may replace. A link is never followed, a special file never
+// opened.
+Status CheckOwnFileTarget(const QString& path);
 // True when both paths name one existing file (through links, or another spelling of the path).
 bool SameFile(const QString& a, const QString& b);
 
@@ -26,9 +30,9 @@ bool SameFile(const QString& a, const QString& b);
 // (kind File) the old file is exactly as it was.
 Status WriteFileBytes(const QString& path, const QByteArray& bytes);
 
-// Writes a file that does not exist yet; the name is claimed by the system, so two writers never
-// get the same one. `Taken` when a file of that name exists already; on an error nothing of the
-// file is left behind.
+// Writes a file that does not exist yet, flushed to the disk before it counts; the name is claimed
+// by the system, so two writers never get the same one. `Taken` when a file of that name exists
+// already; on an error nothing of the file is left behind.
 enum class NewFileOutcome { Written, Taken };
 Result<NewFileOutcome> WriteNewFile(const QString& path, const QByteArray& bytes);
 

@@ -213,6 +213,9 @@ QString ImportCsvFile(ProgramState& p) {
     p.ctl.RadioButton10 = before.RadioButton10;
     p.ctl.RadioButton11 = before.RadioButton11;
     p.ctl.RadioButton12 = before.RadioButton12;
+    // Saved, the plan proposes the list's own name.
+    const QFileInfo list(path);
+    p.dialogs.saveName = list.dir().filePath(list.completeBaseName() + kSettingsFileExtension);
     if (!unshown.empty()) {
         p.Operator().ShowMessage(
             QStringLiteral("Каналы из файла «%1» импортированы, но некоторые приняты с "

@@ -1,5 +1,7 @@
 #include "edit_history.h"
 
+#include "image/encoding.h"
+
 namespace belvan {
 
 namespace {
@@ -16,6 +18,23 @@ void CopyTransient(const Controls& from, Controls& to) {
     to.Button6Visible = from.Button6Visible;
 }
 }  // namespace
+
+PlanSnapshot SnapshotOf(const EditedState& edited) {
+    PlanSnapshot snapshot;
+    ParameterImage image = edited.image;
+    if (const Result<PlanImage> made = MakeImageOrError(edited.plan, edited.ctl, edited.image)) {
+        image = made->image;
+    } else {
+        for (int c = 0; c < kChannelCount; ++c)
+            image.SetRecord(c, edited.plan[static_cast<std::size_t>(c)]);
+        const Controls& c = edited.ctl;
+        snapshot.unencoded << c.ComboBox4.text << c.ComboBox29.text << c.ComboBox30.text;
+        for (const ComboState& box : c.toneBoxes) snapshot.unencoded << box.text;
+        for (const ComboState& box : c.keyBoxes) snapshot.unencoded << box.text;
+    }
+    snapshot.bytes = BuildFileBytes(image);
+    return snapshot;
+}
 
 EditedState EditedStateOf(const ImageState& p) {
     EditedState edited{p.plan, p.ctl, p.image};

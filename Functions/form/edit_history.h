@@ -5,8 +5,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <deque>
 
+#include "files/settings_file.h"
 #include "image/image_state.h"
 
 namespace belvan {
@@ -19,6 +21,18 @@ struct EditedState {
 
     bool operator==(const EditedState&) const = default;
 };
+
+// The plan alone, as it would be saved: the 255 bytes of its channel-settings file. When a typed
+// value cannot be encoded, the channels with the radio-wide settings last encoded, and the typed
+// texts, so that a change to them still counts. What only shows the plan (the channel chosen,
+// the lists' positions, the grid's texts) is no part of it.
+struct PlanSnapshot {
+    FileBytes bytes{};
+    QStringList unencoded;
+
+    bool operator==(const PlanSnapshot&) const = default;
+};
+PlanSnapshot SnapshotOf(const EditedState& edited);
 
 // The edited part of a state.
 EditedState EditedStateOf(const ImageState& p);
@@ -47,10 +61,10 @@ class EditHistory {
     int Size() const { return static_cast<int>(steps_.size()); }
     void Clear();
 
-    // "Unsaved changes": the edited state differs from the one last saved, loaded, read or
-    // written.
-    void MarkClean(const ImageState& p) { clean_ = EditedStateOf(p); }
-    bool IsModified(const ImageState& p) const { return EditedStateOf(p) != clean_; }
+    // "Unsaved changes": the plan differs from the one last saved, loaded, read or written.
+    void MarkClean(const ImageState& p) { clean_ = SnapshotOf(EditedStateOf(p)); }
+    bool IsModified(const ImageState& p) const { return SnapshotOf(EditedStateOf(p)) != clean_; }
+    const PlanSnapshot& Clean() const { return clean_; }
 
   private:
     struct Step {
@@ -61,7 +75,7 @@ class EditHistory {
     int depth_;
     std::deque<Step> steps_;
     int done_ = 0;  // steps_[0 .. done_) are done, the rest undone
-    EditedState clean_;
+    PlanSnapshot clean_;
 };
 
 }  // namespace belvan

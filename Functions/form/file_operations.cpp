@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <algorithm>
 
 #include "files/settings_file.h"
@@ -36,37 +37,59 @@ QString InitialSaveName() {
 #ifdef Q_OS_WIN
     return QStringLiteral("D:\\1\\1.ctrch");
 #else
-    return QDir::home().filePath(QStringLiteral("1.ctrch"));
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QDir(documents.isEmpty() ? QDir::homePath() : documents)
+        .filePath(QStringLiteral("1.ctrch"));
 #endif
 }
 
-bool SaveSettingsFile(ProgramState& p) {
-    RefreshInUseFlags(p);
-    if (p.dialogs.saveName.isEmpty()) p.dialogs.saveName = InitialSaveName();
-    const auto chosen = p.Operator().ChooseFileToSave(
-        Dialog(QStringLiteral("Сохранить настройки"), p.dialogs.saveName, true));
-    if (!chosen) return false;
-    p.dialogs.saveName = *chosen;
-
-    const PlanImage made = MakeImage(p.plan, p.ctl, p.image);
-    p.plan = made.plan;
-    p.image = made.image;
-
-    const QString name =
-        chosen->contains(kSettingsFileExtension) ? *chosen : *chosen + kSettingsFileExtension;
-    if (!MayReplaceCompletedName(p.Operator(), *chosen, name,
-                                 QStringLiteral("Сохранить настройки")))
-        return true;
-
+namespace {
+// The plan's image into the named file; the caption names it once it is written.
+bool WriteSettingsTo(ProgramState& p, const QString& name) {
     p.FileBuffer = BuildFileBytes(p.image);
     const Status written = WriteSettingsFile(name, p.FileBuffer);
     if (!written) {
         ShowError(p.Operator(), QStringLiteral("Не удалось сохранить файл «%1»: %2.")
                                     .arg(ShownPath(name), written.error().text));
-        return true;
+        return false;
     }
     p.ctl.caption = kFileCaptionPrefix + ShownPath(name);
     return true;
+}
+
+void ProduceForSave(ProgramState& p) {
+    const PlanImage made = MakeImage(p.plan, p.ctl, p.image);
+    p.plan = made.plan;
+    p.image = made.image;
+}
+}  // namespace
+
+SaveOutcome SaveSettingsWithDialog(ProgramState& p) {
+    RefreshInUseFlags(p);
+    if (p.dialogs.saveName.isEmpty()) p.dialogs.saveName = InitialSaveName();
+    const auto chosen = p.Operator().ChooseFileToSave(
+        Dialog(QStringLiteral("Сохранить настройки"), p.dialogs.saveName, true));
+    if (!chosen) return {};
+    p.dialogs.saveName = *chosen;
+    ProduceForSave(p);
+
+    const QString name =
+        chosen->contains(kSettingsFileExtension) ? *chosen : *chosen + kSettingsFileExtension;
+    if (!MayReplaceCompletedName(p.Operator(), *chosen, name,
+                                 QStringLiteral("Сохранить настройки")))
+        return {true, std::nullopt};
+    if (!WriteSettingsTo(p, name)) return {true, std::nullopt};
+    return {true, name};
+}
+
+bool SaveSettingsFile(ProgramState& p) {
+    return SaveSettingsWithDialog(p).chosen;
+}
+
+bool SaveSettingsTo(ProgramState& p, const QString& name) {
+    RefreshInUseFlags(p);
+    ProduceForSave(p);
+    return WriteSettingsTo(p, name);
 }
 
 bool LoadSettingsFile(ProgramState& p) {

@@ -124,26 +124,38 @@ bool AskForJob(ProgramState& p, const JobNext& next) {
 }
 
 // The check after a write: what the radio holds against what was sent. The plan stays as it is.
-void VerifyFinished(ProgramState& p, const ReadResult& result) {
+// True when the radio holds what was written.
+bool VerifyFinished(ProgramState& p, const ReadResult& result) {
     const JobNext next = p.link.job->OnRead(result);
     const auto* outcome = std::get_if<JobOutcome>(&next);
-    if (!outcome) return;
+    if (!outcome) return false;
     p.link.job.reset();
     p.link.exchange = Exchange::None;
     ShowReadAndWriteButtons(p.ctl);
     p.ctl.Timer1 = true;
-    // "Параметры записаны" was said already; a check that agrees only says so in the status line.
+    // The write was acknowledged; one box says what the check found, and the status line keeps it.
     if (outcome->Verified()) {
-        p.statusLine = QStringLiteral("Запись проверена");
-        return;
+        p.statusLine = QStringLiteral("Параметры записаны. Запись проверена");
+        ShowInformation(p.Operator(), OutcomeText(ExchangeOutcome::Written));
+        return true;
     }
     if (outcome->status.error().kind == ErrorKind::Mismatch) {
-        ShowError(p.Operator(), QStringLiteral("Радиостанция хранит не то, что записано:\n") +
-                                    DifferenceList(outcome->differences));
-        return;
+        p.statusLine =
+            QStringLiteral("Запись подтверждена, но радиостанция хранит другое: изменений %1")
+                .arg(outcome->differences.size());
+        ShowError(p.Operator(),
+                  QStringLiteral("Радиостанция подтвердила запись, но хранит не то, что записано "
+                                 "(записано → в радиостанции):\n") +
+                      DifferenceList(outcome->differences));
+        return false;
     }
-    ShowError(p.Operator(), QStringLiteral("Запись не проверена: ") + outcome->status.error().text);
+    p.statusLine =
+        QStringLiteral("Запись подтверждена, но не проверена: ") + outcome->status.error().text;
+    ShowError(p.Operator(), QStringLiteral("Радиостанция подтвердила запись, но проверить её не "
+                                           "удалось: ") +
+                                outcome->status.error().text);
     if (p.link.requests) p.link.requests->DiscardInput();
+    return false;
 }
 
 // Every image read from a radio is also kept as a file; a backup that fails only says so.
@@ -185,14 +197,11 @@ void CompareFinished(ProgramState& p, const ReadResult& result) {
 
 }  // namespace
 
-void ReadFinished(ProgramState& p, const ReadResult& result) {
-    if (p.link.exchange == Exchange::Verifying) {
-        VerifyFinished(p, result);
-        return;
-    }
+bool ReadFinished(ProgramState& p, const ReadResult& result) {
+    if (p.link.exchange == Exchange::Verifying) return VerifyFinished(p, result);
     if (p.link.exchange == Exchange::Comparing) {
         CompareFinished(p, result);
-        return;
+        return false;
     }
     p.link.exchange = Exchange::None;
     if (!Succeeded(result.outcome)) {
@@ -202,7 +211,7 @@ void ReadFinished(ProgramState& p, const ReadResult& result) {
         p.BulkUpdateGuard = false;
         ShowReadAndWriteButtons(p.ctl);
         p.ctl.Timer1 = true;
-        return;
+        return false;
     }
     p.image = result.image;
     KeepBackup(p, result.image);
@@ -210,6 +219,7 @@ void ReadFinished(ProgramState& p, const ReadResult& result) {
     ShowReadAndWriteButtons(p.ctl);
     p.ctl.Timer1 = true;
     TakeInImage(p, AfterTakeIn::SelectFirstChannel);
+    return true;
 }
 
 void Button6Click(ProgramState& p) {
@@ -229,13 +239,16 @@ void Button6Click(ProgramState& p) {
     AskForJob(p, p.link.job->Start());
 }
 
-void WriteFinished(ProgramState& p, const WriteResult& result) {
+bool WriteFinished(ProgramState& p, const WriteResult& result) {
     p.link.exchange = Exchange::None;
+    // With a check to follow, the check speaks first, and the plan counts as kept only once it
+    // agrees.
+    if (p.link.job && AskForJob(p, p.link.job->OnWritten(result))) return false;
     ShowOutcome(p, result.outcome);
-    if (p.link.job && AskForJob(p, p.link.job->OnWritten(result))) return;
     p.link.job.reset();
     ShowReadAndWriteButtons(p.ctl);
     p.ctl.Timer1 = true;
+    return Succeeded(result.outcome);
 }
 
 }  // namespace belvan

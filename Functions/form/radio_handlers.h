@@ -27,12 +27,14 @@ void Button5Click(ProgramState& p);
 // differs from the plan on screen is listed; the plan stays as it is.
 void CompareWithRadio(ProgramState& p);
 // The plan and the radio-wide controls are replaced only by a frame that passed both checksums;
-// a failed read leaves them, the list selection and the watch as they were.
-void ReadFinished(ProgramState& p, const ReadResult& result);
+// a failed read leaves them, the list selection and the watch as they were. True when the plan
+// on screen is now what the radio holds: a read taken in, or a write whose check agreed.
+bool ReadFinished(ProgramState& p, const ReadResult& result);
 
 // "Записать": the image of the plan is made and sent. An encoding error brings the buttons and
 // the watch back at once and goes on up; nothing is sent.
 void Button6Click(ProgramState& p);
-void WriteFinished(ProgramState& p, const WriteResult& result);
+// True when the radio acknowledged the plan and no check follows.
+bool WriteFinished(ProgramState& p, const WriteResult& result);
 
 }  // namespace belvan

@@ -14,10 +14,9 @@ void TakeInImage(ProgramState& p, AfterTakeIn after) {
     CopyImageToChannels(p);
     for (int c = 0; c < kChannelCount; ++c) ShowChannel(p, c);
     p.BulkUpdateGuard = false;
-    if (after == AfterTakeIn::SelectFirstChannel) {
-        p.ctl.ListBox1.index = 0;
-        ShowChannel(p, 0);
-    }
+    if (after == AfterTakeIn::SelectFirstChannel) p.ctl.ListBox1.index = 0;
+    // The panel of the current channel shows the channel chosen, not one taken in before it.
+    if (p.ctl.SelectedChannel() >= 0) ShowChannel(p, p.ctl.SelectedChannel());
     DecodeSettings(p);
     RefreshInUseFlags(p);
     UpdateToneBoxes(p);

@@ -10,7 +10,8 @@ enum class AfterTakeIn { KeepSelection, SelectFirstChannel };
 
 // p.image into the window: every channel cleared, the radio-wide controls reset, the 16 records
 // copied and shown, the settings and tones decoded, the in-use bits and tone boxes refreshed.
-// After a read, channel 01 is selected and shown.
+// After a read, channel 01 is selected; the channel selected is shown in the current channel's
+// panel.
 void TakeInImage(ProgramState& p, AfterTakeIn after);
 
 }  // namespace belvan

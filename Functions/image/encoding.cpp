@@ -26,17 +26,14 @@ std::uint16_t EncodeTime(const ComboState& box, const QString& boxName, int perU
     return static_cast<std::uint16_t>(stored);
 }
 
+// A text that does not begin with a number ends the encode with the conversion error, as every
+// box's does; any other text the box does not take is refused with what the box takes.
 std::uint16_t ToneNumberOfBox(const Controls& ctl, int c) {
     const QString& text = ctl.toneBoxes[static_cast<std::size_t>(c)].text;
-    const int number = text.isEmpty() ? 0 : ToneNumberFromText(text);
-    if (number < 0 || number > kToneCount) {
-        throw RangeError(QStringLiteral("Тон «%1» канала %2 не входит в таблицу CTSS: "
-                                        "допустимы номера от 01 до %3 или пустое поле.")
-                             .arg(text)
-                             .arg(c + 1, 2, 10, QChar(u'0'))
-                             .arg(kToneCount));
-    }
-    return static_cast<std::uint16_t>(number);
+    if (!text.isEmpty()) ReadWholeNumberOrThrow(text.left(2));
+    const Result<int> number = ToneOfBoxText(text, c);
+    if (!number) throw RangeError(number.error().text);
+    return static_cast<std::uint16_t>(*number);
 }
 
 // SettingsBlock bytes 0..31 into `image` and the tone numbers into `plan`, in this order, so
@@ -78,10 +75,6 @@ std::uint8_t KeyCodeFromIndex(int position) {
     if (position >= 0 && position < kKeyFunctionCount)
         return kKeyFunctionCodes[static_cast<std::size_t>(position)];
     return static_cast<std::uint8_t>(position & 0xFF);
-}
-
-int ToneNumberFromText(const QString& text) {
-    return ReadWholeNumberOrThrow(text.left(2));
 }
 
 PlanImage MakeImage(const ChannelPlan& plan, const Controls& ctl, const ParameterImage& carried) {

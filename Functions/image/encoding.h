@@ -35,14 +35,12 @@ Result<PlanImage> MakeImageOrError(const ChannelPlan& plan, const Controls& ctl,
 ParameterImage StartUpImage();
 
 // SettingsBlock bytes 0..31 from the radio-wide controls, and the tone number of every channel
-// record from its tone box. Raises ConversionError for a text that is not a whole number and
-// RangeError for a value the radio cannot hold; the steps done before stay done.
+// record from its tone box (ToneNumberFromText). Raises ConversionError for a text that is not a
+// whole number and RangeError for a value the radio cannot hold; the steps done before stay done.
 bool EncodeSettings(ImageState& p);
 // The 16 channel records of the plan into the ChannelBlock.
 void CopyChannelsToImage(ImageState& p);
 // Function code of a key-slot list position; a position outside 0..11 gives its low 8 bits.
 std::uint8_t KeyCodeFromIndex(int position);
-// The first two characters of a tone box's text as a whole number ("07 - 85,4" -> 7).
-int ToneNumberFromText(const QString& text);
 
 }  // namespace belvan

@@ -1,5 +1,6 @@
 // What differs between two parameter images, in the operator's words: which channels and which
-// radio-wide settings, with both values. Used to check what a radio holds after a write.
+// radio-wide settings, with both values as the window names them. Used to check what a radio
+// holds after a write, to compare the plan on screen with the radio, and by `belvan-cli diff`.
 #pragma once
 
 #include <QStringList>
@@ -8,10 +9,9 @@
 
 namespace belvan {
 
-// One line per channel and per settings byte that differs: "канал 03: частота приёма 146025 →
-// 146050 кГц". Empty when the images are the same.
+// One line per channel that differs, its settings joined by commas ("канал 03: шаг: 12,5 →
+// 25 кГц, сканирование: нет → да"), then one line per radio-wide setting ("время ожидания: 5 →
+// 10 с", "F1, функция 1: нет функции → ШП"). Empty when the images are the same.
 QStringList ImageDifferences(const ParameterImage& expected, const ParameterImage& actual);
-// The name of a settings byte ("время ожидания", "F1, функция 2").
-QString SettingsByteName(int offset);
 
 }  // namespace belvan

@@ -188,12 +188,15 @@ void SerialLine::WaitForInput(qint64 ms) {
 }
 
 QString DeviceForPortName(const QString& name) {
-#ifdef Q_OS_WIN
-    return name;
-#else
+#ifdef Q_OS_LINUX
+    // The board's serial ports are /dev/ttyS0, /dev/ttyS1…: COM1 is the first.
     static const QRegularExpression comName(QStringLiteral("^COM([1-9][0-9]{0,2})$"));
     const auto match = comName.match(name);
     if (match.hasMatch()) return QStringLiteral("/dev/ttyS%1").arg(match.captured(1).toInt() - 1);
+    return name;
+#else
+    // Windows opens COMn by that name (Qt adds the \\.\ prefix COM10 and above need); macOS
+    // has no numbered ports, only the adapters' devices, so COM1 there is a port not found.
     return name;
 #endif
 }
@@ -204,7 +207,13 @@ QStringList SystemPortNames() {
 #ifdef Q_OS_WIN
         names << info.portName();
 #else
-        names << info.systemLocation();
+        const QString device = info.systemLocation();
+#ifdef Q_OS_MACOS
+        // macOS has each adapter twice: /dev/tty.* opens only once the modem's carrier is up,
+        // which a radio's cable never raises; /dev/cu.* opens at once.
+        if (!device.startsWith(QLatin1String("/dev/cu."))) continue;
+#endif
+        names << device;
 #endif
     }
     names.sort();

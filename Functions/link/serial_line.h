@@ -43,10 +43,11 @@ class SerialLine : public Line {
     bool lost_ = false;
 };
 
-// The device a port-box name stands for: "COM3" is /dev/ttyS2 on systems without COM names;
-// any other name (a full device path) is used as it is.
+// The device a port-box name stands for: on Linux "COM3" is /dev/ttyS2; any other name (a full
+// device path), and every name on Windows and macOS, is used as it is.
 QString DeviceForPortName(const QString& name);
-// The serial ports the system reports, by the names the port box shows.
+// The serial ports the system reports, by the names the port box shows: COMn on Windows, the
+// device paths elsewhere (on macOS the /dev/cu.* ones).
 QStringList SystemPortNames();
 
 }  // namespace belvan

@@ -7,7 +7,7 @@ namespace belvan {
 
 void ComboState::Select(int position) {
     index = position >= 0 && position < items.size() ? position : -1;
-    text = index >= 0 ? items[index] : QString();
+    text = index >= 0 ? items.at(index) : QString();  // at(): a shared list stays shared
 }
 
 void ComboState::SetText(const QString& newText) {

@@ -1,6 +1,7 @@
 #include "ctcss_table.h"
 
 #include "core/texts.h"
+#include "number_text.h"
 
 #include <array>
 
@@ -29,6 +30,32 @@ QString ToneNumberText(int number) {
 
 QString ToneHzText(int number, QChar point) {
     return FixedPointText(ToneTenthsOfHz(number), 10, 1, point);
+}
+
+std::optional<int> ToneNumberFromText(const QString& text) {
+    if (text.isEmpty()) return 0;
+    for (int n = 1; n <= kToneCount; ++n)
+        if (text == ToneTextFromNumber(n)) return n;
+    const std::optional<int> digits = ReadWholeNumber(text);
+    if (!digits) return std::nullopt;
+    const int d = *digits;
+    if (d >= 1 && d <= kToneCount) return d;
+    for (int n = 1; n <= kToneCount; ++n)
+        if (ToneTenthsOfHz(n) == static_cast<long long>(d) * 10) return n;
+    for (int n = 1; n <= kToneCount; ++n)
+        if (ToneTenthsOfHz(n) == d) return n;
+    return std::nullopt;
+}
+
+Result<int> ToneOfBoxText(const QString& text, int channel) {
+    if (const std::optional<int> number = ToneNumberFromText(text)) return *number;
+    return Error{ErrorKind::Value,
+                 QStringLiteral("Тон CTSS канала %1: «%2» нет в таблице. Поле принимает номер "
+                                "тона от 01 до %3, частоту в герцах (100 — это 100,0 Гц) или в "
+                                "десятых долях герца (885 — это 88,5 Гц) либо пустое значение.")
+                     .arg(channel + 1, 2, 10, QChar(u'0'))
+                     .arg(text)
+                     .arg(kToneCount)};
 }
 
 QStringList ToneBoxItems() {

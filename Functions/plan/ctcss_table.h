@@ -3,6 +3,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
+
+#include "core/error.h"
 
 namespace belvan {
 
@@ -20,5 +23,15 @@ QString ToneHzText(int number, QChar point = u',');
 
 // The items of every tone box: the empty text, then the 51 entry texts, so item n is tone n.
 QStringList ToneBoxItems();
+
+// The tone a tone box's text stands for: 0 for the empty text, n for the item of tone n
+// ("07 - 85,4"), and for typed digits d the tone number d when 1 <= d <= 51, otherwise the tone
+// of d,0 Hz ("100" -> 12), otherwise the tone of d/10 Hz ("885" -> 8). These never overlap, as
+// the table has no tone below 62,5 Hz. Nothing for any other text.
+std::optional<int> ToneNumberFromText(const QString& text);
+// ToneNumberFromText for the tone box of channel `channel` (0-based): the tone number, which is
+// also the box's item, or why the box refuses the text (kind Value), naming the box and what it
+// takes.
+Result<int> ToneOfBoxText(const QString& text, int channel);
 
 }  // namespace belvan

@@ -304,14 +304,55 @@ TEST_F(ExchangeTest, TheWatchTakesOneByteATickAndTheWholeAnnouncement) {
     EXPECT_EQ(line.BytesWaiting(), 0);
 }
 
-TEST(PortTest, ComNamesMapToSerialDevicesWhereThereAreNone) {
-#ifdef Q_OS_WIN
-    EXPECT_EQ(DeviceForPortName(QStringLiteral("COM3")), QStringLiteral("COM3"));
-#else
+// The in-memory line itself: pieces scheduled apart arrive in order of time, bytes due at the same
+// time in the order they were scheduled, also when a piece is scheduled while others arrive.
+TEST(MemoryLineTest, BytesArriveInOrderOfTimeAndOfScheduling) {
+    struct Piece {
+        qint64 atMs;
+        QByteArray bytes;
+        double spacingMs;
+        bool afterFirstByte;  // scheduled once the first byte has arrived
+    };
+    const struct {
+        const char* what;
+        std::vector<Piece> pieces;
+        QByteArray arrived;
+    } cases[] = {
+        {"one piece", {{5, "abc", kByteMs, false}}, "abc"},
+        {"two pieces interleave", {{0, "ace", 2, false}, {1, "bdf", 2, false}}, "abcdef"},
+        {"same time, order of scheduling", {{3, "x", 0, false}, {3, "y", 0, false}}, "xy"},
+        {"the later piece scheduled first",
+         {{9, "late", 1, false}, {0, "early", 1, false}},
+         "earlylate"},
+        {"scheduled while arriving", {{1, "ac", 10, false}, {5, "b", 0, true}}, "abc"},
+    };
+    for (const auto& c : cases) {
+        MemoryLine line;
+        line.Open();
+        for (const Piece& piece : c.pieces)
+            if (!piece.afterFirstByte) line.Arrive(piece.atMs, piece.bytes, piece.spacingMs);
+        QByteArray arrived;
+        while (arrived.size() < c.arrived.size() && line.NowMs() < 1000) {
+            line.WaitForInput(1000);
+            if (arrived.isEmpty())
+                for (const Piece& piece : c.pieces)
+                    if (piece.afterFirstByte) line.Arrive(piece.atMs, piece.bytes, piece.spacingMs);
+            arrived += line.Take(100);
+        }
+        EXPECT_EQ(arrived, c.arrived) << c.what;
+    }
+}
+
+TEST(PortTest, ComNamesMapToSerialDevicesOnLinuxOnly) {
+#ifdef Q_OS_LINUX
     EXPECT_EQ(DeviceForPortName(QStringLiteral("COM1")), QStringLiteral("/dev/ttyS0"));
     EXPECT_EQ(DeviceForPortName(QStringLiteral("COM12")), QStringLiteral("/dev/ttyS11"));
     EXPECT_EQ(DeviceForPortName(QStringLiteral("/dev/ttyUSB0")), QStringLiteral("/dev/ttyUSB0"));
     EXPECT_EQ(DeviceForPortName(QStringLiteral("com1")), QStringLiteral("com1"));
+#else
+    EXPECT_EQ(DeviceForPortName(QStringLiteral("COM3")), QStringLiteral("COM3"));
+    EXPECT_EQ(DeviceForPortName(QStringLiteral("/dev/cu.usbserial-1")),
+              QStringLiteral("/dev/cu.usbserial-1"));
 #endif
 }
 

@@ -192,8 +192,9 @@ TEST_F(FormLinkTest, AWriteIsReadBackAndComparedWhenAskedWithoutTouchingThePlan)
     const ParameterImage sent = link.written;
     WriteResult written;
     written.outcome = ExchangeOutcome::Written;
-    WriteFinished(p, written);
-    EXPECT_EQ(op.Last().text, QStringLiteral("Параметры записаны"));
+    const auto before = op.shown.size();
+    EXPECT_FALSE(WriteFinished(p, written));
+    EXPECT_EQ(op.shown.size(), before) << "the check speaks first";
     EXPECT_EQ(link.asked.last(), QStringLiteral("read"));
     EXPECT_EQ(p.link.exchange, Exchange::Verifying);
     EXPECT_FALSE(p.ctl.Button5Visible);
@@ -204,23 +205,26 @@ TEST_F(FormLinkTest, AWriteIsReadBackAndComparedWhenAskedWithoutTouchingThePlan)
     ChannelEntry changed = held.Record(0);
     changed.rxCode += 2;
     held.SetRecord(0, changed);
-    ReadFinished(p, ReadOf(held));
+    EXPECT_FALSE(ReadFinished(p, ReadOf(held)));
+    ASSERT_EQ(op.shown.size(), before + 1);
     EXPECT_EQ(op.Last().icon, MessageIcon::Error);
+    EXPECT_TRUE(op.Last().text.startsWith(QStringLiteral("Радиостанция подтвердила запись")));
     EXPECT_TRUE(op.Last().text.contains(QStringLiteral("канал 01"))) << Text(op.Last().text);
+    EXPECT_TRUE(p.statusLine.startsWith(QStringLiteral("Запись подтверждена, но")));
     EXPECT_EQ(p.plan, plan);
     EXPECT_EQ(p.ctl.StringGrid1, grid);
     EXPECT_EQ(p.link.exchange, Exchange::None);
     EXPECT_TRUE(p.ctl.Button5Visible && p.ctl.Timer1);
     EXPECT_TRUE(QDir(backups.path()).isEmpty()) << "a check is no read to keep";
 
-    // A check that agrees needs no second box: "Параметры записаны" was the one, and the status
-    // line says the rest.
+    // A check that agrees gives the one box "Параметры записаны"; the status line adds the check.
     Button6Click(p);
     WriteFinished(p, written);
     const auto boxes = op.shown.size();
-    ReadFinished(p, ReadOf(sent));
-    EXPECT_EQ(op.shown.size(), boxes);
-    EXPECT_EQ(p.statusLine, QStringLiteral("Запись проверена"));
+    EXPECT_TRUE(ReadFinished(p, ReadOf(sent)));
+    ASSERT_EQ(op.shown.size(), boxes + 1);
+    EXPECT_EQ(op.Last().text, QStringLiteral("Параметры записаны"));
+    EXPECT_EQ(p.statusLine, QStringLiteral("Параметры записаны. Запись проверена"));
 }
 
 TEST_F(FormLinkTest, CompareListsWhatTheRadioHoldsOtherwiseAndChangesNothing) {
@@ -247,9 +251,9 @@ TEST_F(FormLinkTest, CompareListsWhatTheRadioHoldsOtherwiseAndChangesNothing) {
     CompareWithRadio(p);
     ReadFinished(p, ReadOf(other));
     EXPECT_EQ(op.Last().icon, MessageIcon::Warning);
-    EXPECT_TRUE(op.Last().text.contains(QStringLiteral("канал 01: частота приёма 150000 кГц")))
+    EXPECT_TRUE(op.Last().text.contains(QStringLiteral("канал 01: частота приёма: 150000 →")))
         << Text(op.Last().text);
-    EXPECT_TRUE(op.Last().text.endsWith(QStringLiteral("… и ещё 4"))) << Text(op.Last().text);
+    EXPECT_TRUE(op.Last().text.endsWith(QStringLiteral("… и ещё 5"))) << Text(op.Last().text);
     EXPECT_EQ(p.plan, plan);
     EXPECT_EQ(p.ctl.StringGrid1, grid);
     // The read is kept as every read is.

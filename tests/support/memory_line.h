@@ -4,8 +4,8 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
 #include <functional>
-#include <map>
 #include <optional>
 #include <vector>
 
@@ -58,6 +58,11 @@ class MemoryLine : public Line {
   private:
     void Deliver();  // moves what is due by now into the input
 
+    struct Arrival {
+        double atMs;
+        char byte;
+    };
+
     QString deviceName_;
     qint64 now_ = 0;
     bool open_ = false;
@@ -66,7 +71,11 @@ class MemoryLine : public Line {
     std::optional<Error> openFailure_;
     Error failure_;
     bool refuseWrites_ = false;
-    std::multimap<double, char> scheduled_;  // arrival time -> byte, in order of arrival
+    // Bytes still to arrive from scheduled_[due_] on, in order of arrival time; bytes due at the
+    // same time arrive in the order they were scheduled. A vector, not a map: a script of a
+    // thousand bytes is one allocation, not a thousand.
+    std::vector<Arrival> scheduled_;
+    std::size_t due_ = 0;
     double hangUpAt_ = -1;
     QByteArray input_;
     std::vector<QByteArray> writes_;

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -166,8 +167,8 @@ TEST_F(WindowLinkTest, AFailedReadKeepsTheOperatorsTable) {
 }
 
 TEST_F(WindowLinkTest, NeitherADoubledAcknowledgementNorALateFrameIsTakenForAnAnswer) {
-    Open({QStringLiteral("--no-announce"), QStringLiteral("--fault"),
-          QStringLiteral("double-ack")});
+    Open(
+        {QStringLiteral("--no-announce"), QStringLiteral("--fault"), QStringLiteral("double-ack")});
     // "OO" to the first frame, 'E' to the second: the stray 'O' does not answer the second.
     Exchange(form->Button6);
     EXPECT_EQ(op.Last().text, QStringLiteral("Ошибка записи в радиостанцию"));
@@ -201,6 +202,41 @@ TEST_F(WindowLinkTest, CompareSaysWhetherTheRadioHoldsThePlanOnScreen) {
     EXPECT_EQ(op.Last().icon, MessageIcon::Warning);
     EXPECT_TRUE(op.Last().text.contains(QStringLiteral("канал 01"))) << Text(op.Last().text);
     EXPECT_EQ(Cell(1, 1), cleared) << "the plan on screen stays as it is";
+}
+
+TEST_F(WindowLinkTest, UnsavedEditsAReadReplacesStayRestorableAndAFailedCheckKeepsThemUnsaved) {
+    QTemporaryDir recovery;
+    device = sim.Start({QStringLiteral("--no-announce"), QStringLiteral("--fault"),
+                        QStringLiteral("changes-image")});
+    ASSERT_FALSE(device.isEmpty()) << sim.Error().toStdString();
+    form = std::make_unique<TForm1>(
+        TForm1::Options{.port = device, .op = &op, .recoveryFolder = recovery.path()});
+    form->show();
+    QTRY_COMPARE_WITH_TIMEOUT(form->Label1->text(), QStringLiteral("открыт."), 5000);
+
+    QTest::mouseClick(form->Button3, Qt::LeftButton);  // channel 01 on 146 MHz, not saved
+    const FileBytes edited = SnapshotOf(EditedStateOf(form->State())).bytes;
+    Exchange(form->Button5);
+    ASSERT_EQ(op.Last().text, QStringLiteral("Параметры прочитаны"));
+    EXPECT_FALSE(form->Modified());
+    const auto offered = form->Recovery().Offered();
+    ASSERT_EQ(offered.size(), 1u);
+    EXPECT_TRUE(offered[0].info.label.startsWith(QStringLiteral("до чтения в ")));
+    const Result<FileBytes> kept = form->Recovery().Read(offered[0].stem);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(*kept, edited);
+
+    // The radio acknowledges the write but keeps another plan: the plan stays unsaved.
+    form->State().prefs.verifyAfterWrite = true;
+    QTest::mouseClick(form->Button8, Qt::LeftButton);
+    const auto before = op.shown.size();
+    Exchange(form->Button6);
+    // One box, after the check, says both.
+    ASSERT_EQ(op.shown.size(), before + 1);
+    EXPECT_EQ(op.Last().icon, MessageIcon::Error);
+    EXPECT_TRUE(op.Last().text.startsWith(QStringLiteral("Радиостанция подтвердила запись")));
+    EXPECT_TRUE(form->Modified());
+    form.reset();  // the window lets its recovery files go before their folder goes
 }
 
 TEST_F(WindowLinkTest, ATypedPortNameOpensOnEnterNotOnEveryKeystroke) {

@@ -275,7 +275,8 @@ TEST_F(WindowTest, ControlsCarryTheFormsNames) {
                              "ComboBox20", "ComboBox21", "ComboBox28", "ComboBox30", "Button5",
                              "Button6", "Button12", "RadioButton9", "Label6", "Label21"})
         EXPECT_NE(form->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
-    EXPECT_EQ(form->StringGrid1->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_EQ(form->StringGrid1->editTriggers(),
+              QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     EXPECT_FALSE(form->StringGrid1->horizontalHeader()->sectionsMovable());
 }
 

@@ -26,17 +26,18 @@ std::optional<ParameterImage> FileImage(const QString& path) {
     return ImageFromFileBytes(*bytes);
 }
 
-// Prints the verdict and the differences, "first → second", one line each.
+// Prints the verdict and the differences, "first → second", one line each. A verdict that did
+// not get out answers nothing: the comparison could not be made known.
 int Compare(const ParameterImage& first, const ParameterImage& second, const QString& subject) {
     const QStringList differences = ImageDifferences(first, second);
-    if (differences.isEmpty()) {
-        OutLine(subject + QStringLiteral(" совпадают."));
-        return DiffExit::Same;
+    QString text = subject + QStringLiteral(" совпадают.\n");
+    if (!differences.isEmpty()) {
+        text = subject + QStringLiteral(" различаются:\n");
+        for (const QString& line : differences) text += QStringLiteral("  ") + line + u'\n';
     }
-    QString text = subject + QStringLiteral(" различаются:\n");
-    for (const QString& line : differences) text += QStringLiteral("  ") + line + u'\n';
     Out(text);
-    return DiffExit::Different;
+    if (!StdoutWritten()) return DiffExit::Trouble;
+    return differences.isEmpty() ? DiffExit::Same : DiffExit::Different;
 }
 
 }  // namespace

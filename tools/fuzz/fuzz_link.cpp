@@ -32,10 +32,14 @@ void Script(belvan::MemoryLine& line, const std::uint8_t* data, std::size_t size
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace belvan;
+    // The script is laid once; each exchange and watch runs on a copy of the line as scripted.
+    // The copy is assigned to a line that keeps its room from input to input.
+    MemoryLine scripted;
+    scripted.Open();
+    Script(scripted, data, size);
+    static MemoryLine line;
     {
-        MemoryLine line;
-        line.Open();
-        Script(line, data, size);
+        line = scripted;
         const ReadResult read = ReadParameters(line, 0);
         if (Succeeded(read.outcome)) {
             if (read.frameBytes != kDataFrameSize) std::abort();
@@ -51,18 +55,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (line.NowMs() > kLongestReadMs + 10) std::abort();
     }
     {
-        MemoryLine line;
-        line.Open();
-        Script(line, data, size);
+        line = scripted;
         const WriteResult write = WriteParameters(line, ParameterImage{});
         if (Succeeded(write.outcome) != (write.replyByte == kAcknowledge)) std::abort();
         if (Succeeded(write.outcome) && line.Writes().size() != 2) std::abort();
         if (line.NowMs() > kLongestWriteMs + 10) std::abort();
     }
     {
-        MemoryLine line;
-        line.Open();
-        Script(line, data, size);
+        line = scripted;
         for (int tick = 0; tick < 64 && !line.Lost(); ++tick) {
             PollRadioMessage(line);
             line.WaitForInput(30);
@@ -70,9 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     {
         // The station's watch: every poll listens, and none holds the line beyond its limit.
-        MemoryLine line;
-        line.Open();
-        Script(line, data, size);
+        line = scripted;
         StationWatch watch;
         for (int poll = 0; poll < 64 && !line.Lost(); ++poll) {
             const qint64 before = line.NowMs();
