@@ -1,20 +1,25 @@
 // belvan-cli station and write at their edges, as the operator runs them: the real binary against
 // the radio simulator on a pseudo-terminal, with line noise, a radio that announces over and over,
 // real signals, a log that cannot be written and ports named twice.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
 #include <csignal>
+#include <functional>
 #include <utility>
 
+#include "file_limits.h"
 #include "files/settings_file.h"
 #include "image/parameter_image.h"
+#include "link/line.h"
 #include "program_run.h"
 #include "radio_sim_process.h"
 #include "test_files.h"
@@ -48,7 +53,9 @@ ParameterImage PlanImage() {
 // belvan-cli running in the background, its output collected as it comes.
 class CliProcess {
   public:
-    explicit CliProcess(const QStringList& arguments) {
+    // `reader`: a process that standard output is piped into, started along with it.
+    explicit CliProcess(const QStringList& arguments, QProcess* reader = nullptr) {
+        if (reader) process_.setStandardOutputProcess(reader);
         process_.start(testing::CliProgram(), arguments);
         started_ = process_.waitForStarted(5000);
     }
@@ -62,12 +69,14 @@ class CliProcess {
 
     void Signal(int number) { ::kill(static_cast<pid_t>(process_.processId()), number); }
 
-    // Waits until stdout holds `lines` lines; false if it did not in time.
-    bool WaitForLines(int lines, int timeoutMs = 15000) {
+    // Waits until stdout holds `count` rows of the port that say `result`; false if it did not
+    // in time.
+    bool WaitForRows(const QString& port, int count, const QString& result = kWritten,
+                     int timeoutMs = 15000) {
         QDeadlineTimer deadline(timeoutMs);
         for (;;) {
             Pump(0);
-            if (out_.count(u'\n') >= lines) return true;
+            if (Rows(port, result).size() >= count) return true;
             if (deadline.hasExpired() || process_.state() == QProcess::NotRunning) return false;
             Pump(50);
         }
@@ -106,12 +115,13 @@ class CliProcess {
 
     const QString& Out() const { return out_; }
     const QString& Err() const { return err_; }
-    // The stdout lines that report a radio of this port ("... PORT: успех — ...").
-    QStringList Rows(const QString& port) const {
-        QStringList rows;
-        for (const QString& line : out_.split(u'\n'))
-            if (line.contains(u' ' + port + QStringLiteral(": "))) rows << line;
-        return rows;
+    // The stdout lines that report a radio of this port ("... PORT: успех — ..."), of a written
+    // radio (успех or ОШИБКА) unless `result` says which.
+    static inline const QString kWritten = QStringLiteral("(успех|ОШИБКА)");
+    QStringList Rows(const QString& port, const QString& result = kWritten) const {
+        const QRegularExpression row(
+            QStringLiteral(" %1: %2 — ").arg(QRegularExpression::escape(port), result));
+        return out_.split(u'\n').filter(row);
     }
 
   private:
@@ -141,10 +151,11 @@ class CliStationTest : public ::testing::Test,
     QStringList LogRows() const {
         return QString::fromUtf8(testing::ReadAll(LogFile())).split(u'\n', Qt::SkipEmptyParts);
     }
-    // A radio plugged in: it announces itself, and the station reports `rows` radios in all.
+    // A radio plugged in: it announces itself, and the station reports `rows` radios written in
+    // all.
     void PlugInARadio(CliProcess& station, int rows) {
         ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
-        ASSERT_TRUE(station.WaitForLines(rows)) << Text(station.Err()) << Text(station.Out());
+        ASSERT_TRUE(station.WaitForRows(port_, rows)) << Text(station.Err()) << Text(station.Out());
     }
     // Waits until the radio has taken the first frame of a write: a signal now falls into it.
     void WaitForTheFirstWriteFrame() {
@@ -201,15 +212,18 @@ TEST_F(CliStationTest, LineNoiseIsNeverTakenForARadio) {
         << Text(station->Out());
     EXPECT_FALSE(sim_.Log().contains(QStringLiteral("RX 22"))) << "no write frame was sent";
     EXPECT_EQ(LogRows().size(), 1) << "the header alone";
+    EXPECT_FALSE(station->Err().contains(kDeviceDisconnected)) << "noise is no lost line";
 }
 
 TEST_F(CliStationTest, ARadioThatAnnouncesOverAndOverIsProgrammedOnce) {
     ASSERT_NO_FATAL_FAILURE(
         StartSim({QStringLiteral("--fault"), QStringLiteral("announce-repeat")}));
     auto station = Station({});
-    ASSERT_TRUE(station->WaitForLines(1)) << Text(station->Err());
+    ASSERT_TRUE(station->WaitForRows(port_, 1)) << Text(station->Err());
     station->RunFor(4000);  // it goes on announcing ten times a second
     ASSERT_NO_FATAL_FAILURE(ExpectOneRowSaying(*station, QStringLiteral("успех")));
+    EXPECT_GE(station->Rows(port_, QStringLiteral("пропущена")).size(), 10)
+        << "every repeat is said: " << Text(station->Out());
     EXPECT_EQ(Held(), PlanImage());
 
     // Unplugged (quiet), then the next radio.
@@ -219,26 +233,41 @@ TEST_F(CliStationTest, ARadioThatAnnouncesOverAndOverIsProgrammedOnce) {
     station->Signal(SIGINT);
     EXPECT_EQ(station->Finish(), 0) << Text(station->Err());
     EXPECT_EQ(station->Rows(port_).size(), 2) << Text(station->Out());
-    EXPECT_TRUE(station->Out().contains(QStringLiteral("Итог: записано 2, ошибок 0.")));
+    EXPECT_TRUE(station->Out().contains(QStringLiteral("Итог: записано 2, ошибок 0, пропущено ")))
+        << Text(station->Out());
 }
 
-TEST_F(CliStationTest, AnAnnouncementRightAfterAWriteIsTheSameRadio) {
+TEST_F(CliStationTest, EveryAnnouncementNotProgrammedIsPrintedAndLoggedWithWhy) {
     ASSERT_NO_FATAL_FAILURE(StartSim());
-    auto station = Station({QStringLiteral("--no-verify")});
+    auto station = Station({QStringLiteral("--no-verify"), QStringLiteral("--log"), LogFile()});
     ASSERT_NO_FATAL_FAILURE(PlugInARadio(*station, 1));
-    // The radio announces again at once, as one that restarts after programming might.
-    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
-    station->RunFor(1000);
-    EXPECT_EQ(station->Rows(port_).size(), 1) << Text(station->Out());
-    EXPECT_TRUE(station->Err().contains(QStringLiteral("не считается новой")))
-        << Text(station->Err());
-
-    // After a quiet line, an announcement is the next radio.
-    QThread::msleep(2000);
-    ASSERT_NO_FATAL_FAILURE(PlugInARadio(*station, 2));
+    // Radios swapped in quickly: 0.95 s after the write, then 1 s after each other; then, after
+    // the quiet time, the next radio.
+    const struct {
+        int afterMs;
+        QString result, why;
+    } swaps[] = {{950, QStringLiteral("пропущена"), QStringLiteral("линия занята")},
+                 {1000, QStringLiteral("пропущена"), QStringLiteral("та же радиостанция")},
+                 {2500, QStringLiteral("успех"), QStringLiteral("Параметры записаны")}};
+    const QString any = QStringLiteral(".*");
+    QStringList expected = {QStringLiteral("успех")};
+    for (const auto& swap : swaps) {
+        QThread::msleep(swap.afterMs);
+        ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
+        expected << swap.result;
+        ASSERT_TRUE(station->WaitForRows(port_, expected.size(), any)) << Text(station->Out());
+        const QString row = station->Rows(port_, any).constLast();
+        EXPECT_TRUE(row.contains(swap.result + QStringLiteral(" — ") + swap.why)) << Text(row);
+    }
     station->Signal(SIGINT);
-    EXPECT_EQ(station->Finish(), 0);
-    EXPECT_EQ(station->Rows(port_).size(), 2) << Text(station->Out());
+    EXPECT_EQ(station->Finish(), 0) << Text(station->Err());
+    EXPECT_TRUE(station->Out().contains(QStringLiteral("Итог: записано 2, ошибок 0, пропущено 2.")))
+        << Text(station->Out());
+    // The log has the same rows: a radio that announced is never missing from it.
+    const QStringList rows = LogRows().mid(1);
+    ASSERT_EQ(rows.size(), expected.size()) << Text(rows.join(u'\n'));
+    for (int i = 0; i < rows.size(); ++i)
+        EXPECT_TRUE(rows[i].contains(u',' + port_ + u',' + expected[i] + u',')) << Text(rows[i]);
 }
 
 TEST_F(CliStationTest, ALateFrameFullOf0x10IsNotANewRadio) {
@@ -287,19 +316,25 @@ TEST_F(CliStationTest, TheStationVerifiesUnlessToldNotTo) {
 
 // --- Signals -------------------------------------------------------------------------------------
 
-TEST_F(CliStationTest, TheFirstCtrlCLetsTheWriteUnderWayFinishAndReportsIt) {
-    // The check's frame comes a second late: the signal surely falls into the job.
-    std::unique_ptr<CliProcess> station;
-    ASSERT_NO_FATAL_FAILURE(SignalWritingStation(
-        station, {QStringLiteral("--latency"), QStringLiteral("1000")}, SIGINT));
-    EXPECT_EQ(station->Finish(), 0) << Text(station->Err());
-    EXPECT_TRUE(station->Err().contains(QStringLiteral("Ctrl+C ещё раз"))) << Text(station->Err());
-    ASSERT_NO_FATAL_FAILURE(
-        ExpectOneRowSaying(*station, QStringLiteral("успех — Запись проверена")));
-    EXPECT_TRUE(station->Out().contains(QStringLiteral("Итог: записано 1, ошибок 0.")));
-    EXPECT_EQ(LogRows().filter(port_ + QStringLiteral(",успех,Запись проверена")).size(), 1)
-        << Text(LogRows().join(u'\n'));
-    EXPECT_EQ(Held(), PlanImage());
+TEST_F(CliStationTest, TheFirstStopSignalLetsTheWriteUnderWayFinishAndReportsIt) {
+    // Ctrl+C, and SIGHUP as a closed terminal or an ended ssh session sends it.
+    for (const int signal : {SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        // The check's frame comes a second late: the signal surely falls into the job.
+        std::unique_ptr<CliProcess> station;
+        QFile::remove(LogFile());
+        ASSERT_NO_FATAL_FAILURE(SignalWritingStation(
+            station, {QStringLiteral("--latency"), QStringLiteral("1000")}, signal));
+        EXPECT_EQ(station->Finish(), 0) << Text(station->Err());
+        EXPECT_TRUE(station->Err().contains(QStringLiteral("Ctrl+C ещё раз")))
+            << Text(station->Err());
+        ASSERT_NO_FATAL_FAILURE(
+            ExpectOneRowSaying(*station, QStringLiteral("успех — Запись проверена")));
+        EXPECT_TRUE(station->Out().contains(QStringLiteral("Итог: записано 1, ошибок 0.")));
+        EXPECT_EQ(LogRows().filter(port_ + QStringLiteral(",успех,Запись проверена")).size(), 1)
+            << Text(LogRows().join(u'\n'));
+        EXPECT_EQ(Held(), PlanImage());
+    }
 }
 
 TEST_F(CliStationTest, AWriteThatFailsAfterCtrlCEndsTheStationNonZero) {
@@ -325,18 +360,22 @@ TEST_F(CliStationTest, ASecondSignalEndsAtOnceAndNamesTheRadiosLeftUnknown) {
     EXPECT_TRUE(rows[0].contains(QStringLiteral("неизвестно"))) << Text(rows[0]);
 }
 
-TEST_F(CliStationTest, CtrlCDuringWriteFinishesTheWriteAndSaysSo) {
-    ASSERT_NO_FATAL_FAILURE(StartSim({QStringLiteral("--latency"), QStringLiteral("1000")}));
-    CliProcess write({QStringLiteral("write"), QStringLiteral("--verify"), QStringLiteral("--port"),
-                      port_, PlanFile()});
-    ASSERT_TRUE(write.Started());
-    ASSERT_NO_FATAL_FAILURE(WaitForTheFirstWriteFrame());
-    write.Signal(SIGINT);
-    EXPECT_EQ(write.Finish(), 0) << Text(write.Err());
-    EXPECT_TRUE(write.Err().contains(QStringLiteral("Ctrl+C ещё раз"))) << Text(write.Err());
-    EXPECT_TRUE(write.Err().contains(QStringLiteral("Параметры записаны"))) << Text(write.Err());
-    EXPECT_TRUE(write.Err().contains(QStringLiteral("Запись проверена"))) << Text(write.Err());
-    EXPECT_EQ(Held(), PlanImage());
+TEST_F(CliStationTest, AStopSignalDuringWriteFinishesTheWriteAndSaysSo) {
+    for (const int signal : {SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        ASSERT_NO_FATAL_FAILURE(StartSim({QStringLiteral("--latency"), QStringLiteral("1000")}));
+        CliProcess write({QStringLiteral("write"), QStringLiteral("--verify"),
+                          QStringLiteral("--port"), port_, PlanFile()});
+        ASSERT_TRUE(write.Started());
+        ASSERT_NO_FATAL_FAILURE(WaitForTheFirstWriteFrame());
+        write.Signal(signal);
+        EXPECT_EQ(write.Finish(), 0) << Text(write.Err());
+        EXPECT_TRUE(write.Err().contains(QStringLiteral("Ctrl+C ещё раз"))) << Text(write.Err());
+        EXPECT_TRUE(write.Err().contains(QStringLiteral("Параметры записаны")))
+            << Text(write.Err());
+        EXPECT_TRUE(write.Err().contains(QStringLiteral("Запись проверена"))) << Text(write.Err());
+        EXPECT_EQ(Held(), PlanImage());
+    }
 }
 
 TEST_F(CliStationTest, ASecondCtrlCEndsWriteAtOnceAndNamesThePort) {
@@ -354,18 +393,112 @@ TEST_F(CliStationTest, ASecondCtrlCEndsWriteAtOnceAndNamesThePort) {
 
 // --- The log -------------------------------------------------------------------------------------
 
-TEST_F(CliStationTest, ALogThatCannotBeWrittenIsAnErrorButTheStationGoesOn) {
+TEST_F(CliStationTest, ALogThatIsNotARegularFileIsRefusedBeforeAnythingElse) {
+    const QString fifo = Path(QStringLiteral("fifo"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString folder = Folder();
+    for (const QString& log : {fifo, QStringLiteral("/dev/null"), folder}) {
+        const testing::ProgramRun run = testing::RunProgram(
+            testing::CliProgram(),
+            {QStringLiteral("station"), QStringLiteral("--log"), log, QStringLiteral("--port"),
+             Path(QStringLiteral("port")), PlanFile()});
+        EXPECT_EQ(run.exitCode, 2) << Text(log);
+        EXPECT_TRUE(run.err.startsWith(
+            QStringLiteral("Ошибка: не удалось открыть журнал «%1»: это ").arg(log)))
+            << Text(run.err);
+    }
+}
+
+TEST_F(CliStationTest, ARowThatDoesNotFitOnTheDiskIsCutOffWholeAndTheStationGoesOn) {
+    const QString disk = Path(QStringLiteral("disk"));
+    const testing::SmallDisk small(disk);
+    if (!small.Mounted()) GTEST_SKIP() << "a small filesystem needs root on Linux";
+    // A log of earlier radios that ends 30 bytes before a page of the disk is full.
+    const QString log = QDir(disk).filePath(QStringLiteral("report.csv"));
+    QByteArray before = QStringLiteral("время,порт,итог,сообщение,контрольная сумма\n").toUtf8();
+    const qint64 page = sysconf(_SC_PAGESIZE);
+    before += QByteArray(page - 30 - before.size() - 1, 'x') + '\n';
+    testing::WriteAll(log, before);
+    small.Fill();
+
     ASSERT_NO_FATAL_FAILURE(StartSim());
-    auto station = Station({QStringLiteral("--log"), QStringLiteral("/dev/full")});
+    auto station = Station({QStringLiteral("--no-verify"), QStringLiteral("--log"), log});
     ASSERT_NO_FATAL_FAILURE(PlugInARadio(*station, 1));
-    EXPECT_TRUE(station->Rows(port_).value(0).contains(QStringLiteral("успех")));
-    EXPECT_EQ(Held(), PlanImage()) << "it went on programming";
+    EXPECT_EQ(testing::ReadAll(log), before) << "not half a row";
+    EXPECT_TRUE(station->Err().contains(QStringLiteral("не удалось записать в журнал «%1» строку "
+                                                       "о радиостанции на порту %2: нет места на "
+                                                       "диске.")
+                                            .arg(log, port_)))
+        << Text(station->Err());
+
+    // Room again: the next radio's row is written whole, and the end says what is missing.
+    ASSERT_TRUE(QFile::remove(QDir(disk).filePath(QStringLiteral("filler"))));
+    QThread::msleep(2000);  // the first radio unplugged, the line quiet
+    ASSERT_NO_FATAL_FAILURE(PlugInARadio(*station, 2));
     station->Signal(SIGINT);
     EXPECT_EQ(station->Finish(), 2) << Text(station->Err());
-    const QStringList said =
-        station->Err().split(u'\n').filter(QStringLiteral("журнал «/dev/full»"));
-    EXPECT_GE(said.size(), 2) << "the header and the radio's row: " << Text(station->Err());
-    for (const QString& line : said) EXPECT_TRUE(line.startsWith(QStringLiteral("Ошибка:")));
+    EXPECT_TRUE(station->Err().contains(
+        QStringLiteral("журнал «%1» записан не полностью: не записано строк: 1;").arg(log)))
+        << Text(station->Err());
+    const QByteArray after = testing::ReadAll(log);
+    ASSERT_TRUE(after.startsWith(before));
+    const QString added = QString::fromUtf8(after.mid(before.size()));
+    EXPECT_EQ(added.count(u'\n'), 1) << Text(added);
+    EXPECT_TRUE(added.endsWith(u'\n') && added.contains(u',' + port_ + QStringLiteral(",успех,")))
+        << Text(added);
+}
+
+TEST_F(CliStationTest, ALogMovedOrDeletedDuringTheRunIsNoticedAndGoesOnUnderItsName) {
+    const QString moved = Path(QStringLiteral("moved.csv"));
+    const struct {
+        const char* what;
+        std::function<bool()> apply;
+    } cases[] = {{"moved", [&] { return QFile::rename(LogFile(), moved); }},
+                 {"deleted", [&] { return QFile::remove(LogFile()); }}};
+    for (const auto& [what, apply] : cases) {
+        SCOPED_TRACE(what);
+        ASSERT_NO_FATAL_FAILURE(StartSim());
+        auto station = Station({QStringLiteral("--no-verify"), QStringLiteral("--log"), LogFile()});
+        ASSERT_TRUE(apply());
+        ASSERT_NO_FATAL_FAILURE(PlugInARadio(*station, 1));
+        station->Signal(SIGINT);
+        EXPECT_EQ(station->Finish(), 2) << Text(station->Err());
+        EXPECT_TRUE(station->Err().contains(
+            QStringLiteral("журнал «%1» перемещён или удалён во время работы").arg(LogFile())))
+            << Text(station->Err());
+        const QStringList rows = LogRows();
+        ASSERT_EQ(rows.size(), 2) << "a new log: the header and the radio";
+        EXPECT_TRUE(rows[1].contains(u',' + port_ + QStringLiteral(",успех,"))) << Text(rows[1]);
+        ASSERT_TRUE(QFile::remove(LogFile()));
+    }
+    EXPECT_EQ(testing::ReadAll(moved).count('\n'), 1) << "the moved log: its header alone";
+}
+
+TEST_F(CliStationTest, OutputThatNoLongerGetsOutStopsTheStationAfterTheWriteUnderWay) {
+    // station … | head -n 1: the reader goes after the first radio's line.
+    ASSERT_NO_FATAL_FAILURE(StartSim());
+    QProcess head;
+    head.setStandardOutputFile(QProcess::nullDevice());
+    auto station = std::make_unique<CliProcess>(
+        QStringList{QStringLiteral("station"), QStringLiteral("--no-verify"),
+                    QStringLiteral("--log"), LogFile(), QStringLiteral("--port"), port_,
+                    PlanFile()},
+        &head);
+    head.start(QStringLiteral("head"), {QStringLiteral("-n"), QStringLiteral("1")});
+    ASSERT_TRUE(head.waitForStarted(5000));
+    ASSERT_TRUE(station->WaitForErr(QStringLiteral("ожидание радиостанции"), 5000));
+    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
+    ASSERT_TRUE(head.waitForFinished(15000)) << Text(station->Err());
+    QThread::msleep(2000);  // the first radio unplugged, the line quiet
+    ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
+    // Its line does not get out: the station ends by itself, with its write done and logged.
+    EXPECT_EQ(station->Finish(), 2) << Text(station->Err());
+    EXPECT_TRUE(station->Err().contains(QStringLiteral("вывод не записывается")))
+        << Text(station->Err());
+    EXPECT_TRUE(station->Err().contains(QStringLiteral("Итог: записано 2, ошибок 0.")))
+        << Text(station->Err());
+    EXPECT_EQ(LogRows().filter(port_ + QStringLiteral(",успех,")).size(), 2)
+        << Text(LogRows().join(u'\n'));
 }
 
 // --- The check after a write ---------------------------------------------------------------------

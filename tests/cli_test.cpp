@@ -529,23 +529,36 @@ TEST_F(CliRadioTest, AFailedWriteEndsWith1) {
     }
 }
 
-TEST_F(CliTest, APortThatDoesNotOpenEndsWith4AndSaysWhy) {
-    const QString device = Path(QStringLiteral("no-such-port"));
+TEST_F(CliTest, APortThatDoesNotOpenEndsWith4AndSaysWhyInTheOperatorsWords) {
+    const QString folder = Path(QStringLiteral("folder"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString plan = WriteImage(QStringLiteral("plan.ctrch"), SampleImage());
+    const struct {
+        QString port, why;
+    } ports[] = {
+        {Path(QStringLiteral("no-such-port")), QStringLiteral("не найден.")},
+        {folder, QStringLiteral("не открывается: это папка, а не устройство порта.")},
+        {plan, QStringLiteral("не открывается: это обычный файл, а не устройство порта.")},
+        {QStringLiteral("/dev/null"),
+         QStringLiteral("не открывается: это устройство не последовательный порт.")},
+    };
     const QString out = Path(QStringLiteral("out.ctrch"));
-    const ProgramRun read =
-        Cli({QStringLiteral("read"), QStringLiteral("--port"), device, QStringLiteral("-o"), out});
-    EXPECT_EQ(read.exitCode, 4);
-    EXPECT_TRUE(read.err.contains(device)) << Text(read.err);
-    EXPECT_FALSE(QFile::exists(out));
-
-    const ProgramRun write = Cli({QStringLiteral("write"), QStringLiteral("--port"), device,
-                                  WriteImage(QStringLiteral("plan.ctrch"), SampleImage())});
-    EXPECT_EQ(write.exitCode, 4);
-    EXPECT_TRUE(write.err.contains(device)) << Text(write.err);
+    for (const auto& [device, why] : ports) {
+        const QString said = QStringLiteral("Ошибка: Порт %1 %2\n").arg(device, why);
+        const ProgramRun read = Cli(
+            {QStringLiteral("read"), QStringLiteral("--port"), device, QStringLiteral("-o"), out});
+        EXPECT_EQ(read.exitCode, 4) << Text(device);
+        EXPECT_TRUE(read.err.endsWith(said)) << Text(read.err);
+        EXPECT_FALSE(QFile::exists(out));
+        const ProgramRun write =
+            Cli({QStringLiteral("write"), QStringLiteral("--port"), device, plan});
+        EXPECT_EQ(write.exitCode, 4) << Text(device);
+        EXPECT_TRUE(write.err.endsWith(said)) << Text(write.err);
+    }
 
     // A file that cannot be saved is noticed before the port is even tried.
     const ProgramRun nowhere =
-        Cli({QStringLiteral("read"), QStringLiteral("--port"), device, QStringLiteral("-o"),
+        Cli({QStringLiteral("read"), QStringLiteral("--port"), ports[0].port, QStringLiteral("-o"),
              Path(QStringLiteral("no-dir/out.ctrch"))});
     EXPECT_EQ(nowhere.exitCode, 2);
 }

@@ -7,6 +7,8 @@
 #include <QDeadlineTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
+#include <atomic>
 #include <memory>
 
 #include "memory_radio.h"
@@ -118,8 +120,34 @@ TEST_F(PortWorkerTest, TheWatchCountsARadioOnceAroundItsJobAndTheNextAfterAQuiet
     while (finished.size() < 2 && !deadline.hasExpired()) finished.wait(100);
     ASSERT_EQ(finished.size(), 2);
     EXPECT_EQ(announced.size(), 2);
-    EXPECT_EQ(again.size(), 1) << "the repeats right after the write, told once";
     EXPECT_EQ(radio.writes, 4);
+    // Each repeat is told: the first as the line still busy after the job, the rest as the radio
+    // that announced just before.
+    ASSERT_EQ(again.size(), radio.repeats);
+    EXPECT_EQ(again[0][0].value<StationEvent>(), StationEvent::LineBusy);
+    for (int i = 1; i < again.size(); ++i)
+        EXPECT_EQ(again[i][0].value<StationEvent>(), StationEvent::SameRadio) << i;
+}
+
+TEST_F(PortWorkerTest, APortIsToldOncePerChangeOfItsStateNotAtEveryTry) {
+    std::atomic<bool> opens{false};
+    std::atomic<int> tries{0};
+    const Error failure{ErrorKind::PortUnavailable, QStringLiteral("Порт memory не открывается.")};
+    PortWorker worker(QStringLiteral("memory"), [&](const QString&) {
+        ++tries;
+        auto line = radio.MakeLine();
+        if (!opens) line->SetOpenFailure(failure);
+        return line;
+    });
+    QSignalSpy states(&worker, &PortWorker::portState);
+    worker.Watch();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tries >= 3; }, 10000));
+    opens = true;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return states.size() >= 2; }, 10000));
+    ASSERT_EQ(states.size(), 2) << "tried " << tries << " times";
+    EXPECT_EQ(states[0][0].toBool(), false);
+    EXPECT_EQ(states[0][1].toString(), failure.text);
+    EXPECT_EQ(states[1][0].toBool(), true);
 }
 
 }  // namespace

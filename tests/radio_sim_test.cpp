@@ -427,6 +427,19 @@ TEST_F(RadioSimTest, AnnounceRepeatAnnouncesEveryTenthOfASecondButNotIntoAnExcha
         EXPECT_EQ(after[at], kAnnouncementStart) << "announcement at byte " << at;
 }
 
+TEST_F(RadioSimTest, ChatterIsAStrayByteEverySecondButNeverInAnExchange) {
+    ASSERT_NO_FATAL_FAILURE(Start({QStringLiteral("--fault"), QStringLiteral("chatter")}));
+    const Bytes heard = line_->ReceiveFor(2600);
+    EXPECT_TRUE(heard.size() == 2 || heard.size() == 3) << heard.size() << " bytes";
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), 0x55), std::ptrdiff_t(heard.size()));
+
+    // A read request gets its answer clean, no stray byte before or inside it.
+    const Bytes answer = ReadRequest();
+    ASSERT_EQ(answer.size(), 1u + kDataFrameSize);
+    EXPECT_EQ(answer[0], kAcknowledge);
+    EXPECT_EQ(ImageFromFrame(FrameOf(answer, 1)), HeldImage());
+}
+
 TEST_F(RadioSimTest, ReadFaultsSpoilTheFrameAsAnnounced) {
     ASSERT_NO_FATAL_FAILURE(Start({QStringLiteral("--no-pacing")}));
     const DataFrame good = BuildDataFrame(HeldImage(), 0x00);
@@ -589,6 +602,23 @@ TEST_F(RadioSimTest, AnnouncesWhenAClientOpensTheLineButNeverIntoAnExchange) {
     ASSERT_EQ(answer.size(), 1u + kDataFrameSize);
     EXPECT_EQ(answer[0], kAcknowledge);
     EXPECT_TRUE(line_->ReceiveFor(2500).empty());
+}
+
+TEST_F(RadioSimTest, SwapPutsAnotherRadioOnTheLineThatAnnouncesAtOnce) {
+    ASSERT_NO_FATAL_FAILURE(Start({QStringLiteral("--fault"), QStringLiteral("late-frame")}));
+    const ParameterImage other = AnotherImage(HeldImage());
+    ASSERT_TRUE(WriteSettingsFile(TempPath("other.ctrch"), BuildFileBytes(other)).has_value());
+    // A read whose frame is still to come when the radio is unplugged.
+    const auto request = BuildCommandFrame(kReadRequest, 0x00);
+    line_->Send(Bytes(request.begin(), request.end()));
+    ASSERT_EQ(line_->Receive(1, 1000, 100), Bytes{kAcknowledge});
+
+    ASSERT_NO_FATAL_FAILURE(Command(QStringLiteral("swap ") + TempPath("other.ctrch")));
+    const Bytes got = line_->Receive(kAnnouncementLength + 1, 1000);
+    ASSERT_EQ(got.size(), std::size_t(kAnnouncementLength));
+    EXPECT_EQ(got[0], kAnnouncementStart);
+    EXPECT_EQ(HeldImage(), other);
+    EXPECT_TRUE(line_->ReceiveFor(3000).empty()) << "the frame of the radio before never comes";
 }
 
 TEST_F(RadioSimTest, StrayBytesAndBrokenFramesAreDroppedAndTheLineRecovers) {

@@ -15,28 +15,35 @@ bool PollRadioMessage(Line& line) {
 }
 
 namespace {
-// A message has ended: an announcement counts a radio unless one is already there.
+// A message has ended: an announcement counts a radio unless one is there already.
 StationEvent EndMessage(StationWatch& watch) {
     const bool announcement =
         watch.messageLength == kAnnouncementLength && watch.startsAnnouncement;
     watch.messageLength = 0;
     watch.startsAnnouncement = false;
     if (!announcement) return StationEvent::Nothing;
-    if (watch.radioPresent) return StationEvent::SameRadio;
+    const StationEvent event = !watch.radioPresent ? StationEvent::NewRadio
+                               : watch.afterJob    ? StationEvent::LineBusy
+                                                   : StationEvent::SameRadio;
     watch.radioPresent = true;
-    return StationEvent::NewRadio;
+    watch.afterJob = false;
+    watch.heardAt = watch.lastByteAt;
+    return event;
 }
 }  // namespace
 
 StationEvent PollStation(Line& line, StationWatch& watch, qint64 listenMs) {
-    StationEvent seen = StationEvent::Nothing;
-    if (!line.IsOpen()) return seen;
+    constexpr StationEvent nothing = StationEvent::Nothing;
+    if (!line.IsOpen()) return nothing;
     const qint64 start = line.NowMs();
     for (;;) {
         if (line.Lost()) {
             watch.messageLength = 0;
-            return seen;
+            return nothing;
         }
+        // The time is taken first: whatever arrived before it is taken before a gap is judged,
+        // however late this thread runs.
+        const qint64 now = line.NowMs();
         // Everything waiting is taken at once: junk costs no more than a message's time.
         if (const qint64 waiting = line.BytesWaiting(); waiting > 0) {
             const QByteArray got = line.Take(waiting);
@@ -44,21 +51,18 @@ StationEvent PollStation(Line& line, StationWatch& watch, qint64 listenMs) {
             if (watch.messageLength == 0)
                 watch.startsAnnouncement = static_cast<std::uint8_t>(got[0]) == kAnnouncementStart;
             watch.messageLength += got.size();
-            watch.lastByteAt = watch.heardAt = line.NowMs();
+            watch.lastByteAt = line.NowMs();
             continue;
         }
-        const qint64 now = line.NowMs();
         if (watch.messageLength > 0 && now - watch.lastByteAt > kReadGapMs) {
             const StationEvent event = EndMessage(watch);
-            if (event == StationEvent::NewRadio) return event;
-            if (event == StationEvent::SameRadio) seen = event;
+            if (event != nothing) return event;
             continue;
         }
-        if (watch.messageLength == 0 && watch.radioPresent &&
-            now - watch.heardAt >= kStationQuietMs)
+        if (watch.radioPresent && now - watch.heardAt >= kStationQuietMs)
             watch.radioPresent = false;
-        if (watch.messageLength == 0 && now - start >= listenMs) return seen;
-        if (now - start >= std::max<qint64>(listenMs, kStationLongestPollMs)) return seen;
+        if (watch.messageLength == 0 && now - start >= listenMs) return nothing;
+        if (now - start >= std::max<qint64>(listenMs, kStationLongestPollMs)) return nothing;
         const qint64 until =
             watch.messageLength > 0 ? watch.lastByteAt + kReadGapMs + 1 : start + listenMs;
         line.WaitForInput(std::max<qint64>(1, until - now));

@@ -22,22 +22,26 @@ bool PollRadioMessage(Line& line);
 //   (a lone byte of noise, a late frame, junk glued to an announcement) is drained whole and
 //   dropped.
 // - A radio is counted once. After an announcement, and after a job on the port, the radio is
-//   taken as still there until the line has been quiet (not a single byte) for kStationQuietMs;
-//   an announcement before that is the same radio again, not a new one. A port that is lost and
-//   opened again starts afresh.
+//   taken as still there until kStationQuietMs pass without an announcement; an announcement
+//   before that is not a new radio, and the watch says why (the radio just worked with, or the
+//   one that announced last). Only a whole announcement is a sign of a radio: junk, a late frame
+//   or a stray byte never keeps one there. A port that is lost and opened again starts afresh.
 // - A poll listens for about kStationListenMs and ends between messages, so that the arrival of
-//   each byte is seen; polls follow one another without a pause.
+//   each byte is seen; polls follow one another without a pause. A long listen keeps the gaps
+//   judged on the line's own thread: whoever asks for the next poll may be held up, and bytes
+//   left waiting meanwhile would run together.
 
 inline constexpr int kStationQuietMs = 1500;
-inline constexpr int kStationListenMs = 100;
+inline constexpr int kStationListenMs = 1000;
 // A poll that keeps receiving a message without a gap gives up after this long; the message goes
 // on in the next poll.
-inline constexpr int kStationLongestPollMs = 1000;
+inline constexpr int kStationLongestPollMs = 2000;
 
 enum class StationEvent {
     Nothing,    // no announcement (junk, if any, was dropped)
-    NewRadio,   // an announcement after a quiet line: a radio to program
-    SameRadio,  // an announcement from the radio already counted
+    NewRadio,   // an announcement after the quiet time: a radio to program
+    SameRadio,  // an announcement within the quiet time of the one before it
+    LineBusy,   // an announcement within the quiet time after a job on the port
 };
 
 // What the station's watch keeps between polls of one line.
@@ -45,19 +49,20 @@ struct StationWatch {
     qint64 messageLength = 0;         // bytes of the message being received
     bool startsAnnouncement = false;  // its first byte is 0x10
     qint64 lastByteAt = 0;            // line time of the last byte taken
-    bool radioPresent = false;        // a radio was counted and the line has not gone quiet since
-    qint64 heardAt = 0;               // line time of the last byte, or of the end of the last job
+    bool radioPresent = false;        // a radio was counted and the quiet time has not passed since
+    bool afterJob = false;            // ... counted by the job, with no announcement since
+    qint64 heardAt = 0;  // line time of the last announcement, or of the end of the last job
 
-    // A job on the port has just ended: its radio counts as still there until the line goes
-    // quiet.
+    // A job on the port has just ended: its radio counts as still there for the quiet time.
     void JobEnded(qint64 now) {
         radioPresent = true;
+        afterJob = true;
         heardAt = now;
     }
 };
 
 // Listens to the line for about `listenMs` (longer while a message is coming in, never more than
-// kStationLongestPollMs) and returns as soon as a new radio has announced itself.
+// kStationLongestPollMs) and returns as soon as an announcement has ended, with what it was.
 StationEvent PollStation(Line& line, StationWatch& watch, qint64 listenMs = kStationListenMs);
 
 }  // namespace belvan

@@ -6,11 +6,28 @@
 #include <QSerialPortInfo>
 #include <algorithm>
 
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#endif
+
 namespace belvan {
 
 namespace {
 constexpr int kWriteLimitMs = 10000;  // a device that takes nothing for this long is gone
 constexpr int kWriteSliceMs = 20;
+
+// Whether the device hung up (pulled out, the other end closed), as the system says of it without
+// a read. Where the system cannot be asked so, every read error counts.
+bool HungUp(QSerialPort& port) {
+#ifdef Q_OS_UNIX
+    pollfd descriptor{static_cast<int>(port.handle()), POLLIN, 0};
+    if (::poll(&descriptor, 1, 0) < 0) return true;
+    return (descriptor.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+#else
+    Q_UNUSED(port);
+    return true;
+#endif
+}
 
 Error OpenFailure(const QSerialPort& port, const QString& deviceName) {
     const QString shown = deviceName.isEmpty() ? QStringLiteral("(пустое имя)") : deviceName;
@@ -32,9 +49,37 @@ Error OpenFailure(const QSerialPort& port, const QString& deviceName) {
         case QSerialPort::DeviceNotFoundError:
             return {ErrorKind::PortNotFound, QStringLiteral("Порт %1 не найден.").arg(shown)};
         default:
-            return {ErrorKind::PortUnavailable,
-                    QStringLiteral("Порт %1 не открывается: %2").arg(shown, port.errorString())};
+            break;
     }
+    // The system's own words ("Is a directory") mean little to the operator; what the name
+    // stands for says more.
+    QString why;
+#ifndef Q_OS_WIN
+    const QFileInfo device(deviceName);
+    if (device.isDir()) {
+        why = QStringLiteral("это папка, а не устройство порта");
+    } else if (device.isFile()) {
+        why = QStringLiteral("это обычный файл, а не устройство порта");
+    }
+#endif
+    if (why.isEmpty()) {
+        switch (port.error()) {
+            case QSerialPort::UnsupportedOperationError:
+                why = QStringLiteral("это устройство не последовательный порт");
+                break;
+            case QSerialPort::ResourceError:
+                why = QStringLiteral("устройство не отвечает; проверьте, подключён ли адаптер");
+                break;
+            case QSerialPort::OpenError:
+                why = QStringLiteral("порт уже открыт этой программой");
+                break;
+            default:
+                why = QStringLiteral("система отказала (%1)").arg(port.errorString());
+                break;
+        }
+    }
+    return {ErrorKind::PortUnavailable,
+            QStringLiteral("Порт %1 не открывается: %2.").arg(shown, why)};
 }
 }  // namespace
 
@@ -81,7 +126,15 @@ bool SerialLine::IsOpen() const {
 bool SerialLine::Lost() {
     // A device that went away answers reads with an error (EIO on a hung-up line), which Qt
     // reports as a read or a resource error.
-    const auto error = port_ ? port_->error() : QSerialPort::NoError;
+    auto error = port_ ? port_->error() : QSerialPort::NoError;
+    const bool readFailed = error == QSerialPort::ResourceError || error == QSerialPort::ReadError;
+    if (!lost_ && readFailed && port_->isOpen() && !HungUp(*port_)) {
+        // Qt also reports a read that found nothing (its read notice came after a wait had
+        // taken the bytes) as a read error, and a read the system asked to try again as a
+        // resource error; the line is there all the same.
+        port_->clearError();
+        error = QSerialPort::NoError;
+    }
     if (!lost_ && port_ &&
         (!port_->isOpen() || error == QSerialPort::ResourceError ||
          error == QSerialPort::ReadError)) {

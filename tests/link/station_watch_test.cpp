@@ -2,6 +2,7 @@
 // a radio announcing itself, how junk is drained, and when an announcement is a new radio.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 #include "link/connection_watch.h"
@@ -22,8 +23,9 @@ QByteArray Announcement() {
 // What the polls of a stretch of time found.
 struct Heard {
     int newRadios = 0;
-    int sameRadio = 0;
-    std::vector<qint64> newRadioAt;  // line time of each new radio
+    int sameRadio = 0;                 // SameRadio and LineBusy
+    std::vector<qint64> newRadioAt;    // line time of each new radio
+    std::vector<StationEvent> events;  // every announcement, in order
 };
 
 class StationWatchTest : public ::testing::Test {
@@ -35,12 +37,15 @@ class StationWatchTest : public ::testing::Test {
         Heard heard;
         while (line.NowMs() < untilMs) {
             const qint64 before = line.NowMs();
-            switch (PollStation(line, watch)) {
+            const StationEvent event = PollStation(line, watch);
+            if (event != StationEvent::Nothing) heard.events.push_back(event);
+            switch (event) {
                 case StationEvent::NewRadio:
                     ++heard.newRadios;
                     heard.newRadioAt.push_back(line.NowMs());
                     break;
                 case StationEvent::SameRadio:
+                case StationEvent::LineBusy:
                     ++heard.sameRadio;
                     break;
                 case StationEvent::Nothing:
@@ -154,31 +159,55 @@ TEST_F(StationWatchTest, ARadioIsCountedOnceUntilTheLineGoesQuiet) {
     EXPECT_EQ(heard.sameRadio, 0);
 }
 
-TEST_F(StationWatchTest, AfterAJobTheSameRadioIsNotCountedAgainUnlessTheLineWentQuiet) {
-    // The radio announces again right after its write, as one that restarts might.
-    watch.JobEnded(line.NowMs());
-    Announce(line.NowMs() + 400);
-    Heard heard = PollUntil(line.NowMs() + 1000);
-    EXPECT_EQ(heard.newRadios, 0);
-    EXPECT_EQ(heard.sameRadio, 1);
+TEST_F(StationWatchTest, JunkAfterAJobNeverKeepsTheRadioThere) {
+    // Whatever else comes after a job, the radio announcing 3 s after it is a new one.
+    const struct {
+        const char* what;
+        std::function<void(qint64 jobEnd)> junk;
+    } cases[] = {
+        {"a stray byte every second",
+         [&](qint64 end) {
+             for (qint64 at = end + 400; at < end + 3000; at += 1000)
+                 line.Arrive(at, QByteArray(1, '\x55'));
+         }},
+        {"a late frame full of 0x10",
+         [&](qint64 end) {
+             QByteArray frame(kDataFrameSize, char(kAnnouncementStart));
+             frame[0] = char(kDataFrameStart);
+             line.Arrive(end + 1500, frame, kByteMs);
+         }},
+        {"line noise",
+         [&](qint64 end) {
+             std::mt19937 random(7);
+             for (qint64 at = end + 100; at < end + 2900; at += 5 + random() % 30)
+                 line.Arrive(at, QByteArray(1, char(random())));
+         }},
+    };
+    for (const auto& [what, junk] : cases) {
+        const qint64 end = line.NowMs();
+        watch.JobEnded(end);
+        junk(end);
+        const qint64 announced = Announce(end + 3000);
+        const Heard heard = PollUntil(announced + 200);
+        EXPECT_EQ(heard.events, std::vector{StationEvent::NewRadio}) << what;
+    }
+}
 
-    // A late frame full of 0x10 bytes is not a radio, and the line was not quiet while it came.
-    watch.JobEnded(line.NowMs());
-    QByteArray lateFrame(kDataFrameSize, '\x10');
-    lateFrame[0] = char(kDataFrameStart);
-    const qint64 frameAt = line.NowMs() + 1500;
-    line.Arrive(frameAt, lateFrame, kByteMs);
-    Announce(frameAt + 272 + kStationQuietMs - 500);
-    heard = PollUntil(frameAt + 272 + kStationQuietMs);
-    EXPECT_EQ(heard.newRadios, 0);
-    EXPECT_EQ(heard.sameRadio, 1);
-
-    // Unplugged, a quiet line, the next radio.
-    watch.JobEnded(line.NowMs());
-    const qint64 next = line.NowMs() + kStationQuietMs + 50;
-    Announce(next);
-    heard = PollUntil(next + 500);
-    EXPECT_EQ(heard.newRadios, 1);
+TEST_F(StationWatchTest, AnAnnouncementIsTakenWholeHoweverLateThePollRuns) {
+    // A line whose reader is held up for 15 ms each time it finds nothing waiting.
+    class LateLine : public MemoryLine {
+      public:
+        qint64 BytesWaiting() override {
+            const qint64 waiting = MemoryLine::BytesWaiting();
+            if (waiting == 0) Advance(15);
+            return waiting;
+        }
+    } late;
+    ASSERT_TRUE(late.Open());
+    late.Arrive(100, Announcement(), kByteMs);
+    StationEvent heard = StationEvent::Nothing;
+    while (heard == StationEvent::Nothing && late.NowMs() < 1000) heard = PollStation(late, watch);
+    EXPECT_EQ(heard, StationEvent::NewRadio);
 }
 
 TEST_F(StationWatchTest, ALostLineEndsThePollAndAFreshWatchCountsTheRadioAgain) {

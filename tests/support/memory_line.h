@@ -32,6 +32,8 @@ class MemoryLine : public Line {
     void SetOpenFailure(std::optional<Error> failure) { openFailure_ = std::move(failure); }
     // Writes are refused (the device takes nothing) while set.
     void SetRefuseWrites(bool refuse) { refuseWrites_ = refuse; }
+    // The clock moves on by `ms` at once, as when the thread reading the line is held up.
+    void Advance(qint64 ms) { now_ += ms; }
     // Every write the line accepted, in order.
     const std::vector<QByteArray>& Writes() const { return writes_; }
     int Opens() const { return opens_; }

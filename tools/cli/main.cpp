@@ -2,6 +2,7 @@
 // terminal or a script. See ProgramHelp() for the commands and the exit codes.
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <csignal>
 #include <memory>
 
 #include "console.h"
@@ -54,6 +55,11 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("belvan-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(BELVAN_VERSION));
     PrepareConsole();
+#ifdef SIGPIPE
+    // Output into a pipe whose reader has gone is an output error like any other (said, and the
+    // exit code 2), never a death half-way through a radio's write.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     // Qt's own texts (the option parser's help and errors, port errors) in Russian, like the
     // tool's.
     belvan::InstallRussianQtTranslations(*app);

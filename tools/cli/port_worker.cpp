@@ -92,18 +92,20 @@ void PortWorker::PollNext() {
 void PortWorker::OnPolled(quint64 ticket, StationEvent event) {
     if (step_ != Step::Watching || ticket != ticket_) return;
     if (event == StationEvent::NewRadio) {
-        toldAgain_ = false;
         emit announced();
-    } else if (event == StationEvent::SameRadio && !toldAgain_) {
-        toldAgain_ = true;
-        emit announcedAgain();
+    } else if (event != StationEvent::Nothing) {
+        emit announcedAgain(event);
     }
     if (step_ == Step::Watching && open_ && ticket == ticket_) PollNext();
 }
 
 void PortWorker::OnPortState(const PortState& state) {
     open_ = state.open;
-    emit portState(state.open, state.failure.text);
+    const std::pair<bool, QString> told{state.open, state.open ? QString() : state.failure.text};
+    if (toldState_ != told) {
+        toldState_ = told;
+        emit portState(told.first, told.second);
+    }
     if (step_ == Step::Opening) {
         if (!state.open) {
             JobOutcome notOpened;

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "image/parameter_image.h"
@@ -51,7 +52,7 @@ class PortWorker : public QObject {
     // Keeps the port open (trying again each second while it will not open) and listens to it
     // for the radio's announcement while no job runs (PollStation: line noise, repeated
     // announcements and a radio just written are not new radios); `announced` tells of each new
-    // radio.
+    // radio, `announcedAgain` of every other announcement.
     void Watch();
     // Begins no new exchange: watching ends, a write under way is finished and checked as asked,
     // and a job that has not begun its write ends without it (Stopped).
@@ -61,9 +62,10 @@ class PortWorker : public QObject {
     void progress(const QString& stage, int percent);
     void finished(const belvan::cli::RadioOutcome& outcome);
     void announced();
-    // The radio already counted announced itself again; told once a radio.
-    void announcedAgain();
-    // The port opened, would not open (with the reason) or was lost.
+    // An announcement that is not a new radio, and why: SameRadio or LineBusy (PollStation).
+    void announcedAgain(belvan::StationEvent why);
+    // The port opened, would not open (with the reason) or was lost; told when that changes, not
+    // at every try to open it.
     void portState(bool open, const QString& reason);
 
   private:
@@ -86,8 +88,8 @@ class PortWorker : public QObject {
     bool open_ = false;
     bool watching_ = false;
     bool stopping_ = false;
-    bool afterJob_ = false;   // the next poll follows a job on this port
-    bool toldAgain_ = false;  // announcedAgain was emitted for the radio counted last
+    bool afterJob_ = false;                              // the next poll follows a job on this port
+    std::optional<std::pair<bool, QString>> toldState_;  // the last portState emitted
     quint64 ticket_ = 0;
     QTimer reopen_;
     QElapsedTimer clock_;

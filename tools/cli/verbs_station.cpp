@@ -9,6 +9,7 @@
 #include "file_report.h"
 #include "port_worker.h"
 #include "radio_command.h"
+#include "station_log.h"
 #include "stop_signals.h"
 #include "verb_support.h"
 #include "verbs.h"
@@ -18,40 +19,22 @@ namespace belvan::cli {
 
 namespace {
 
-// The log of a programming station: one CSV row a radio, the header when the file is new. Every
-// write is checked and flushed; a row that could not be written is said at once.
-class StationLog {
-  public:
-    explicit StationLog(const QString& path) : file_(path) {}
-    bool Open() {
-        if (file_.fileName().isEmpty()) return true;
-        const bool fresh = !file_.exists() || file_.size() == 0;
-        if (!file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) return false;
-        if (fresh)
-            Row({QStringLiteral("время"), QStringLiteral("порт"), QStringLiteral("итог"),
-                 QStringLiteral("сообщение"), QStringLiteral("контрольная сумма")},
-                QStringLiteral("заголовок"));
-        return true;
-    }
-    QString Error() const { return file_.errorString(); }
-    // True once a row could not be written.
-    bool Failed() const { return failed_; }
-    // `what` names the row in the message when it cannot be written.
-    void Row(const QStringList& cells, const QString& what) {
-        if (!file_.isOpen()) return;
-        QStringList quoted;
-        for (const QString& cell : cells) quoted << CsvField(cell);
-        const QByteArray bytes = (quoted.join(u',') + u'\n').toUtf8();
-        if (file_.write(bytes) == bytes.size() && file_.flush()) return;
-        failed_ = true;
-        ErrLine(QStringLiteral("Ошибка: не удалось записать в журнал «%1» %2: %3.")
-                    .arg(Shown(file_.fileName()), what, file_.errorString()));
-    }
-
-  private:
-    QFile file_;
-    bool failed_ = false;
-};
+// Why an announcement was not taken for a new radio, as the station prints and logs it.
+QString NotTakenReason(StationEvent why) {
+    const QString quiet = QString::number(kStationQuietMs / 1000.0, 'f', 1).replace(u'.', u',');
+    const QString advice = QStringLiteral(
+        "не записана; если это другая радиостанция, отключите её и "
+        "подключите заново");
+    return why == StationEvent::LineBusy
+               ? QStringLiteral(
+                     "линия занята: сообщение о подключении меньше чем через %1 с "
+                     "после работы с радиостанцией на этом порту; %2")
+                     .arg(quiet, advice)
+               : QStringLiteral(
+                     "та же радиостанция: сообщение о подключении меньше чем через "
+                     "%1 с после предыдущего; %2")
+                     .arg(quiet, advice);
+}
 
 }  // namespace
 
@@ -84,9 +67,9 @@ int RunStation(const QStringList& arguments) {
     const QStringList& ports = command.ports;
     const ParameterImage& image = command.image;
     StationLog report(parser.value(log));
-    if (!report.Open()) {
+    if (const Status opened = report.Open(); !opened) {
         ErrLine(QStringLiteral("Ошибка: не удалось открыть журнал «%1»: %2.")
-                    .arg(Shown(parser.value(log)), report.Error()));
+                    .arg(Shown(parser.value(log)), opened.error().text));
         return Exit::FileProblem;
     }
     const QString checksum = HexByte(BuildFileBytes(image)[kFileChecksumOffset]);
@@ -94,27 +77,58 @@ int RunStation(const QStringList& arguments) {
 
     QEventLoop loop;
     std::vector<std::unique_ptr<PortWorker>> workers;
-    int programmed = 0, failed = 0;
+    int programmed = 0, failed = 0, skipped = 0;
+    bool stopping = false;
+    bool outputLost = false;
     auto summary = [&](int unknown) {
         QString text = QStringLiteral("Итог: записано %1, ошибок %2").arg(programmed).arg(failed);
+        if (skipped > 0) text += QStringLiteral(", пропущено %1").arg(skipped);
         if (unknown > 0) text += QStringLiteral(", состояние неизвестно: %1").arg(unknown);
-        OutLine(text + u'.');
+        text += u'.';
+        OutLine(text);
+        // Standard output gone, the summary still reaches the operator.
+        if (outputLost || !StdoutWritten()) ErrLine(text);
     };
     auto anyBusy = [&] {
         return std::any_of(workers.begin(), workers.end(),
                            [](const auto& worker) { return worker->Busy(); });
     };
+    // No new radio is taken from now on; the exchanges under way finish, and then the station
+    // ends. `why` is what the operator is told besides.
+    auto beginStop = [&](const QString& why) {
+        stopping = true;
+        const QStringList busy = StopAll(workers);
+        if (busy.isEmpty()) {
+            if (!why.isEmpty()) ErrLine(QStringLiteral("Остановка%1.").arg(why));
+            loop.quit();
+            return;
+        }
+        ErrLine(QStringLiteral("Остановка%1: запись на %2 доводится до конца, новые "
+                               "радиостанции не принимаются (%3).")
+                    .arg(why, OnPorts(busy), kStopAgain));
+    };
+    // A row about a radio: in the log first, then on standard output. Output that no longer gets
+    // out stops the station as a signal does: whoever read it has gone.
+    struct Row {
+        QString printed, logged;  // the result: "успех", "ОШИБКА" ("ошибка"), "пропущена"
+        QString message;
+        QString elapsed;   // the job's time, printed only
+        QString checksum;  // of the file written, logged only
+    };
+    auto reportRadio = [&](const QString& port, const Row& row) {
+        const QString time = QDateTime::currentDateTime().toString(Qt::ISODate);
+        report.Row({time, port, row.logged, row.message, row.checksum},
+                   QStringLiteral("строку о радиостанции на порту ") + port);
+        OutLine(QStringLiteral("%1 %2: %3 — %4").arg(time, port, row.printed, row.message) +
+                (row.elapsed.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(row.elapsed)));
+        if (outputLost || StdoutWritten()) return;
+        outputLost = true;
+        if (!stopping)
+            beginStop(
+                QStringLiteral(": вывод не записывается (%1)").arg(StdoutWritten().error().text));
+    };
     const StopSignals stop(
-        [&] {
-            const QStringList busy = StopAll(workers);
-            if (busy.isEmpty()) {
-                loop.quit();
-                return;
-            }
-            ErrLine(QStringLiteral("Остановка: запись на %1 доводится до конца, новые "
-                                   "радиостанции не принимаются (%2).")
-                        .arg(OnPorts(busy), kStopAgain));
-        },
+        [&] { beginStop({}); },
         [&] {
             QStringList unconfirmed;
             for (const auto& worker : workers) {
@@ -122,7 +136,8 @@ int RunStation(const QStringList& arguments) {
                 unconfirmed << worker->PortName();
                 report.Row({QDateTime::currentDateTime().toString(Qt::ISODate), worker->PortName(),
                             QStringLiteral("прервано"),
-                            QStringLiteral("запись прервана, состояние радиостанции неизвестно"),
+                            QStringLiteral("запись прервана, состояние радиостанции "
+                                           "неизвестно"),
                             checksum},
                            QStringLiteral("строку о радиостанции на порту ") + worker->PortName());
             }
@@ -133,18 +148,16 @@ int RunStation(const QStringList& arguments) {
     for (const QString& name : ports) {
         workers.push_back(std::make_unique<PortWorker>(name));
         PortWorker* worker = workers.back().get();
-        QObject::connect(worker, &PortWorker::announced, &loop, [worker, &job, &stop] {
-            if (stop.Stopping()) return;
+        QObject::connect(worker, &PortWorker::announced, &loop, [worker, &job, &stopping] {
+            if (stopping) return;
             ErrLine(QStringLiteral("%1: радиостанция подключена, запись…").arg(worker->PortName()));
             worker->Run(job);
         });
-        QObject::connect(worker, &PortWorker::announcedAgain, &loop, [worker] {
-            ErrLine(
-                QStringLiteral("%1: радиостанция снова сообщила о подключении — не считается "
-                               "новой: линия не молчала %2 с. Чтобы записать её ещё раз, "
-                               "отключите её и подключите заново.")
-                    .arg(worker->PortName(),
-                         QString::number(kStationQuietMs / 1000.0, 'f', 1).replace(u'.', u',')));
+        QObject::connect(worker, &PortWorker::announcedAgain, &loop, [&, worker](StationEvent why) {
+            if (stopping) return;
+            ++skipped;
+            const QString skip = QStringLiteral("пропущена");
+            reportRadio(worker->PortName(), {skip, skip, NotTakenReason(why), {}, {}});
         });
         QObject::connect(
             worker, &PortWorker::portState, &loop, [worker](bool open, const QString& reason) {
@@ -155,18 +168,13 @@ int RunStation(const QStringList& arguments) {
         QObject::connect(
             worker, &PortWorker::finished, &loop, [&, worker](const RadioOutcome& outcome) {
                 const bool ok = outcome.job.Succeeded();
-                const QString message = OutcomeMessage(outcome.job);
                 (ok ? programmed : failed)++;
-                const QString time = QDateTime::currentDateTime().toString(Qt::ISODate);
-                OutLine(QStringLiteral("%1 %2: %3 — %4 (%5)")
-                            .arg(time, worker->PortName(),
-                                 ok ? QStringLiteral("успех") : QStringLiteral("ОШИБКА"), message,
-                                 SecondsText(outcome.elapsedMs)));
-                report.Row(
-                    {time, worker->PortName(),
-                     ok ? QStringLiteral("успех") : QStringLiteral("ошибка"), message, checksum},
-                    QStringLiteral("строку о радиостанции на порту ") + worker->PortName());
-                if (stop.Stopping() && !anyBusy()) loop.quit();
+                reportRadio(
+                    worker->PortName(),
+                    {ok ? QStringLiteral("успех") : QStringLiteral("ОШИБКА"),
+                     ok ? QStringLiteral("успех") : QStringLiteral("ошибка"),
+                     OutcomeMessage(outcome.job), SecondsText(outcome.elapsedMs), checksum});
+                if (stopping && !anyBusy()) loop.quit();
             });
         worker->Watch();
     }
@@ -174,12 +182,17 @@ int RunStation(const QStringList& arguments) {
     loop.exec();
     summary(0);
     // A radio whose row is missing from the log is work lost: that fails the station first.
-    if (report.Failed()) {
-        ErrLine(QStringLiteral("Ошибка: журнал «%1» записан не полностью; чего в нём нет, "
-                               "сказано выше.")
-                    .arg(Shown(parser.value(log))));
-        return Exit::FileProblem;
-    }
+    const QString logPath = Shown(parser.value(log));
+    if (report.Replaced())
+        ErrLine(QStringLiteral("Ошибка: журнал «%1» был перемещён или удалён во время работы; в "
+                               "файле с этим именем только строки, записанные после этого.")
+                    .arg(logPath));
+    if (report.Missing() > 0)
+        ErrLine(QStringLiteral("Ошибка: журнал «%1» записан не полностью: не записано строк: %2; "
+                               "о каждой сказано выше.")
+                    .arg(logPath)
+                    .arg(report.Missing()));
+    if (report.Replaced() || report.Missing() > 0 || outputLost) return Exit::FileProblem;
     return failed == 0 ? Exit::Ok : Exit::LinkFailed;
 }
 

@@ -48,6 +48,10 @@ constexpr Entry kFaults[] = {
      "announces every 0.1 s, but never into an exchange: none\n"
      "                      while it receives or answers, nor for 0.5 s after the last\n"
      "                      byte it received"},
+    {Fault::Chatter, "chatter",
+     "a stray byte 55 every second, as a poor cable gives, but\n"
+     "                      never into an exchange: none while it receives or answers,\n"
+     "                      nor for 0.5 s after the last byte it received"},
 };
 }  // namespace
 

@@ -33,6 +33,7 @@ enum class Fault {
     LateFrame,  // the read frame, with 0x10 bytes in its filler, 2.5 s after the 'O'
     LineNoise,  // no radio: random bytes at about 50 a second, no answers, no announcements
     AnnounceRepeat,  // announces every 0.1 s while nobody talks to it
+    Chatter,         // a stray byte 0x55 every second while nobody talks to it
 };
 
 struct FaultSetting {

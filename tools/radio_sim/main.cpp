@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -78,6 +79,9 @@ void Usage(std::FILE* out) {
         "  announce            send the 23-byte announcement, as a radio just plugged in\n"
         "                      does; also while a client holds the line open and after a\n"
         "                      write (waits for any exchange under way to end)\n"
+        "  swap [FILE]         another radio plugged in instead, holding FILE's image (or\n"
+        "                      the same image): what the one before was sending is cut\n"
+        "                      off and the new one announces at once\n"
         "  fault NAME [N]      change the fault; N sets the late delay in ms, the noise\n"
         "                      count or the short-frame length\n"
         "  save FILE           write the held image as a .ctrch file\n"
@@ -264,6 +268,16 @@ class Program {
         if (word == "announce") {
             Say(radio_.RequestAnnouncement(now, true) ? "ok announced"
                                                       : "ok announcing when the exchange ends");
+        } else if (word == "swap") {
+            std::optional<ParameterImage> image;
+            if (!rest.empty()) {
+                ParameterImage loaded;
+                const std::string error = LoadImageFile(rest, &loaded);
+                if (!error.empty()) return Say("error " + error);
+                image = loaded;
+            }
+            radio_.Swap(now, image);
+            Say("ok swapped");
         } else if (word == "fault") {
             SetFault(rest);
         } else if (word == "save") {

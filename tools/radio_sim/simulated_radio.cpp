@@ -39,6 +39,13 @@ constexpr milliseconds kNoiseGapLow{5};        // line-noise: between two bytes,
 constexpr milliseconds kNoiseGapHigh{35};
 constexpr milliseconds kRepeatPeriod{100};       // announce-repeat: how often ...
 constexpr milliseconds kRepeatAfterClient{500};  // ... and how long after the client's last byte
+constexpr milliseconds kChatterPeriod{1000};     // chatter: a stray byte this often
+constexpr std::uint8_t kChatterByte = 0x55;
+// Silence before an announcement after other output: more than the tool's gap within a message,
+// so that the announcement arrives as a message of its own; after junk (noise, a stray byte,
+// output cut off) much more, so that a reader held up on a busy machine still sees the gap.
+constexpr milliseconds kGapBeforeAnnouncement{20};
+constexpr milliseconds kGapAfterJunk{100};
 
 // The announcement: 0x10, then the model and firmware text padded with zeros; never an 'O'.
 constexpr char kAnnouncementText[] = "BELVAN-T SIM V1.07";
@@ -163,6 +170,25 @@ bool SimulatedRadio::RequestAnnouncement(Clock::time_point now, bool evenIfSilen
     announceAt_ = now;
     OnTimer(now);
     return !announceAt_;
+}
+
+void SimulatedRadio::Swap(Clock::time_point now, const std::optional<ParameterImage>& image) {
+    if (image) image_ = *image;
+    if (!outputs_.empty()) {
+        log_("SWAP cuts off what was going out");
+        strayAt_ = now;
+    }
+    outputs_.clear();
+    lineFreeAt_ = std::min(lineFreeAt_, now);
+    partial_.clear();
+    firstFrameImage_.reset();
+    quietUntil_ = now;
+    announceAt_.reset();
+    announceRequested_ = false;
+    nextRepeatAt_.reset();
+    nextChatterAt_.reset();
+    log_(image ? "SWAP another radio" : "SWAP the same radio again");
+    Announce(now);
 }
 
 void SimulatedRadio::OnReadable(Clock::time_point now) {
@@ -431,7 +457,7 @@ void SimulatedRadio::SendDue(Clock::time_point now) {
         if (piece.due > now) return;
         // Byte k is due k byte times after the first: a late wake-up sends all that is due.
         std::size_t due = piece.bytes.size();
-        if (pacing_) {
+        if (pacing_ && !piece.whole) {
             const long long elapsed =
                 std::chrono::duration_cast<std::chrono::nanoseconds>(now - piece.due).count();
             const long long count = elapsed * kLineRate / (kBitsPerByte * 1'000'000'000LL) + 1;
@@ -506,12 +532,14 @@ void SimulatedRadio::OnTimer(Clock::time_point now) {
     }
     SendNoise(now);
     RepeatAnnouncement(now);
+    Chatter(now);
 }
 
 void SimulatedRadio::SetFault(const FaultSetting& setting) {
     fault_ = setting;
     if (fault_.fault != Fault::LineNoise) nextNoiseAt_.reset();
     if (fault_.fault != Fault::AnnounceRepeat) nextRepeatAt_.reset();
+    if (fault_.fault != Fault::Chatter) nextChatterAt_.reset();
 }
 
 void SimulatedRadio::SendNoise(Clock::time_point now) {
@@ -525,6 +553,7 @@ void SimulatedRadio::SendNoise(Clock::time_point now) {
                                   : draw == 2 ? kAcknowledge
                                               : static_cast<std::uint8_t>(noise_() >> 24);
         Write(&byte, 1);
+        strayAt_ = now;
         const auto gap = kNoiseGapLow.count() +
                          static_cast<long>(noise_() % (kNoiseGapHigh - kNoiseGapLow).count());
         *nextNoiseAt_ += milliseconds(gap);
@@ -532,14 +561,31 @@ void SimulatedRadio::SendNoise(Clock::time_point now) {
     }
 }
 
+bool SimulatedRadio::ClientSilent(Clock::time_point now) const {
+    // Nothing of the client's half-received or of our answer still going out, and the client
+    // silent for a while: no exchange is under way.
+    return partial_.empty() && outputs_.empty() && now - lastByte_ >= kRepeatAfterClient;
+}
+
 void SimulatedRadio::RepeatAnnouncement(Clock::time_point now) {
     if (fault_.fault != Fault::AnnounceRepeat) return;
-    // Not into an exchange: nothing of the client's half-received or of our answer still going
-    // out, and the client silent for a while.
-    if (!partial_.empty() || !outputs_.empty() || now - lastByte_ < kRepeatAfterClient) return;
+    if (!ClientSilent(now)) return;
     if (nextRepeatAt_ && now < *nextRepeatAt_) return;
     Announce(now);
     nextRepeatAt_ = now + kRepeatPeriod;
+}
+
+void SimulatedRadio::Chatter(Clock::time_point now) {
+    if (fault_.fault != Fault::Chatter) return;
+    if (!nextChatterAt_) nextChatterAt_ = now + kChatterPeriod;
+    // Never into an exchange, nor right after other output or before an announcement asked for.
+    if (now < *nextChatterAt_ || !ClientSilent(now) || announceAt_ ||
+        now - lineFreeAt_ < kGapAfterJunk)
+        return;
+    Write(&kChatterByte, 1);
+    strayAt_ = now;
+    log_("TX stray byte 55 (chatter)");
+    nextChatterAt_ = now + kChatterPeriod;
 }
 
 void SimulatedRadio::WatchLineSpeed(Clock::time_point now) {
@@ -562,14 +608,24 @@ bool SimulatedRadio::Busy(Clock::time_point now) const {
 }
 
 void SimulatedRadio::Announce(Clock::time_point now) {
+    // Whatever went out last, a late frame or a stray byte, is over before the announcement
+    // begins, with a gap between them.
+    const Clock::time_point start = std::max(now, lineFreeAt_);
+    const Clock::time_point earliest =
+        std::max(lineFreeAt_ + kGapBeforeAnnouncement, strayAt_ + kGapAfterJunk);
+    const milliseconds pause =
+        earliest > start ? std::chrono::ceil<milliseconds>(earliest - start) : milliseconds(0);
     if (fault_.fault == Fault::FalseAnnounce) {
-        Schedule(now, milliseconds(0),
+        Schedule(now, pause,
                  std::vector<std::uint8_t>(kFalseAnnouncement.begin(), kFalseAnnouncement.end()),
                  "ANNOUNCE false (first byte 11, false-announce)");
     } else {
-        Schedule(now, milliseconds(0),
-                 std::vector<std::uint8_t>(kAnnouncement.begin(), kAnnouncement.end()), "ANNOUNCE");
+        Schedule(now, pause, std::vector<std::uint8_t>(kAnnouncement.begin(), kAnnouncement.end()),
+                 "ANNOUNCE");
     }
+    // A radio's announcement has no pause in it; paced byte by byte, a simulator held up by a
+    // busy machine would put one there.
+    outputs_.back().whole = true;
     SendDue(now);
 }
 
@@ -588,6 +644,12 @@ Clock::time_point SimulatedRadio::NextWakeUp(Clock::time_point now) const {
         Clock::time_point repeat = lastByte_ + kRepeatAfterClient;
         if (nextRepeatAt_) repeat = std::max(repeat, *nextRepeatAt_);
         next = std::min(next, repeat);
+    }
+    if (fault_.fault == Fault::Chatter) {
+        Clock::time_point stray =
+            std::max(lastByte_ + kRepeatAfterClient, lineFreeAt_ + kGapAfterJunk);
+        if (nextChatterAt_) stray = std::max(stray, *nextChatterAt_);
+        next = std::min(next, stray);
     }
     return std::max(now, next);
 }

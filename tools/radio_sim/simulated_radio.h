@@ -60,6 +60,11 @@ class SimulatedRadio {
     // when it had to be put off. Unless evenIfSilent, the silent fault keeps the radio quiet.
     bool RequestAnnouncement(Clock::time_point now, bool evenIfSilent);
 
+    // Another radio is plugged in in place of this one, holding `image` (or the same image): what
+    // this one was sending or about to send is cut off, its exchange forgotten, and the new one
+    // announces at once.
+    void Swap(Clock::time_point now, const std::optional<ParameterImage>& image);
+
     void OnReadable(Clock::time_point now);
     void OnTimer(Clock::time_point now);
     Clock::time_point NextWakeUp(Clock::time_point now) const;
@@ -78,6 +83,7 @@ class SimulatedRadio {
         std::vector<std::uint8_t> bytes;
         std::string log;
         bool hangUpAfter = false;
+        bool whole = false;  // written in one piece when due, however late (an announcement)
         std::size_t sent = 0;
     };
 
@@ -98,6 +104,8 @@ class SimulatedRadio {
     void Announce(Clock::time_point now);
     void SendNoise(Clock::time_point now);
     void RepeatAnnouncement(Clock::time_point now);
+    void Chatter(Clock::time_point now);
+    bool ClientSilent(Clock::time_point now) const;
 
     int master_ = -1;
     int slave_ = -1;  // held open so that the line stays up while clients come and go
@@ -128,7 +136,9 @@ class SimulatedRadio {
 
     std::optional<Clock::time_point> nextNoiseAt_;  // line-noise: when the next byte goes out
     std::mt19937 noise_{0x5EED};
-    std::optional<Clock::time_point> nextRepeatAt_;  // announce-repeat: the next announcement
+    std::optional<Clock::time_point> nextRepeatAt_;   // announce-repeat: the next announcement
+    std::optional<Clock::time_point> nextChatterAt_;  // chatter: the next stray byte
+    Clock::time_point strayAt_;  // when the last byte of noise or chatter went out
 };
 
 }  // namespace belvan::sim
