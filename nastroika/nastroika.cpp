@@ -346,10 +346,10 @@ void TForm1::RestoreRecovered(const QString& stem) {
         const auto entry = std::find_if(entries.begin(), entries.end(),
                                         [&](const RecoveryEntry& e) { return e.stem == stem; });
         const QString source = entry == entries.end() ? QString() : entry->info.source;
-        const bool restored = TakeInSettingsFile(state_, journal_.Read(stem),
-                                                 RecoveryPlanPath(journal_.Folder(), stem));
+        const FileOutcome restored = TakeInSettingsFile(state_, journal_.Read(stem),
+                                                        RecoveryPlanPath(journal_.Folder(), stem));
         UpdateToneBoxes(state_);
-        if (!restored) return;
+        if (!restored.Succeeded()) return;
         // The plan belongs to the file it came from, if any; a recovery file is no plan's own.
         state_.ctl.caption =
             source.isEmpty() ? captionBefore : kFileCaptionPrefix + ShownPath(source);
@@ -398,9 +398,9 @@ void TForm1::PasteChannel() {
 
 void TForm1::SaveSettings() {
     Run({}, [this] {
-        if (const auto written = SaveSettingsWithDialog(state_).written) {
+        if (const FileOutcome saved = SaveSettingsFile(state_); saved.Succeeded()) {
             keptAfterHandler_ = true;
-            lastFile_ = *written;
+            lastFile_ = saved.path;
         }
     });
 }
@@ -411,7 +411,7 @@ void TForm1::Save() {
         return;
     }
     Run({}, [this] {
-        if (SaveSettingsTo(state_, lastFile_)) {
+        if (SaveSettingsTo(state_, lastFile_).Succeeded()) {
             keptAfterHandler_ = true;
             state_.statusLine = QStringLiteral("Сохранено в файл «%1»").arg(ShownPath(lastFile_));
         }
@@ -420,14 +420,11 @@ void TForm1::Save() {
 
 void TForm1::LoadSettings() {
     Run(QStringLiteral("загрузка настроек"), [this] {
-        const QString captionBefore = state_.ctl.caption;
-        const auto fileBefore = state_.FileBuffer;
-        const bool chosen = LoadSettingsFile(state_);
+        const FileOutcome loaded = LoadSettingsFile(state_);
         UpdateToneBoxes(state_);
-        if (chosen && (state_.FileBuffer != fileBefore || state_.ctl.caption != captionBefore) &&
-            state_.ctl.caption == kFileCaptionPrefix + ShownPath(state_.dialogs.openName)) {
+        if (loaded.Succeeded()) {
             keptAfterHandler_ = true;
-            lastFile_ = state_.dialogs.openName;
+            lastFile_ = loaded.path;
         }
     });
 }
@@ -490,9 +487,9 @@ void TForm1::RunLinkAnswer(const std::function<void()>& handler) {
 
 void TForm1::LoadFile(const QString& path) {
     Run(QStringLiteral("загрузка настроек"), [this, path] {
-        const bool loaded = LoadSettingsFromPath(state_, path);
+        const FileOutcome loaded = LoadSettingsFromPath(state_, path);
         UpdateToneBoxes(state_);
-        if (loaded) {
+        if (loaded.Succeeded()) {
             keptAfterHandler_ = true;
             lastFile_ = path;
         }

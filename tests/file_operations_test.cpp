@@ -139,9 +139,9 @@ class FileTest : public ::testing::Test {
     QString Path(const QString& name) const { return dir.filePath(name); }
 
     // Saves under `chosen` with no question expected.
-    void SaveAs(ProgramState& program, const QString& chosen) {
+    FileOutcome SaveAs(ProgramState& program, const QString& chosen) {
         op.files.push_back(chosen);
-        ASSERT_TRUE(SaveSettingsFile(program));
+        return SaveSettingsFile(program);
     }
 
     // Writes the sample plan, entered in a window of its own, to `name` and returns the path.
@@ -151,7 +151,7 @@ class FileTest : public ::testing::Test {
         StartProgram(writer, writerOp);
         EnterSamplePlan(writer);
         writerOp.files.push_back(Path(name));
-        EXPECT_TRUE(SaveSettingsFile(writer));
+        EXPECT_TRUE(SaveSettingsFile(writer).Succeeded());
         EXPECT_TRUE(writerOp.shown.empty());
         return Path(name);
     }
@@ -255,7 +255,7 @@ TEST_F(FileTest, CancelledSaveWritesNothing) {
     EnterSamplePlan(p);
     const QString caption = p.ctl.caption;
     op.files.push_back(std::nullopt);
-    EXPECT_FALSE(SaveSettingsFile(p));
+    EXPECT_EQ(SaveSettingsFile(p).ended, FileOutcome::Ended::Cancelled);
     EXPECT_TRUE(FilesInDir().isEmpty());
     EXPECT_EQ(p.ctl.caption, caption);
     EXPECT_TRUE(op.shown.empty());
@@ -264,11 +264,16 @@ TEST_F(FileTest, CancelledSaveWritesNothing) {
 TEST_F(FileTest, SaveWithATextThatIsNoNumberWritesNothing) {
     p.ctl.ComboBox29.SetText(QStringLiteral("abc"));
     op.files.push_back(Path(QStringLiteral("bad")));
-    EXPECT_THROW(SaveSettingsFile(p), ConversionError);
+    FileOutcome saved = SaveSettingsFile(p);
+    EXPECT_EQ(saved.ended, FileOutcome::Ended::Failed);
+    EXPECT_EQ(Text(op.Last().text), "'abc' is not a valid integer value");
+    EXPECT_EQ(op.Last().icon, MessageIcon::Error);
     p.ctl.ComboBox29.SetText(QStringLiteral("1"));
     p.ctl.ComboBox4.SetText(QStringLiteral("400"));
     op.files.push_back(Path(QStringLiteral("bad")));
-    EXPECT_THROW(SaveSettingsFile(p), RangeError);
+    saved = SaveSettingsFile(p);
+    EXPECT_EQ(saved.error.kind, ErrorKind::Value);
+    EXPECT_EQ(saved.error.text, op.Last().text);
     EXPECT_TRUE(FilesInDir().isEmpty());
     EXPECT_EQ(Text(p.ctl.caption), "Belvan-T");
 }
@@ -281,7 +286,7 @@ TEST_F(FileTest, SaveThatCannotWriteShowsAnError) {
          {Path(QStringLiteral("missing/abc.ctrch")), Path(QStringLiteral("plain/abc.ctrch")),
           Path(QStringLiteral("folder.ctrch"))}) {
         op.Clear();
-        SaveAs(p, chosen);
+        EXPECT_EQ(SaveAs(p, chosen).error.kind, ErrorKind::File);
         ExpectErrorNaming(chosen);
         EXPECT_EQ(p.ctl.caption, caption);
     }
@@ -369,7 +374,7 @@ TEST_F(FileTest, SaveLoadSaveIsByteIdentical) {
     ScriptedOperator secondOp;
     StartProgram(second, secondOp);
     secondOp.files.push_back(Path(QStringLiteral("one.ctrch")));
-    EXPECT_TRUE(LoadSettingsFile(second));
+    EXPECT_TRUE(LoadSettingsFile(second).Succeeded());
     UpdateToneBoxes(second);
     EXPECT_EQ(
         Text(second.ctl.caption),
@@ -393,7 +398,7 @@ TEST_F(FileTest, SaveLoadSaveIsByteIdentical) {
     EXPECT_TRUE(second.ctl.CheckBox3);
 
     secondOp.files.push_back(Path(QStringLiteral("two.ctrch")));
-    EXPECT_TRUE(SaveSettingsFile(second));
+    EXPECT_TRUE(SaveSettingsFile(second).Succeeded());
     EXPECT_EQ(ReadAll(Path(QStringLiteral("two.ctrch"))), first);
     EXPECT_TRUE(secondOp.shown.empty());
 }
@@ -421,7 +426,7 @@ TEST_F(FileTest, CancelledLoadChangesNothing) {
     ListBox1Click(p, 0);
     const Snapshot before(p);
     op.files.push_back(std::nullopt);
-    EXPECT_FALSE(LoadSettingsFile(p));
+    EXPECT_EQ(LoadSettingsFile(p).ended, FileOutcome::Ended::Cancelled);
     op.files.push_back(std::nullopt);
     Button12Click(p);
     EXPECT_TRUE(op.shown.empty());
@@ -460,7 +465,7 @@ TEST_F(FileTest, UnusableFileIsRefusedAndChangesNothing) {
         SCOPED_TRACE(Text(path));
         op.Clear();
         op.files.push_back(path);
-        EXPECT_TRUE(LoadSettingsFile(p));
+        EXPECT_EQ(LoadSettingsFile(p).ended, FileOutcome::Ended::Failed);
         ExpectErrorNaming(path);
         ExpectUnchanged(before, p);
     }

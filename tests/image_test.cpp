@@ -188,7 +188,7 @@ TEST_F(ImageTest, MakeImageIsTheThreeStepsWithoutTouchingAnything) {
     const ChannelPlan plan = p.plan;
     const ParameterImage image = p.image;
 
-    const PlanImage made = MakeImage(p.plan, p.ctl, p.image);
+    const PlanImage made = *MakeImage(p.plan, p.ctl, p.image);
     EXPECT_EQ(p.plan, plan);
     EXPECT_EQ(p.image, image);
     Encode();
@@ -201,7 +201,10 @@ TEST_F(ImageTest, MakeImageIsTheThreeStepsWithoutTouchingAnything) {
     p.ctl.ComboBox29.SetText(QStringLiteral("abc"));
     const ChannelPlan before = p.plan;
     const ParameterImage imageBefore = p.image;
-    EXPECT_THROW(MakeImage(p.plan, p.ctl, p.image), ConversionError);
+    const Result<PlanImage> refused = MakeImage(p.plan, p.ctl, p.image);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error(),
+              (Error{ErrorKind::Value, QStringLiteral("'abc' is not a valid integer value")}));
     EXPECT_EQ(p.plan, before);
     EXPECT_EQ(p.image, imageBefore);
 }

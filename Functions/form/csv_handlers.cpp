@@ -95,7 +95,7 @@ QString ProposedCsvName(const ProgramState& p) {
 }  // namespace
 
 std::optional<ParameterImage> ProduceImage(const ProgramState& p) {
-    const Result<PlanImage> made = MakeImageOrError(p.plan, p.ctl, p.image);
+    const Result<PlanImage> made = MakeImage(p.plan, p.ctl, p.image);
     if (!made) {
         ShowError(p.Operator(), made.error().text);
         return std::nullopt;

@@ -22,7 +22,7 @@ void CopyTransient(const Controls& from, Controls& to) {
 PlanSnapshot SnapshotOf(const EditedState& edited) {
     PlanSnapshot snapshot;
     ParameterImage image = edited.image;
-    if (const Result<PlanImage> made = MakeImageOrError(edited.plan, edited.ctl, edited.image)) {
+    if (const Result<PlanImage> made = MakeImage(edited.plan, edited.ctl, edited.image)) {
         image = made->image;
     } else {
         for (int c = 0; c < kChannelCount; ++c)

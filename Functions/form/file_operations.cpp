@@ -45,72 +45,73 @@ QString InitialSaveName() {
 
 namespace {
 // The plan's image into the named file; the caption names it once it is written.
-bool WriteSettingsTo(ProgramState& p, const QString& name) {
+FileOutcome WriteSettingsTo(ProgramState& p, const QString& name) {
     p.FileBuffer = BuildFileBytes(p.image);
     const Status written = WriteSettingsFile(name, p.FileBuffer);
     if (!written) {
         ShowError(p.Operator(), QStringLiteral("Не удалось сохранить файл «%1»: %2.")
                                     .arg(ShownPath(name), written.error().text));
-        return false;
+        return FileOutcome::Failed(written.error());
     }
     p.ctl.caption = kFileCaptionPrefix + ShownPath(name);
-    return true;
+    return FileOutcome::Done(name);
 }
 
-void ProduceForSave(ProgramState& p) {
-    const PlanImage made = MakeImage(p.plan, p.ctl, p.image);
-    p.plan = made.plan;
-    p.image = made.image;
+// The plan's image made for the save; a value it cannot take is shown and nothing changes.
+Status ProduceForSave(ProgramState& p) {
+    const Result<PlanImage> made = MakeImage(p.plan, p.ctl, p.image);
+    if (!made) {
+        ShowError(p.Operator(), made.error().text);
+        return made.error();
+    }
+    p.plan = made->plan;
+    p.image = made->image;
+    return {};
 }
 }  // namespace
 
-SaveOutcome SaveSettingsWithDialog(ProgramState& p) {
+FileOutcome SaveSettingsFile(ProgramState& p) {
     RefreshInUseFlags(p);
     if (p.dialogs.saveName.isEmpty()) p.dialogs.saveName = InitialSaveName();
     const auto chosen = p.Operator().ChooseFileToSave(
         Dialog(QStringLiteral("Сохранить настройки"), p.dialogs.saveName, true));
-    if (!chosen) return {};
+    if (!chosen) return FileOutcome::Cancelled();
     p.dialogs.saveName = *chosen;
-    ProduceForSave(p);
+    if (const Status made = ProduceForSave(p); !made) return FileOutcome::Failed(made.error());
 
     const QString name =
         chosen->contains(kSettingsFileExtension) ? *chosen : *chosen + kSettingsFileExtension;
     if (!MayReplaceCompletedName(p.Operator(), *chosen, name,
                                  QStringLiteral("Сохранить настройки")))
-        return {true, std::nullopt};
-    if (!WriteSettingsTo(p, name)) return {true, std::nullopt};
-    return {true, name};
-}
-
-bool SaveSettingsFile(ProgramState& p) {
-    return SaveSettingsWithDialog(p).chosen;
-}
-
-bool SaveSettingsTo(ProgramState& p, const QString& name) {
-    RefreshInUseFlags(p);
-    ProduceForSave(p);
+        return FileOutcome::Cancelled();
     return WriteSettingsTo(p, name);
 }
 
-bool LoadSettingsFile(ProgramState& p) {
-    const auto chosen = p.Operator().ChooseFileToOpen(
-        Dialog(QStringLiteral("Загрузить настройки"), p.dialogs.openName, false));
-    if (!chosen) return false;
-    p.dialogs.openName = *chosen;
-    LoadSettingsFromPath(p, *chosen);
-    return true;
+FileOutcome SaveSettingsTo(ProgramState& p, const QString& name) {
+    RefreshInUseFlags(p);
+    if (const Status made = ProduceForSave(p); !made) return FileOutcome::Failed(made.error());
+    return WriteSettingsTo(p, name);
 }
 
-bool LoadSettingsFromPath(ProgramState& p, const QString& path) {
+FileOutcome LoadSettingsFile(ProgramState& p) {
+    const auto chosen = p.Operator().ChooseFileToOpen(
+        Dialog(QStringLiteral("Загрузить настройки"), p.dialogs.openName, false));
+    if (!chosen) return FileOutcome::Cancelled();
+    p.dialogs.openName = *chosen;
+    return LoadSettingsFromPath(p, *chosen);
+}
+
+FileOutcome LoadSettingsFromPath(ProgramState& p, const QString& path) {
     // The whole file is read and checked before anything of the current plan is touched.
     return TakeInSettingsFile(p, ReadSettingsFile(path), path);
 }
 
-bool TakeInSettingsFile(ProgramState& p, const Result<FileBytes>& read, const QString& path) {
+FileOutcome TakeInSettingsFile(ProgramState& p, const Result<FileBytes>& read,
+                               const QString& path) {
     if (!read) {
         ShowError(p.Operator(), QStringLiteral("Не удалось загрузить файл «%1»: %2.")
                                     .arg(ShownPath(path), read.error().text));
-        return false;
+        return FileOutcome::Failed(read.error());
     }
     if (!FileChecksumMatches(*read) &&
         p.Operator().AskYesNo(
@@ -118,14 +119,14 @@ bool TakeInSettingsFile(ProgramState& p, const Result<FileBytes>& read, const QS
                            "Загрузить его всё равно?")
                 .arg(ShownPath(path)),
             QStringLiteral("Загрузить настройки"), MessageIcon::Warning) != Answer::Yes) {
-        return false;
+        return FileOutcome::Cancelled();
     }
 
     p.FileBuffer = *read;
     p.image = ImageFromFileBytes(p.FileBuffer);
     TakeInImage(p, AfterTakeIn::KeepSelection);
     p.ctl.caption = kFileCaptionPrefix + ShownPath(path);
-    return true;
+    return FileOutcome::Done(path);
 }
 
 void Button12Click(ProgramState& p) {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <QString>
-#include <optional>
+#include "core/error.h"
 
 #include "core/operator_interface.h"
 #include "files/settings_file.h"
@@ -14,30 +14,39 @@ struct ProgramState;
 
 inline const QString kFileCaptionPrefix = QStringLiteral("Настройка каналов  Файл: ");
 
-// True once a file name was chosen, false when the operator cancelled the dialog.
+// How a save or a load ended: cancelled (no name chosen, or a question answered No), done with
+// the file's path, or failed with the error, which the operator has already been shown.
+struct FileOutcome {
+    enum class Ended { Cancelled, Done, Failed };
+    Ended ended = Ended::Cancelled;
+    QString path;  // Done: the file written or taken in
+    Error error;   // Failed: why
+
+    static FileOutcome Cancelled() { return {}; }
+    static FileOutcome Done(const QString& path) { return {Ended::Done, path, {}}; }
+    static FileOutcome Failed(const Error& error) { return {Ended::Failed, {}, error}; }
+    bool Succeeded() const { return ended == Ended::Done; }
+};
+
 // Whether a name the program completed (an extension added) may be written: yes when it is the
 // name the dialog already asked about or no such file exists, else the operator is asked.
 bool MayReplaceCompletedName(OperatorInterface& op, const QString& chosen, const QString& completed,
                              const QString& title);
 
-bool SaveSettingsFile(ProgramState& p);
-// The save with its dialog, as "Сохранить настройки" runs it: whether a name was chosen, and the
-// file written, if one was (a failure was shown to the operator).
-struct SaveOutcome {
-    bool chosen = false;
-    std::optional<QString> written;
-};
-SaveOutcome SaveSettingsWithDialog(ProgramState& p);
+// "Сохранить настройки": the dialog, then the plan's image made and written with the checked
+// write; the caption names the file once it is written.
+FileOutcome SaveSettingsFile(ProgramState& p);
 // The save to a file already named (the plan's own file), with no dialog and no question; the
-// same production and checked write. True when the file was written; a failure is shown.
-bool SaveSettingsTo(ProgramState& p, const QString& name);
-bool LoadSettingsFile(ProgramState& p);
+// same production and checked write.
+FileOutcome SaveSettingsTo(ProgramState& p, const QString& name);
+// "Загрузить настройки": the dialog, then the file read, checked and taken in.
+FileOutcome LoadSettingsFile(ProgramState& p);
 // The load of a file already chosen (the command line, a dropped file): the same checks and
-// questions. True when the file was taken in.
-bool LoadSettingsFromPath(ProgramState& p, const QString& path);
+// questions.
+FileOutcome LoadSettingsFromPath(ProgramState& p, const QString& path);
 // What was read of the file named `path` (the reason it could not be, or its bytes) into the
 // plan: the same errors and question as above.
-bool TakeInSettingsFile(ProgramState& p, const Result<FileBytes>& read, const QString& path);
+FileOutcome TakeInSettingsFile(ProgramState& p, const Result<FileBytes>& read, const QString& path);
 // The load button: the load, then UpdateToneBoxes whatever became of it.
 void Button12Click(ProgramState& p);
 // The name the save dialog proposes before the operator chose one: "D:\1\1.ctrch" on Windows,

@@ -178,7 +178,7 @@ void CompareFinished(ProgramState& p, const ReadResult& result) {
         return;
     }
     KeepBackup(p, result.image);
-    const Result<PlanImage> onScreen = MakeImageOrError(p.plan, p.ctl, p.image);
+    const Result<PlanImage> onScreen = MakeImage(p.plan, p.ctl, p.image);
     if (!onScreen) {
         ShowError(p.Operator(), onScreen.error().text);
         return;
@@ -225,15 +225,15 @@ bool ReadFinished(ProgramState& p, const ReadResult& result) {
 void Button6Click(ProgramState& p) {
     StopWatch(p);
     HideReadAndWriteButtons(p.ctl);
-    try {
-        const PlanImage made = MakeImage(p.plan, p.ctl, p.image);
-        p.plan = made.plan;
-        p.image = made.image;
-    } catch (...) {
+    const Result<PlanImage> made = MakeImage(p.plan, p.ctl, p.image);
+    if (!made) {
         ShowReadAndWriteButtons(p.ctl);
         p.ctl.Timer1 = true;
-        throw;
+        ShowError(p.Operator(), made.error().text);
+        return;
     }
+    p.plan = made->plan;
+    p.image = made->image;
     // The window keeps no backup before its write; a check follows when the operator asks.
     p.link.job.emplace(p.image, false, p.prefs.verifyAfterWrite && p.link.requests);
     AskForJob(p, p.link.job->Start());

@@ -77,20 +77,17 @@ std::uint8_t KeyCodeFromIndex(int position) {
     return static_cast<std::uint8_t>(position & 0xFF);
 }
 
-PlanImage MakeImage(const ChannelPlan& plan, const Controls& ctl, const ParameterImage& carried) {
-    PlanImage made{plan, carried};
-    for (int c = 0; c < kChannelCount; ++c)
-        made.plan[static_cast<std::size_t>(c)].Set(ChannelFlag::InUse, ReceiveCellInUse(ctl, c));
-    EncodeInto(ctl, made.image, made.plan);
-    for (int c = 0; c < kChannelCount; ++c)
-        made.image.SetRecord(c, made.plan[static_cast<std::size_t>(c)]);
-    return made;
-}
-
-Result<PlanImage> MakeImageOrError(const ChannelPlan& plan, const Controls& ctl,
-                                   const ParameterImage& carried) {
+Result<PlanImage> MakeImage(const ChannelPlan& plan, const Controls& ctl,
+                            const ParameterImage& carried) {
     try {
-        return MakeImage(plan, ctl, carried);
+        PlanImage made{plan, carried};
+        for (int c = 0; c < kChannelCount; ++c)
+            made.plan[static_cast<std::size_t>(c)].Set(ChannelFlag::InUse,
+                                                       ReceiveCellInUse(ctl, c));
+        EncodeInto(ctl, made.image, made.plan);
+        for (int c = 0; c < kChannelCount; ++c)
+            made.image.SetRecord(c, made.plan[static_cast<std::size_t>(c)]);
+        return made;
     } catch (const ConversionError& error) {
         return Error{ErrorKind::Value, QString::fromStdString(error.what())};
     } catch (const RangeError& error) {
@@ -101,7 +98,8 @@ Result<PlanImage> MakeImageOrError(const ChannelPlan& plan, const Controls& ctl,
 ParameterImage StartUpImage() {
     ImageState started;
     ClearAllChannels(started);
-    return MakeImage(started.plan, started.ctl, started.image).image;
+    // Every box of a fresh window holds a number: this image is always made.
+    return MakeImage(started.plan, started.ctl, started.image)->image;
 }
 
 bool EncodeSettings(ImageState& p) {

@@ -22,13 +22,10 @@ struct PlanImage {
     ChannelPlan plan;
     ParameterImage image;
 };
-// Raises ConversionError for a box whose text is not a whole number and RangeError for a value
-// the radio cannot hold.
-PlanImage MakeImage(const ChannelPlan& plan, const Controls& ctl, const ParameterImage& carried);
-// MakeImage for a caller that wants the image or why there is none: its ConversionError or
-// RangeError comes back as an error of kind Value with the same text.
-Result<PlanImage> MakeImageOrError(const ChannelPlan& plan, const Controls& ctl,
-                                   const ParameterImage& carried);
+// A box whose text is not a whole number or a value the radio cannot hold gives an error of kind
+// Value whose text is the one EncodeSettings raises ("'%s' is not a valid integer value" …).
+Result<PlanImage> MakeImage(const ChannelPlan& plan, const Controls& ctl,
+                            const ParameterImage& carried);
 
 // The image the window would save right after start-up (every channel cleared, the controls at
 // their defaults); the command line imports onto it when no other base is given.

@@ -52,7 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     belvan::ProgramState& p = program.p;
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const bool loaded = belvan::TakeInSettingsFile(p, belvan::SettingsFileFromBytes(bytes),
-                                                   QStringLiteral("input.ctrch"));
+                                                   QStringLiteral("input.ctrch"))
+                            .Succeeded();
     belvan::UpdateToneBoxes(p);
 
     if (size == belvan::kSettingsFileSize) {
@@ -60,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!loaded || !p.ctl.caption.startsWith(belvan::kFileCaptionPrefix)) std::abort();
         // What was decoded encodes again without an error, and the carried bytes go out as
         // they came in.
-        p.image = belvan::MakeImage(p.plan, p.ctl, p.image).image;
+        p.image = belvan::MakeImage(p.plan, p.ctl, p.image)->image;
         if (p.image.settings[belvan::SettingsOffset::carriedBytes] != data[160 + 32]) std::abort();
         for (int c = 0; c < belvan::kChannelCount; ++c)
             if (p.plan[c].flags & belvan::ChannelFlag::Unused || p.plan[c].spare != 0) std::abort();
