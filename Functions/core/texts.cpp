@@ -49,4 +49,12 @@ QString CsvField(const QString& text) {
     return u'"' + quoted + u'"';
 }
 
+QString ListedAtMost(const QStringList& items, qsizetype shown, const QString& separator,
+                     const QString& beforeRest) {
+    QString text = items.mid(0, shown).join(separator);
+    if (items.size() > shown)
+        text += beforeRest + QStringLiteral("… и ещё %1").arg(items.size() - shown);
+    return text;
+}
+
 }  // namespace belvan

@@ -4,6 +4,7 @@
 
 #include <QChar>
 #include <QString>
+#include <QStringList>
 
 namespace belvan {
 
@@ -23,6 +24,11 @@ QString DecimalText(unsigned long long numerator, unsigned long long denominator
 
 // A time taken, to a tenth of a second: 1540 -> "1,5 с".
 QString SecondsText(qint64 ms);
+
+// A long list cut short for a message: the first `shown` items joined by `separator`, then
+// "… и ещё N" after `beforeRest` when N more are left out.
+QString ListedAtMost(const QStringList& items, qsizetype shown, const QString& separator,
+                     const QString& beforeRest);
 
 // A field of a CSV row: quoted, with quotes doubled, when it holds a comma, a quote or a line end.
 QString CsvField(const QString& text);

@@ -17,7 +17,7 @@ namespace belvan {
 
 namespace {
 // More lines than this make a message box taller than the screen.
-constexpr std::size_t kListedNotes = 15;
+constexpr qsizetype kListedNotes = 15;
 
 FileDialogRequest Dialog(const QString& title, const QString& name, bool confirmOverwrite) {
     return {title, QStringLiteral("Списки каналов CSV (*.csv)"), QStringLiteral("*.csv"), name,
@@ -26,11 +26,8 @@ FileDialogRequest Dialog(const QString& title, const QString& name, bool confirm
 
 QString NoteList(const std::vector<CsvRowNote>& notes) {
     QStringList lines;
-    for (std::size_t i = 0; i < notes.size() && i < kListedNotes; ++i)
-        lines << QStringLiteral("• ") + CsvRowNoteText(notes[i]);
-    if (notes.size() > kListedNotes)
-        lines << QStringLiteral("… и ещё %1").arg(notes.size() - kListedNotes);
-    return lines.join(u'\n');
+    for (const CsvRowNote& note : notes) lines << QStringLiteral("• ") + CsvRowNoteText(note);
+    return ListedAtMost(lines, kListedNotes, QStringLiteral("\n"), QStringLiteral("\n"));
 }
 
 // A list numbered from 0 or longer than 16 can be taken in the order of its rows instead: asks

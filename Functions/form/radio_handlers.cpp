@@ -98,14 +98,9 @@ void CompareWithRadio(ProgramState& p) {
 }
 
 namespace {
-constexpr int kListedDifferences = 16;
-
 // At most 16 differences, one a line, and how many more there are.
 QString DifferenceList(const QStringList& differences) {
-    QStringList lines = differences.mid(0, kListedDifferences);
-    if (differences.size() > kListedDifferences)
-        lines << QStringLiteral("… и ещё %1").arg(differences.size() - kListedDifferences);
-    return lines.join(u'\n');
+    return ListedAtMost(differences, kDifferencesShown, QStringLiteral("\n"), QStringLiteral("\n"));
 }
 
 // Asks the link for what the job needs next; false when it needs nothing more. The window's job

@@ -2,16 +2,14 @@
 
 #include <QDateTime>
 
+#include "core/texts.h"
 #include "image/image_differences.h"
 
 namespace belvan {
 
 QString VerifyMismatchText(const QStringList& differences) {
-    QString text = QStringLiteral("радиостанция подтвердила запись, но хранит другое: ") +
-                   differences.mid(0, kDifferencesShown).join(QStringLiteral("; "));
-    if (differences.size() > kDifferencesShown)
-        text += QStringLiteral(" … и ещё %1").arg(differences.size() - kDifferencesShown);
-    return text;
+    return QStringLiteral("радиостанция подтвердила запись, но хранит другое: ") +
+           ListedAtMost(differences, kDifferencesShown, QStringLiteral("; "), QStringLiteral(" "));
 }
 
 ProgrammingJob::ProgrammingJob(const ParameterImage& image, bool backupFirst, bool verify,
