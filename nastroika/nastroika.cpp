@@ -459,9 +459,10 @@ void TForm1::ConnectLink() {
 }
 
 void TForm1::UpdateAdvice() {
-    const bool inUse = state_.ctl.label1Red;  // the port did not open
-    advice_ = PortAdvice(PortTroubleOf(!inUse, state_.ctl.ComboBox1.text),
-                         state_.ctl.ComboBox1.text, state_.ctl.label1Reason, SystemPortNames());
+    // The advice stands while the port is not open.
+    advice_ = state_.ctl.label1Red ? PortAdvice(state_.ctl.ComboBox1.text, state_.link.portFailure,
+                                                SystemPortNames())
+                                   : QString();
 }
 
 void TForm1::Timer1Tick() {

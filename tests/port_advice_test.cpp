@@ -1,48 +1,45 @@
 // What the status line says about a port that does not open and a radio that does not answer.
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QTemporaryDir>
-
 #include "form/port_advice.h"
 
 namespace belvan {
 namespace {
 
-TEST(PortAdviceTest, EachTroubleSaysWhyAndWhatToDo) {
-    const QString notFound = PortAdvice(PortTrouble::NotFound, QStringLiteral("COM7"), {},
-                                        {QStringLiteral("/dev/ttyUSB0"), QStringLiteral("COM1")});
-    EXPECT_TRUE(notFound.contains(QStringLiteral("«COM7» не найден"))) << notFound.toStdString();
-    EXPECT_TRUE(notFound.contains(QStringLiteral("/dev/ttyUSB0, COM1")));
-    const QString none = PortAdvice(PortTrouble::NotFound, QStringLiteral("COM7"), {}, {});
-    EXPECT_TRUE(none.contains(QStringLiteral("нет последовательных портов"))) << none.toStdString();
-
-    const QString permission =
-        PortAdvice(PortTrouble::NoPermission, QStringLiteral("/dev/ttyUSB0"), {}, {});
-    EXPECT_TRUE(permission.contains(QStringLiteral("dialout"))) << permission.toStdString();
-    EXPECT_TRUE(permission.contains(QStringLiteral("войдите в систему заново")));
-
-    const QString busy = PortAdvice(PortTrouble::Other, QStringLiteral("/dev/ttyUSB0"),
-                                    QStringLiteral("Порт занят другой программой."), {});
-    EXPECT_TRUE(busy.contains(QStringLiteral("Порт занят другой программой.")))
-        << busy.toStdString();
-    EXPECT_TRUE(busy.contains(QStringLiteral("закройте её")));
-
-    EXPECT_TRUE(PortAdvice(PortTrouble::None, QStringLiteral("COM1"), {}, {}).isEmpty());
+TEST(PortAdviceTest, TheAdviceFollowsTheKindOfTheLinksFailure) {
+    const QStringList ports = {QStringLiteral("/dev/ttyUSB0"), QStringLiteral("COM1")};
+    const QString permission = QStringLiteral("Нет прав на порт /dev/ttyUSB0. Добавьте …");
+    struct Case {
+        Error failure;
+        QStringList ports;
+        QStringList says;
+    } cases[] = {
+        {{ErrorKind::PortNotFound, QStringLiteral("Порт COM7 не найден.")},
+         ports,
+         {QStringLiteral("«COM7» не найден"), QStringLiteral("/dev/ttyUSB0, COM1")}},
+        {{ErrorKind::PortNotFound, QStringLiteral("Порт COM7 не найден.")},
+         {},
+         {QStringLiteral("нет последовательных портов")}},
+        // The link's reason already names the group and the command: it is the advice.
+        {{ErrorKind::PortNoPermission, permission}, ports, {permission}},
+        {{ErrorKind::PortBusy, QStringLiteral("Порт COM7 занят другой программой.")},
+         ports,
+         {QStringLiteral("Порт COM7 занят другой программой."), QStringLiteral("закройте её")}},
+        {{ErrorKind::PortUnavailable, QStringLiteral("Порт COM7 не открывается: это папка.")},
+         ports,
+         {QStringLiteral("это папка.")}},
+    };
+    for (const Case& c : cases) {
+        const QString advice = PortAdvice(QStringLiteral("COM7"), c.failure, c.ports);
+        for (const QString& part : c.says)
+            EXPECT_TRUE(advice.contains(part)) << advice.toStdString();
+        // A port named in the system is no port "not found", whatever the device looks like.
+        EXPECT_EQ(advice.contains(QStringLiteral("не найден.")),
+                  c.failure.kind == ErrorKind::PortNotFound && !c.ports.isEmpty())
+            << advice.toStdString();
+    }
     for (const char* part : {"порт", "кабель", "включена"})
         EXPECT_TRUE(NoAnswerAdvice().contains(QString::fromUtf8(part))) << part;
-}
-
-TEST(PortAdviceTest, TheTroubleComesFromTheDeviceNotFromAMessage) {
-    EXPECT_EQ(PortTroubleOf(true, QStringLiteral("/nonexistent/tty")), PortTrouble::None);
-    EXPECT_EQ(PortTroubleOf(false, QStringLiteral("/nonexistent/tty")), PortTrouble::NotFound);
-    QTemporaryDir dir;
-    const QString device = dir.filePath(QStringLiteral("tty"));
-    QFile file(device);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-    // A device that is there and writable, but did not open: held by another program or broken.
-    EXPECT_EQ(PortTroubleOf(false, device), PortTrouble::Other);
 }
 
 }  // namespace

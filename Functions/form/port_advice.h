@@ -5,17 +5,13 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/error.h"
+
 namespace belvan {
 
-enum class PortTrouble { None, NotFound, NoPermission, Other };
-
-// How a port that did not open stands: not in the system, there but not writable by this user,
-// or something else (another program holds it). None when the port is open.
-PortTrouble PortTroubleOf(bool open, const QString& portName);
-// The advice for the port's trouble; `reason` is the link's word on it, `ports` the system's
-// serial ports. Empty for PortTrouble::None.
-QString PortAdvice(PortTrouble trouble, const QString& portName, const QString& reason,
-                   const QStringList& ports);
+// The advice for a port that did not open, from the link's word on it (its kind and reason);
+// `ports` are the system's serial ports, listed when the port named is not among them.
+QString PortAdvice(const QString& portName, const Error& failure, const QStringList& ports);
 // The advice after "Нет ответа от радиостанции".
 QString NoAnswerAdvice();
 

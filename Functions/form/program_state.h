@@ -25,6 +25,7 @@ struct LinkSession {
     quint64 pollTicket = 0;             // the number of the last poll asked for
     bool pollAwaited = false;           // its answer is still wanted
     int selectionBeforeRead = -1;       // the channel list's selection, given back by a failed read
+    Error portFailure;                  // why the port is not open, while it is not
     std::optional<ProgrammingJob> job;  // the write under way and its check, if any
 };
 

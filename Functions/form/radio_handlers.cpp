@@ -53,6 +53,7 @@ void PortStateChanged(ProgramState& p, const PortState& state) {
     p.ctl.Label1 = state.open ? QStringLiteral("открыт.") : QStringLiteral("используется.");
     p.ctl.label1Red = !state.open;
     p.ctl.label1Reason = state.failure.text;
+    p.link.portFailure = state.failure;
     if (state.lost) {
         // Nothing is connected any more, and a dead line is not polled.
         p.ctl.Label39.clear();
