@@ -80,6 +80,18 @@ void TForm1::ShowProgress(const LinkProgress& progress) {
     ExchangeProgress->setValue(progress.done);
 }
 
+void TForm1::PaintPortStrip() {
+    const Controls& c = state_.ctl;
+    Label1->setText(c.Label1);
+    Label1->setStyleSheet(c.label1Red ? QStringLiteral("color: red;") : QString());
+    Label1->setToolTip(c.label1Reason);
+    Label1->adjustSize();
+    Label39->setText(c.Label39);
+    Label39->adjustSize();
+    const bool watch = c.Timer1 && !ExchangeRunning();
+    if (watch != Timer1->isActive()) watch ? Timer1->start() : Timer1->stop();
+}
+
 void TForm1::Repaint() {
     repainting_ = true;
     const Controls& c = state_.ctl;
@@ -88,15 +100,7 @@ void TForm1::Repaint() {
         const QSignalBlocker blocker(ComboBox1);
         if (ComboBox1->currentText() != c.ComboBox1.text) ComboBox1->setEditText(c.ComboBox1.text);
     }
-    Label1->setText(c.Label1);
-    Label1->setStyleSheet(c.label1Red ? QStringLiteral("color: red;") : QString());
-    Label1->setToolTip(c.label1Reason);
-    Label1->adjustSize();
-    Label39->setText(c.Label39);
-    Label39->adjustSize();
-    const bool watch = c.Timer1 && !ExchangeRunning();
-    if (watch && !Timer1->isActive()) Timer1->start();
-    if (!watch && Timer1->isActive()) Timer1->stop();
+    PaintPortStrip();
 
     PaintList(ListBox1, c.ListBox1);
     PaintList(ListBox2, c.ListBox2);

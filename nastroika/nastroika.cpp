@@ -476,14 +476,7 @@ void TForm1::RunLinkAnswer(const std::function<void()>& handler) {
     }
     // Behind a message box: only the port, the watch and the two labels change.
     handler();
-    Label1->setText(state_.ctl.Label1);
-    Label1->setStyleSheet(state_.ctl.label1Red ? QStringLiteral("color: red;") : QString());
-    Label1->setToolTip(state_.ctl.label1Reason);
-    Label1->adjustSize();
-    Label39->setText(state_.ctl.Label39);
-    Label39->adjustSize();
-    const bool watch = state_.ctl.Timer1 && !ExchangeRunning();
-    if (watch != Timer1->isActive()) watch ? Timer1->start() : Timer1->stop();
+    PaintPortStrip();
 }
 
 void TForm1::LoadFile(const QString& path) {

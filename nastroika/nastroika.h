@@ -197,6 +197,8 @@ class TForm1 : public QWidget {
     // The watch's answer and the port's state also come behind another handler's message box;
     // then only what they change is painted, and nothing of the operator's input is taken.
     void RunLinkAnswer(const std::function<void()>& handler);
+    // The port label, the "connected" label and the watch's timer, from the state.
+    void PaintPortStrip();
     int S(int pixels) const;
 
     ProgramState state_;
