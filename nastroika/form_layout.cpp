@@ -218,7 +218,10 @@ void TForm1::BuildControls() {
         const QByteArray name = "Label" + QByteArray::number(6 + c);
         named(mark, name.constData(),
               QStringLiteral("Канал %1 задан").arg(c + 1, 2, 10, QChar(u'0')));
-        mark->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+        mark->setPalette(RedText(mark->palette()));
+        QFont bold = mark->font();
+        bold.setBold(true);
+        mark->setFont(bold);
         mark->setToolTip(mark->accessibleName());
         mark->adjustSize();
         const int rowTop = StringGrid1->y() + StringGrid1->frameWidth() +

@@ -26,6 +26,7 @@
 #include <cmath>
 
 #include "channel_table.h"
+#include "form_widgets.h"
 
 namespace belvan {
 
@@ -83,7 +84,7 @@ void TForm1::ShowProgress(const LinkProgress& progress) {
 void TForm1::PaintPortStrip() {
     const Controls& c = state_.ctl;
     Label1->setText(c.Label1);
-    Label1->setStyleSheet(c.label1Red ? QStringLiteral("color: red;") : QString());
+    Label1->setPalette(c.label1Red ? RedText(palette()) : palette());
     Label1->setToolTip(c.label1Reason);
     Label1->adjustSize();
     Label39->setText(c.Label39);

@@ -6,11 +6,20 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QSignalBlocker>
 
 #include "link/serial_line.h"
 
 namespace belvan {
+
+// A palette whose text is red: for the port label while the port is not open, the channels'
+// marks and the recovery's warning. A palette rather than a style sheet, which would put a
+// style of its own under each such label.
+inline QPalette RedText(QPalette palette) {
+    palette.setColor(QPalette::WindowText, Qt::red);
+    return palette;
+}
 
 // The port box offers COM1 and COM2 first, then every serial port the system reports, then the
 // port in the box when the system does not report it (a pseudo-terminal); the list is refreshed

@@ -11,6 +11,7 @@
 
 #include "core/texts.h"
 #include "form/recovery.h"
+#include "form_widgets.h"
 #include "main_window.h"
 
 namespace belvan {
@@ -24,14 +25,14 @@ void MainWindow::FollowRecovery() {
             QStringLiteral("План не сохраняется для восстановления: %1").arg(journal.Failure());
         RecoveryLabel->setText(text);
         RecoveryLabel->setToolTip(text);
-        RecoveryLabel->setStyleSheet(QStringLiteral("color: red;"));
+        RecoveryLabel->setPalette(RedText(palette()));
     } else {
         RecoveryLabel->setText(
             offered > 0 ? QStringLiteral("Планов для восстановления: %1 — «Файл» → «Восстановить…»")
                               .arg(offered)
                         : QString());
         RecoveryLabel->setToolTip(QString());
-        RecoveryLabel->setStyleSheet(QString());
+        RecoveryLabel->setPalette(palette());
     }
     RecoveryLabel->setVisible(!RecoveryLabel->text().isEmpty());
 }

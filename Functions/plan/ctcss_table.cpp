@@ -59,8 +59,12 @@ Result<int> ToneOfBoxText(const QString& text, int channel) {
 }
 
 QStringList ToneBoxItems() {
-    QStringList items{QString()};
-    for (int n = 1; n <= kToneCount; ++n) items << ToneTextFromNumber(n);
+    // Made once: every tone box of every window shares the one list.
+    static const QStringList items = [] {
+        QStringList made{QString()};
+        for (int n = 1; n <= kToneCount; ++n) made << ToneTextFromNumber(n);
+        return made;
+    }();
     return items;
 }
 
