@@ -5,7 +5,9 @@
 #include <array>
 #include <cstdio>
 
-#include "all_functions.h"
+#include "plan/channel_editing.h"
+#include "plan/frequency.h"
+#include "plan/step_rules.h"
 #include "scripted_operator.h"
 
 namespace belvan {
