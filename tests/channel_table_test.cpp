@@ -2,7 +2,7 @@
 // for several channels at once.
 #include <gtest/gtest.h>
 
-#include "all_functions.h"
+#include "plan/channel_editing.h"
 #include "plan/several_channels.h"
 #include "plan/typed_frequency.h"
 #include "scripted_operator.h"

@@ -17,7 +17,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QThread>
 #include <algorithm>
 #include <csignal>
 #include <initializer_list>
@@ -28,6 +27,7 @@
 #include "image/parameter_image.h"
 #include "program_run.h"
 #include "radio_sim_process.h"
+#include "sample_images.h"
 #include "test_files.h"
 #include "test_text.h"
 
@@ -42,28 +42,6 @@ using testing::Text;
 
 ChannelEntry Entry(std::uint8_t flags, std::uint16_t rx, std::uint16_t tx, std::uint16_t tone) {
     return {.flags = flags, .rxCode = rx, .txCode = tx, .toneNumber = tone};
-}
-
-// A plan as the window itself would save it, so that loading and writing it changes nothing:
-// channel 1 150.000/150.025 MHz with CTCSS tone 7, channel 2 on the 12.5 kHz grid with a
-// half-kHz frequency (no in-use bit), channel 3 on the 25 kHz grid carrier-detected, the rest
-// empty. Settings: no key functions, 1 s, 1 min, 20 s, carried bytes 12 34.
-ParameterImage SampleImage() {
-    using namespace ChannelFlag;
-    ParameterImage image;
-    for (int c = 0; c < kChannelCount; ++c)
-        image.SetRecord(c, Entry(Step25, NoFrequency, NoFrequency, 0));
-    const std::uint8_t first[kChannelRecordSize] = {0x0D, 0x00, 0x40, 0x01, 0x42,
-                                                    0x01, 0x07, 0x00, 0x00, 0x00};
-    image.SetRecord(0, ChannelEntry::FromBytes(first));
-    image.SetRecord(1, Entry(Scan | Masking | DetectCarrier, 1, 2, 0));  // 146012,5 / 146025
-    image.SetRecord(2, Entry(InUse | Step25 | DetectCarrier | Scan, 2318, 2316, 0));
-    const std::uint8_t settings[kSettingsBlockSize] = {
-        0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xC8, 0x00,
-        0xB0, 0x04, 0x90, 0x01, 0,    0,    0,    0,    0,    0,    0,    0,
-        0,    0,    0,    0,    0,    0,    0,    0,    0x12, 0x34};
-    std::copy(std::begin(settings), std::end(settings), image.settings.begin());
-    return image;
 }
 
 QString Hex(std::uint8_t byte) {
@@ -692,17 +670,25 @@ TEST_F(CliRadioTest, TheStationWritesEveryRadioThatAnnouncesAndVerifies) {
                    log, QStringLiteral("--port"), port_, QStringLiteral("--port"), changingPort,
                    WriteImage(QStringLiteral("plan.ctrch"), SampleImage())});
     ASSERT_TRUE(station.waitForStarted(5000));
-    QByteArray out;
-    // Three radios plugged in one after the other on the first port, one on the second.
-    auto waitForRows = [&](int rows) {
+    QByteArray out, err;
+    // Waits until `done` holds, collecting the station's output meanwhile.
+    auto waitFor = [&](const auto& done) {
         QDeadlineTimer deadline(10000);
-        while (out.count('\n') < rows && !deadline.hasExpired()) {
+        while (!done() && !deadline.hasExpired()) {
             station.waitForReadyRead(100);
             out += station.readAllStandardOutput();
+            err += station.readAllStandardError();
         }
-        return out.count('\n') >= rows;
+        return done();
     };
-    QThread::msleep(300);  // the ports are opened and watched
+    auto waitForRows = [&](int rows) { return waitFor([&] { return out.count('\n') >= rows; }); };
+    // Both ports opened (what came before is dropped then) and watched.
+    auto watched = [&](const QString& port) {
+        return QString::fromUtf8(err).contains(port + QStringLiteral(": порт открыт, ожидание"));
+    };
+    ASSERT_TRUE(waitFor([&] { return watched(port_) && watched(changingPort); }))
+        << Text(QString::fromUtf8(err));
+    // Three radios plugged in one after the other on the first port, one on the second.
     for (int radio = 1; radio <= 3; ++radio) {
         ASSERT_TRUE(sim_.Command(QStringLiteral("announce")).ok);
         ASSERT_TRUE(waitForRows(radio)) << Text(QString::fromUtf8(out));

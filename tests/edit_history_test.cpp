@@ -1,8 +1,8 @@
 // The undo history, headless: steps of the real editing operations on a started program.
 #include <gtest/gtest.h>
 
-#include "all_functions.h"
 #include "form/edit_history.h"
+#include "plan/channel_editing.h"
 #include "scripted_operator.h"
 
 namespace belvan {

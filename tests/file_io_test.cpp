@@ -18,6 +18,7 @@
 #include "files/file_io.h"
 #include "files/recovery_store.h"
 #include "files/settings_file.h"
+#include "sample_images.h"
 #include "test_files.h"
 
 #ifdef Q_OS_UNIX
@@ -35,12 +36,6 @@ QByteArray Pattern(int size, char seed) {
     QByteArray bytes(size, '\0');
     for (int i = 0; i < size; ++i) bytes[i] = char(seed + i * 7);
     return bytes;
-}
-
-ParameterImage SampleImage() {
-    std::array<std::uint8_t, kImageSize> bytes;
-    for (int i = 0; i < kImageSize; ++i) bytes[std::size_t(i)] = std::uint8_t(i * 3 + 1);
-    return ParameterImage::FromBytes(bytes.data());
 }
 
 class FileIoTest : public ::testing::Test, protected testing::TestFolder {
@@ -69,7 +64,7 @@ TEST_F(FileIoTest, AWriteThatFailsPartWayLeavesTheOldFileExactlyAsItWas) {
         EXPECT_FALSE(QFileInfo::exists(fresh)) << "a failed new file is not left behind";
 
         const Result<QString> backup =
-            WriteBackup(SampleImage(), QDateTime::currentDateTime(), backups);
+            WriteBackup(DistinctBytesImage(), QDateTime::currentDateTime(), backups);
         EXPECT_FALSE(backup);
     }
     EXPECT_EQ(ReadAll(path), old);
@@ -90,11 +85,12 @@ TEST_F(FileIoTest, AFullDiskIsNamedAndTheOldFileSurvives) {
     ASSERT_NO_FATAL_FAILURE(WriteAll(path, old));
     small.Fill();
 
-    const Status failure = WriteSettingsFile(path, BuildFileBytes(SampleImage()));
+    const Status failure = WriteSettingsFile(path, BuildFileBytes(DistinctBytesImage()));
     ASSERT_FALSE(failure);
     EXPECT_EQ(failure.error(), (Error{ErrorKind::File, QStringLiteral("нет места на диске")}));
     EXPECT_EQ(ReadAll(path), old);
-    const Result<QString> backup = WriteBackup(SampleImage(), QDateTime::currentDateTime(), disk);
+    const Result<QString> backup =
+        WriteBackup(DistinctBytesImage(), QDateTime::currentDateTime(), disk);
     ASSERT_FALSE(backup);
     EXPECT_TRUE(backup.error().text.contains(QStringLiteral("нет места на диске")))
         << backup.error().text.toStdString();
@@ -158,7 +154,7 @@ TEST_F(FileIoTest, BackupsKeptAtTheSameMomentEachGetANameOfTheirOwn) {
     std::vector<QThread*> threads;
     for (int i = 0; i < kWriters; ++i) {
         threads.push_back(QThread::create([&, i] {
-            ParameterImage image = SampleImage();
+            ParameterImage image = DistinctBytesImage();
             image.settings[0] = std::uint8_t(i);
             ++ready;
             while (ready < kWriters) {
@@ -189,7 +185,7 @@ TEST_F(FileIoTest, BackupsKeptAtTheSameMomentEachGetANameOfTheirOwn) {
 
 #ifdef Q_OS_UNIX
 TEST_F(FileIoTest, ARecoveryEntryIsOfferedOnlyOnceItsHolderIsGoneAndNeverWritesThroughALink) {
-    const FileBytes plan = BuildFileBytes(SampleImage());
+    const FileBytes plan = BuildFileBytes(DistinctBytesImage());
     auto slot = RecoverySlot::Claim(Folder(), QStringLiteral("window"));
     ASSERT_TRUE(slot);
     ASSERT_TRUE((*slot)->Write(plan, {QDateTime::currentDateTime(), {}, {}, std::nullopt}));

@@ -15,8 +15,12 @@
 #include <string>
 #include <utility>
 
-#include "all_functions.h"
 #include "file_limits.h"
+#include "files/settings_file.h"
+#include "form/csv_handlers.h"
+#include "form/file_operations.h"
+#include "image/encoding.h"
+#include "plan/channel_editing.h"
 #include "scripted_operator.h"
 #include "support/windows_1251.h"
 #include "test_files.h"

@@ -7,7 +7,11 @@
 #include <utility>
 #include <vector>
 
-#include "all_functions.h"
+#include "image/decoding.h"
+#include "image/encoding.h"
+#include "plan/channel_editing.h"
+#include "plan/ctcss_table.h"
+#include "plan/number_text.h"
 #include "scripted_operator.h"
 
 namespace belvan {

@@ -1,74 +1,26 @@
 // The channel plan as the operator edits it: frequency texts and lists, start-up, the fills,
-// the mark cells, the step rules, showing and clearing channels, the tone boxes.
+// the mark cells, showing and clearing channels, the tone boxes. The step rules: step_rules_test.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdio>
 
-#include "all_functions.h"
+#include "plan/channel_editing.h"
+#include "plan/frequency.h"
+#include "plan/step_rules.h"
+#include "plan_fixture.h"
 #include "scripted_operator.h"
 
 namespace belvan {
 namespace {
 
 using testing::Pick;
+using testing::PlanTest;
+using testing::RecordHex;
 using testing::ScriptedOperator;
 using testing::ShownMessage;
 using testing::StartProgram;
 using testing::Text;
-
-std::string RecordHex(const ChannelEntry& entry) {
-    std::string out;
-    for (std::uint8_t byte : entry.ToBytes()) {
-        char part[4];
-        std::snprintf(part, sizeof part, "%02X ", byte);
-        out += part;
-    }
-    out.pop_back();
-    return out;
-}
-
-class PlanTest : public ::testing::Test {
-  protected:
-    void SetUp() override { StartProgram(p, op); }
-
-    void Receive(const QString& mhz, const QString& khz) {
-        Pick(p, mhz, khz);
-        FillReceive(p);
-    }
-    void Transmit(const QString& mhz, const QString& khz) {
-        Pick(p, mhz, khz);
-        FillTransmit(p);
-    }
-    const QString& Cell(int channel, int column) const { return p.ctl.Cell(channel + 1, column); }
-    // The codes of channel 1.
-    void ExpectCodes(std::uint16_t rx, std::uint16_t tx) {
-        EXPECT_EQ(p.Channel(0).rxCode, rx);
-        EXPECT_EQ(p.Channel(0).txCode, tx);
-    }
-    // The channel's row from the receive to the step column, cell by cell.
-    void ExpectRow(int channel, const std::array<const char*, Column::Step>& cells) const {
-        for (int column = Column::Receive; column <= Column::Step; ++column)
-            EXPECT_EQ(Text(Cell(channel, column)), cells[column - Column::Receive])
-                << "channel " << channel + 1 << " column " << column;
-    }
-    // The scan and masking boxes and the detection buttons (CTCSS or carrier) as given.
-    void ExpectMarkControls(bool scan, bool masking, bool ctcss) const {
-        EXPECT_EQ(p.ctl.CheckBox1, scan);
-        EXPECT_EQ(p.ctl.CheckBox2, masking);
-        EXPECT_EQ(p.ctl.RadioButton6, ctcss);
-        EXPECT_EQ(p.ctl.RadioButton8, !ctcss);
-    }
-    void ExpectRowEmpty(int channel) const {
-        for (int column = Column::Receive; column <= Column::Step; ++column)
-            EXPECT_TRUE(Cell(channel, column).isEmpty())
-                << "channel " << channel + 1 << " column " << column << ": "
-                << Text(Cell(channel, column));
-    }
-
-    ProgramState p;
-    ScriptedOperator op;
-};
 
 // --- Frequency texts and lists -----------------------------------------------------------------
 
@@ -337,132 +289,6 @@ TEST_F(PlanTest, ToneBoxesFollowTheCtcssCells) {
     EXPECT_EQ(p.ctl.toneBoxes[3].index, 0);
     EXPECT_FALSE(p.ctl.toneBoxes[4].enabled);
     EXPECT_TRUE(p.ctl.toneBoxes[4].text.isEmpty());
-}
-
-// --- Step rules
-// ------------------------------------------------------------------------------------
-
-const char* const kRoundingQuestion =
-    "Внимание!!! В поле таблицы содержатся данные с более мелким шагом. \n"
-    "Хотите округлить значение частот?\n"
-    "'Да' - Чтобы округлить в большую сторону при пересчете.\n"
-    "'Нет' - Чтобы удалить значение.\n"
-    "'Отмена' - Чтобы отменить действие.";
-
-class StepTest : public PlanTest {
-  protected:
-    // Channel 1 on the 12.5 kHz grid with both frequencies.
-    void FineChannel(const QString& rxMhz, const QString& rxKhz, const QString& txMhz,
-                     const QString& txKhz) {
-        SelectStepButton(p, false);
-        Receive(rxMhz, rxKhz);
-        Transmit(txMhz, txKhz);
-        ASSERT_TRUE(op.shown.empty());
-        ASSERT_FALSE(p.Channel(0).Has(ChannelFlag::Step25));
-        ASSERT_EQ(Text(Cell(0, Column::Step)), " 12,5");
-    }
-    // The 25 kHz step chosen, and the rounding question it asks answered.
-    void ChooseCoarseStepAnswering(Answer answer) {
-        op.answers = {answer};
-        SelectStepButton(p, true);
-        ExpectRoundingQuestion();
-    }
-    void ExpectRoundingQuestion() {
-        ASSERT_EQ(op.shown.size(), 1u);
-        EXPECT_EQ(op.Last().kind, ShownMessage::YesNoCancel);
-        EXPECT_EQ(Text(op.Last().text), kRoundingQuestion);
-        EXPECT_EQ(Text(op.Last().caption), "   Изменяемая частота была задана с шагом 12,5 МГц.");
-        EXPECT_EQ(op.Last().icon, MessageIcon::Question);
-    }
-};
-
-TEST_F(StepTest, YesRoundsHalfKhzUp) {
-    FineChannel(QStringLiteral("146"), QStringLiteral("012,5"), QStringLiteral("146"),
-                QStringLiteral("025"));
-    ChooseCoarseStepAnswering(Answer::Yes);
-    ExpectCodes(2, 2);
-    EXPECT_EQ(Text(Cell(0, Column::Receive)), "    146025");
-    EXPECT_EQ(Text(Cell(0, Column::Transmit)), "    146025");
-    EXPECT_EQ(Text(Cell(0, Column::Step)), " 25");
-    EXPECT_TRUE(p.Channel(0).Has(ChannelFlag::Step25));
-    EXPECT_TRUE(p.ctl.RadioButton2);
-    EXPECT_EQ(p.ctl.ListBox3.items.size(), 40);
-    EXPECT_EQ(p.ctl.ListBox3.index, 0);
-}
-
-TEST_F(StepTest, YesRoundsTopOfBandDownAndTransmitAlone) {
-    // Only the transmit frequency is on the half kHz: the question still comes.
-    FineChannel(QStringLiteral("174"), QStringLiteral("950"), QStringLiteral("174"),
-                QStringLiteral("987,5"));
-    ChooseCoarseStepAnswering(Answer::Yes);
-    ExpectCodes(2316, 2318);  // 174987,5 has no 25 kHz point above it in the band
-    EXPECT_EQ(Text(Cell(0, Column::Receive)), "    174950");
-    EXPECT_EQ(Text(Cell(0, Column::Transmit)), "    174975");
-}
-
-TEST_F(StepTest, NoRemovesTheFrequencies) {
-    FineChannel(QStringLiteral("150"), QStringLiteral("037,5"), QStringLiteral("150"),
-                QStringLiteral("050"));
-    ChooseCoarseStepAnswering(Answer::No);
-    ExpectCodes(NoFrequency, NoFrequency);
-    ExpectRowEmpty(0);
-    EXPECT_EQ(Text(Cell(0, Column::Number)), "01");
-    EXPECT_TRUE(p.Channel(0).Has(ChannelFlag::Step25));
-}
-
-TEST_F(StepTest, CancelKeepsTheFineStep) {
-    FineChannel(QStringLiteral("146"), QStringLiteral("012,5"), QStringLiteral("146"),
-                QStringLiteral("025"));
-    ChooseCoarseStepAnswering(Answer::Cancel);
-    EXPECT_TRUE(p.ctl.RadioButton1);
-    EXPECT_FALSE(p.ctl.RadioButton2);
-    EXPECT_EQ(p.ctl.ListBox3.items.size(), 80);
-    ExpectCodes(1, 2);
-    EXPECT_FALSE(p.Channel(0).Has(ChannelFlag::Step25));
-    EXPECT_EQ(Text(Cell(0, Column::Receive)), "    146012,5");
-    EXPECT_EQ(Text(Cell(0, Column::Step)), " 12,5");
-}
-
-TEST_F(StepTest, ChangesThatAskNothing) {
-    // Whole 25 kHz points: to 12.5 and back again, the codes stay.
-    Receive(QStringLiteral("150"), QStringLiteral("025"));
-    Transmit(QStringLiteral("150"), QStringLiteral("000"));
-    SelectStepButton(p, false);
-    EXPECT_EQ(p.ctl.ListBox3.items.size(), 80);
-    EXPECT_FALSE(p.Channel(0).Has(ChannelFlag::Step25));
-    EXPECT_EQ(Text(Cell(0, Column::Step)), " 12,5");
-    SelectStepButton(p, true);
-    EXPECT_TRUE(p.Channel(0).Has(ChannelFlag::Step25));
-    EXPECT_EQ(Text(Cell(0, Column::Step)), " 25");
-    ExpectCodes(322, 320);
-
-    // A half kHz on a channel with one frequency only.
-    ListBox1Click(p, 1);
-    SelectStepButton(p, false);
-    Receive(QStringLiteral("146"), QStringLiteral("012,5"));
-    SelectStepButton(p, true);
-    EXPECT_EQ(p.Channel(1).rxCode, 1);
-    EXPECT_TRUE(p.Channel(1).Has(ChannelFlag::Step25));
-    EXPECT_TRUE(op.shown.empty());
-}
-
-TEST_F(StepTest, FineStepNeverChangesACode) {
-    SelectStepButton(p, false);
-    Receive(QStringLiteral("146"), QStringLiteral("012,5"));
-    Transmit(QStringLiteral("174"), QStringLiteral("987,5"));
-    p.ctl.ListBox3.index = 7;
-    SelectStepButton(p, false);  // already selected: nothing happens
-    EXPECT_EQ(p.ctl.ListBox3.index, 7);
-    EXPECT_EQ(p.ctl.ListBox3.items.size(), 80);
-    ExpectCodes(1, 2319);
-    EXPECT_TRUE(op.shown.empty());
-}
-
-TEST_F(StepTest, SelectedStepClickedAgainKeepsKhzSelection) {
-    p.ctl.ListBox3.index = 5;
-    SelectStepButton(p, true);
-    EXPECT_EQ(p.ctl.ListBox3.index, 5);
-    EXPECT_EQ(p.ctl.ListBox3.items.size(), 40);
 }
 
 // --- Showing and clearing channels ---------------------------------------------------------------

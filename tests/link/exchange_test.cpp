@@ -6,71 +6,19 @@
 #include "link/radio_exchange.h"
 #include "link/serial_line.h"
 #include "memory_line.h"
+#include "memory_radio.h"
 
 namespace belvan {
 namespace {
-
-constexpr double kByteMs = 10.0 / 9.6;  // one byte at 9600 baud
 
 QByteArray Bytes(const DataFrame& frame) {
     return QByteArray(reinterpret_cast<const char*>(frame.data()), kDataFrameSize);
 }
 
-ParameterImage SampleImage() {
-    std::array<std::uint8_t, kImageSize> bytes;
-    for (int i = 0; i < kImageSize; ++i)
-        bytes[static_cast<std::size_t>(i)] = std::uint8_t(i * 7 + 3);
-    return ParameterImage::FromBytes(bytes.data());
-}
-
-// The radio at the other end of the line, paced at 9600 baud.
-struct MemoryRadio {
-    ParameterImage image = SampleImage();
-    qint64 latencyMs = 0;  // between the 'O' and the frame
-    QByteArray beforeAck;  // stray bytes before the 'O' to the read request
-    bool answerRead = true;
-    int frameBytes = kDataFrameSize;  // how much of the frame is sent
-    int splitAt = 0;                  // the frame pauses after this many bytes ...
-    qint64 splitMs = 0;               // ... for this long
-    std::function<void(DataFrame&)> spoil;
-    QByteArray ackFirst = "O", ackSecond = "O";
-    std::vector<ParameterImage> kept;
-
-    void Attach(MemoryLine& line) {
-        line.SetResponder([this](MemoryLine& l, const QByteArray& written) { Answer(l, written); });
-    }
-    void Answer(MemoryLine& line, const QByteArray& written) {
-        const qint64 now = line.NowMs();
-        if (written == QByteArray::fromHex("21FF000020")) {
-            if (!answerRead) return;
-            const QByteArray ack = beforeAck + 'O';
-            line.Arrive(now + 2, ack, kByteMs);
-            DataFrame frame = BuildDataFrame(image, 0);
-            if (spoil) spoil(frame);
-            const QByteArray bytes = Bytes(frame).left(frameBytes);
-            const double start = now + 2 + ack.size() * kByteMs + latencyMs;
-            const int first = splitAt > 0 ? splitAt : static_cast<int>(bytes.size());
-            line.Arrive(static_cast<qint64>(start), bytes.left(first), kByteMs);
-            if (splitAt > 0)
-                line.Arrive(static_cast<qint64>(start + first * kByteMs + splitMs),
-                            bytes.mid(first), kByteMs);
-            return;
-        }
-        if (written.size() != kDataFrameSize) return;
-        const bool first = written[FrameOffset::sequence] == char(kFirstWriteFrame);
-        const QByteArray ack = first ? ackFirst : ackSecond;
-        if (!ack.isEmpty()) line.Arrive(now + 1 + qint64(kDataFrameSize * kByteMs), ack, kByteMs);
-        if (!first) {
-            DataFrame frame;
-            std::copy(written.begin(), written.end(), frame.begin());
-            kept.push_back(ImageFromFrame(frame));
-        }
-    }
-};
-
 class ExchangeTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        radio.held = DistinctBytesImage();
         radio.Attach(line);
         ASSERT_TRUE(line.Open());
     }
@@ -83,7 +31,7 @@ TEST_F(ExchangeTest, ReadSendsTheRequestAndEndsAsSoonAsTheFrameIsIn) {
     const ReadResult read =
         ReadParameters(line, 0, [&](const LinkProgress& at) { seen.push_back(at); });
     ASSERT_EQ(read.outcome, ExchangeOutcome::Read);
-    EXPECT_EQ(read.image, radio.image);
+    EXPECT_EQ(read.image, radio.held);
     EXPECT_EQ(read.replyByte, kAcknowledge);
     ASSERT_EQ(line.Writes().size(), 1u);
     EXPECT_EQ(line.Writes()[0], QByteArray::fromHex("21FF000020"));
@@ -141,7 +89,7 @@ TEST_F(ExchangeTest, EveryReadFailureHasItsRow) {
         ExchangeOutcome outcome;
     };
     const Row rows[] = {
-        {"silent", [](MemoryRadio& r) { r.answerRead = false; }, ExchangeOutcome::NoAnswer},
+        {"silent", [](MemoryRadio& r) { r.readsAnswered = 0; }, ExchangeOutcome::NoAnswer},
         {"noise 10", [](MemoryRadio& r) { r.beforeAck = QByteArray(10, 'x'); },
          ExchangeOutcome::NoAnswer},
         {"checksum A",
@@ -159,6 +107,7 @@ TEST_F(ExchangeTest, EveryReadFailureHasItsRow) {
         SCOPED_TRACE(row.name);
         MemoryLine l;
         MemoryRadio r;
+        r.held = DistinctBytesImage();
         row.setUp(r);
         r.Attach(l);
         ASSERT_TRUE(l.Open());
@@ -173,7 +122,7 @@ TEST_F(ExchangeTest, EveryReadFailureHasItsRow) {
 }
 
 TEST_F(ExchangeTest, WriteSendsTwoFramesAndEveryRefusalHasItsRow) {
-    const ParameterImage image = SampleImage();
+    const ParameterImage image = DistinctBytesImage();
     ASSERT_EQ(WriteParameters(line, image).outcome, ExchangeOutcome::Written);
     ASSERT_EQ(line.Writes().size(), 2u);
     const QByteArray first = line.Writes()[0], second = line.Writes()[1];
@@ -204,6 +153,7 @@ TEST_F(ExchangeTest, WriteSendsTwoFramesAndEveryRefusalHasItsRow) {
         SCOPED_TRACE(row.ackFirst.toStdString() + "/" + row.ackSecond.toStdString());
         MemoryLine l;
         MemoryRadio r;
+        r.held = DistinctBytesImage();
         r.ackFirst = row.ackFirst;
         r.ackSecond = row.ackSecond;
         r.Attach(l);
@@ -224,7 +174,7 @@ TEST_F(ExchangeTest, WriteSendsTwoFramesAndEveryRefusalHasItsRow) {
 TEST_F(ExchangeTest, WhatARadioSendsLateIsDroppedAndNeverTakenForAnAnnouncement) {
     // The frame (which holds 0x10 bytes) comes long after the read gave up on it.
     radio.latencyMs = 2300;
-    ASSERT_TRUE(Bytes(BuildDataFrame(radio.image, 0)).contains(char(kAnnouncementStart)));
+    ASSERT_TRUE(Bytes(BuildDataFrame(radio.held, 0)).contains(char(kAnnouncementStart)));
     std::vector<LinkProgress> seen;
     const ReadResult late =
         ReadParameters(line, 0, [&](const LinkProgress& at) { seen.push_back(at); });
@@ -240,7 +190,7 @@ TEST_F(ExchangeTest, WhatARadioSendsLateIsDroppedAndNeverTakenForAnAnnouncement)
     slow.SetResponder([](MemoryLine& l, const QByteArray& written) {
         if (written.size() != 5) return;
         l.Arrive(l.NowMs() + 1200, "O");
-        l.Arrive(l.NowMs() + 1300, Bytes(BuildDataFrame(SampleImage(), 0)), kByteMs);
+        l.Arrive(l.NowMs() + 1300, Bytes(BuildDataFrame(DistinctBytesImage(), 0)), kMemoryByteMs);
     });
     ASSERT_TRUE(slow.Open());
     EXPECT_EQ(ReadParameters(slow, 0).outcome, ExchangeOutcome::NoAnswer);
@@ -249,6 +199,7 @@ TEST_F(ExchangeTest, WhatARadioSendsLateIsDroppedAndNeverTakenForAnAnnouncement)
     // A short frame shows the part that came.
     MemoryLine cut;
     MemoryRadio r;
+    r.held = DistinctBytesImage();
     r.frameBytes = 130;
     r.Attach(cut);
     ASSERT_TRUE(cut.Open());
@@ -273,14 +224,15 @@ TEST_F(ExchangeTest, ALineLostDuringAnExchangeFailsItWithItsOwnOutcome) {
     EXPECT_EQ(read.outcome, ExchangeOutcome::LineLost);
     EXPECT_LT(read.frameBytes, kDataFrameSize);
     EXPECT_TRUE(line.Lost());
-    EXPECT_EQ(WriteParameters(line, SampleImage()).outcome, ExchangeOutcome::LineLost);
+    EXPECT_EQ(WriteParameters(line, DistinctBytesImage()).outcome, ExchangeOutcome::LineLost);
 
     MemoryLine writing;
     MemoryRadio r;
+    r.held = DistinctBytesImage();
     r.Attach(writing);
     ASSERT_TRUE(writing.Open());
     writing.HangUpAt(100);  // before the first acknowledgement
-    EXPECT_EQ(WriteParameters(writing, SampleImage()).outcome, ExchangeOutcome::LineLost);
+    EXPECT_EQ(WriteParameters(writing, DistinctBytesImage()).outcome, ExchangeOutcome::LineLost);
     EXPECT_EQ(OutcomeText(ExchangeOutcome::LineLost),
               QStringLiteral("Связь с радиостанцией прервана: устройство отключено."));
 }
@@ -290,7 +242,7 @@ TEST_F(ExchangeTest, TheWatchTakesOneByteATickAndTheWholeAnnouncement) {
     EXPECT_EQ(line.NowMs(), 0) << "a poll never waits for nothing";
     QByteArray announcement(kAnnouncementLength, '\x55');
     announcement[0] = char(kAnnouncementStart);
-    line.Arrive(0, "\x11\x12" + announcement + "\x10", kByteMs);
+    line.Arrive(0, "\x11\x12" + announcement + "\x10", kMemoryByteMs);
     line.WaitUntilWaiting(kAnnouncementLength + 3, 100);
     EXPECT_FALSE(PollRadioMessage(line));
     EXPECT_FALSE(PollRadioMessage(line));
@@ -318,7 +270,7 @@ TEST(MemoryLineTest, BytesArriveInOrderOfTimeAndOfScheduling) {
         std::vector<Piece> pieces;
         QByteArray arrived;
     } cases[] = {
-        {"one piece", {{5, "abc", kByteMs, false}}, "abc"},
+        {"one piece", {{5, "abc", kMemoryByteMs, false}}, "abc"},
         {"two pieces interleave", {{0, "ace", 2, false}, {1, "bdf", 2, false}}, "abcdef"},
         {"same time, order of scheduling", {{3, "x", 0, false}, {3, "y", 0, false}}, "xy"},
         {"the later piece scheduled first",

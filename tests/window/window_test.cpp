@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -357,19 +358,25 @@ TEST_F(WindowTest, TheWatchTicksBehindAQuestionWithoutUndoingTheHandlersWork) {
     Click(form->RadioButton1);
     FillBoth(QStringLiteral("146"), QStringLiteral("012,5"));
     ClickItem(form->ListBox3, QStringLiteral("750"));  // a row the 25 kHz list does not have
-    // The operator thinks a while before answering: the watch's timer ticks meanwhile.
+    // The operator thinks a while before answering: the watch's timer ticks twice meanwhile.
+    QSignalSpy ticks(form->Timer1, &QTimer::timeout);
     struct SlowOperator : ScriptedOperator {
+        QSignalSpy* ticks = nullptr;
+        bool ticked = false;
         Answer AskYesNoCancel(const QString& text, const QString& caption,
                               MessageIcon icon) override {
-            QTest::qWait(200);
+            const qsizetype before = ticks->count();
+            ticked = QTest::qWaitFor([&] { return ticks->count() >= before + 2; }, 10000);
             return ScriptedOperator::AskYesNoCancel(text, caption, icon);
         }
     } slow;
+    slow.ticks = &ticks;
     slow.answers = {Answer::Yes};
     form->State().op = &slow;
     Click(form->RadioButton2);
     form->State().op = &op;
     ASSERT_EQ(slow.shown.size(), 1u);
+    EXPECT_TRUE(slow.ticked) << "the watch did not tick behind the question";
     EXPECT_EQ(form->ListBox3->count(), 40);
     ASSERT_NE(form->ListBox3->currentItem(), nullptr);
     EXPECT_EQ(form->ListBox3->currentItem()->text(), QStringLiteral("000"));

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <utility>
 
+#include "radio_side_frame.h"
+
 namespace belvan::sim {
 
 namespace {
@@ -247,8 +249,8 @@ void SimulatedRadio::FlushDropped() {
 void SimulatedRadio::HandleCommand(const std::vector<std::uint8_t>& command,
                                    Clock::time_point now) {
     log_("RX " + Hex(command));
-    const auto readRequest = BuildCommandFrame(kReadRequest, 0x00);
-    if (!std::equal(command.begin(), command.end(), readRequest.begin())) {
+    if (!std::equal(command.begin(), command.end(), radio_side::kReadRequest.begin(),
+                    radio_side::kReadRequest.end())) {
         log_("IGNORED command (not a read request)");
         return;
     }
@@ -276,15 +278,17 @@ void SimulatedRadio::AnswerReadRequest(Clock::time_point now) {
         Schedule(now, milliseconds(0), {kAcknowledge}, "TX O");
     }
 
-    DataFrame frame = BuildDataFrame(image_, 0x00);
+    DataFrame frame = radio_side::FrameOf(image_);
     switch (fault) {
         case Fault::BadChecksumA:
-            frame[FrameOffset::checksumA] = static_cast<std::uint8_t>(ChecksumA(frame) + 1);
-            frame[FrameOffset::checksumB] = ChecksumB(frame);
+            frame[radio_side::kChecksumAAt] =
+                static_cast<std::uint8_t>(radio_side::ChecksumAOf(frame) + 1);
+            frame[radio_side::kChecksumBAt] = radio_side::ChecksumBOf(frame);
             Schedule(now, latency_, Bytes(frame), "TX frame (checksum A wrong)");
             break;
         case Fault::BadChecksumB:
-            frame[FrameOffset::checksumB] = static_cast<std::uint8_t>(ChecksumB(frame) + 1);
+            frame[radio_side::kChecksumBAt] =
+                static_cast<std::uint8_t>(radio_side::ChecksumBOf(frame) + 1);
             Schedule(now, latency_, Bytes(frame), "TX frame (checksum B wrong)");
             break;
         case Fault::ShortFrame: {
@@ -303,8 +307,10 @@ void SimulatedRadio::AnswerReadRequest(Clock::time_point now) {
                 state = state * 1664525u + 1013904223u;
                 byte = static_cast<std::uint8_t>(state >> 24);
             }
-            frame[FrameOffset::checksumA] = static_cast<std::uint8_t>(ChecksumA(frame) + 0x5A);
-            frame[FrameOffset::checksumB] = static_cast<std::uint8_t>(ChecksumB(frame) + 0x33);
+            frame[radio_side::kChecksumAAt] =
+                static_cast<std::uint8_t>(radio_side::ChecksumAOf(frame) + 0x5A);
+            frame[radio_side::kChecksumBAt] =
+                static_cast<std::uint8_t>(radio_side::ChecksumBOf(frame) + 0x33);
             Schedule(now, latency_, Bytes(frame), "TX frame of junk");
             break;
         }
@@ -321,10 +327,9 @@ void SimulatedRadio::AnswerReadRequest(Clock::time_point now) {
         }
         case Fault::LateFrame:
             // The tool has given up by then; what it reads next is this frame, 0x10 bytes and all.
-            std::fill(frame.begin() + FrameOffset::filler, frame.begin() + FrameOffset::checksumA,
-                      kAnnouncementStart);
-            frame[FrameOffset::checksumA] = ChecksumA(frame);
-            frame[FrameOffset::checksumB] = ChecksumB(frame);
+            std::fill(frame.begin() + radio_side::kFillerAt,
+                      frame.begin() + radio_side::kChecksumAAt, kAnnouncementStart);
+            radio_side::Seal(frame);
             Schedule(now, kLateFrameDelay, Bytes(frame),
                      "TX frame " + std::to_string(kLateFrameDelay.count()) +
                          " ms after the O (late-frame)");
@@ -352,8 +357,7 @@ void SimulatedRadio::HandleFrame(const DataFrame& frame, Clock::time_point now) 
                                     : "QUIET write frame (line-noise)");
         return;
     }
-    if (frame[FrameOffset::checksumA] != ChecksumA(frame) ||
-        frame[FrameOffset::checksumB] != ChecksumB(frame)) {
+    if (!radio_side::ChecksumsHold(frame)) {
         firstFrameImage_.reset();
         Reply(now, kRefusal, "write frame with wrong checksums");
         return;
@@ -364,7 +368,7 @@ void SimulatedRadio::HandleFrame(const DataFrame& frame, Clock::time_point now) 
         return;
     }
 
-    const ParameterImage image = ImageFromFrame(frame);
+    const ParameterImage image = radio_side::ImageIn(frame);
     const std::uint8_t sequence = frame[FrameOffset::sequence];
     if (sequence == kFirstWriteFrame) {
         firstFrameImage_.reset();
