@@ -55,8 +55,8 @@ TEST(SeveralChannels, ACommandChangesTheChosenChannelsAndNothingElse) {
     };
     for (const auto& c : cases) {
         testing::ScriptedOperator op;
-        ProgramState p;
-        testing::StartProgram(p, op);
+        PlanState p;
+        testing::StartPlanWith(p, op);
         for (const int channel : {0, 1, 5}) {
             ListBox1Click(p, channel);
             testing::Pick(p, QStringLiteral("150"), p.ctl.ListBox3.items[channel + 1]);

@@ -3,6 +3,7 @@
 
 #include "form/edit_history.h"
 #include "plan/channel_editing.h"
+#include "program_start.h"
 #include "scripted_operator.h"
 
 namespace belvan {

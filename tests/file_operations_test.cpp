@@ -21,6 +21,7 @@
 #include "form/file_operations.h"
 #include "image/encoding.h"
 #include "plan/channel_editing.h"
+#include "program_start.h"
 #include "scripted_operator.h"
 #include "support/windows_1251.h"
 #include "test_files.h"

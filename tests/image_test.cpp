@@ -9,6 +9,7 @@
 
 #include "image/decoding.h"
 #include "image/encoding.h"
+#include "image/image_state.h"
 #include "plan/channel_editing.h"
 #include "plan/ctcss_table.h"
 #include "plan/number_text.h"
@@ -19,7 +20,7 @@ namespace {
 
 using testing::Pick;
 using testing::ScriptedOperator;
-using testing::StartProgram;
+using testing::StartPlanWith;
 using testing::Text;
 
 // Bytes [from, to) as "C8 00 B0 04".
@@ -43,7 +44,7 @@ const char* const kDefaultSettings = "00 00 FF FF FF FF FF FF FF FF C8 00 B0 04 
 
 class ImageTest : public ::testing::Test {
   protected:
-    void SetUp() override { StartProgram(p, op); }
+    void SetUp() override { StartPlanWith(p, op); }
 
     // What a read from the radio does with the image that arrived.
     void TakeIn(const ParameterImage& image) {
@@ -68,7 +69,7 @@ class ImageTest : public ::testing::Test {
 
     std::string Settings(int from, int to) const { return Hex(p.image.settings, from, to); }
 
-    ProgramState p;
+    ImageState p;
     ScriptedOperator op;
 };
 
@@ -230,7 +231,7 @@ TEST_F(ImageTest, ValuesThatDoNotFitAreRefused) {
         {&Controls::ComboBox30, "2147483647", "Время откл. передачи (сек.)", "3276"},
     };
     for (const Case& c : cases) {
-        ProgramState fresh;
+        ImageState fresh;
         fresh.op = &op;
         (fresh.ctl.*c.box).SetText(QString::fromUtf8(c.text));
         try {

@@ -19,7 +19,6 @@ using testing::PlanTest;
 using testing::RecordHex;
 using testing::ScriptedOperator;
 using testing::ShownMessage;
-using testing::StartProgram;
 using testing::Text;
 
 // --- Frequency texts and lists -----------------------------------------------------------------

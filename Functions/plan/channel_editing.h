@@ -37,6 +37,9 @@ void ShowChannel(PlanState& p, int c);
 void ClearSelectedChannel(PlanState& p);
 // "Очистить все": all 16 channels, reserved bytes kept.
 void ClearAllChannels(PlanState& p);
+// The plan as the form's creation leaves it: the grid's headings and channel numbers, the first
+// channel and the first frequency selected, the 25 kHz step's lists, every channel cleared.
+void StartPlan(PlanState& p);
 void SetChannelMark(PlanState& p, int c, bool visible);
 // Each tone box is enabled exactly when its row's "CTSS" cell holds "   +".
 void UpdateToneBoxes(PlanState& p);

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "all_functions.h"
+#include "program_start.h"
 #include "scripted_operator.h"
 
 namespace belvan {

@@ -26,7 +26,7 @@ inline std::string RecordHex(const ChannelEntry& entry) {
 
 class PlanTest : public ::testing::Test {
   protected:
-    void SetUp() override { StartProgram(p, op); }
+    void SetUp() override { StartPlanWith(p, op); }
 
     void Receive(const QString& mhz, const QString& khz) {
         Pick(p, mhz, khz);
@@ -62,7 +62,7 @@ class PlanTest : public ::testing::Test {
                 << Text(Cell(channel, column));
     }
 
-    ProgramState p;
+    PlanState p;
     ScriptedOperator op;
 };
 

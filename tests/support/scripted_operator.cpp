@@ -59,7 +59,7 @@ const ShownMessage& ScriptedOperator::Last() const {
     return shown.back();
 }
 
-void Pick(ProgramState& p, const QString& mhz, const QString& khz) {
+void Pick(PlanState& p, const QString& mhz, const QString& khz) {
     p.ctl.ListBox2.index = static_cast<int>(p.ctl.ListBox2.items.indexOf(mhz));
     p.ctl.ListBox3.index = static_cast<int>(p.ctl.ListBox3.items.indexOf(khz));
     ASSERT_GE(p.ctl.ListBox2.index, 0) << Text(mhz);

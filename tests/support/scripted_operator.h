@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "core/operator_interface.h"
-#include "form/program_state.h"
-#include "form/start_up.h"
+#include "plan/channel_editing.h"
+#include "plan/plan_state.h"
 #include "test_text.h"
 
 namespace belvan::testing {
@@ -52,16 +52,15 @@ class ScriptedOperator : public OperatorInterface {
     std::optional<QString> TakeFile(const char* dialog);
 };
 
-// A program as the window starts it, with the operator answering and the port box naming a
-// device that does not exist, so no real serial port is touched.
-inline void StartProgram(ProgramState& p, ScriptedOperator& op) {
+// The plan as the window's creation leaves it, with the operator answering: for the tests of the
+// plan and the image, which need no link and no window.
+inline void StartPlanWith(PlanState& p, ScriptedOperator& op) {
     p.op = &op;
-    p.ctl.ComboBox1.SetText(QStringLiteral("/nonexistent/belvan-port"));
-    FormCreate(p);
+    StartPlan(p);
 }
 
 // Selects a MHz and a kHz item the way the operator clicks them; an item its list does not hold
 // fails the test.
-void Pick(ProgramState& p, const QString& mhz, const QString& khz);
+void Pick(PlanState& p, const QString& mhz, const QString& khz);
 
 }  // namespace belvan::testing
