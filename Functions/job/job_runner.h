@@ -19,15 +19,20 @@ namespace belvan {
 class JobLink {
   public:
     virtual ~JobLink() = default;
+    // Reads the radio's image; readFinished answers with `id`.
     virtual void Read(quint64 id) = 0;
+    // Writes `image` into the radio; writeFinished answers with `id`.
     virtual void Write(quint64 id, const ParameterImage& image) = 0;
 };
 
 // Queues each request to a RadioLink on its own thread.
 class QueuedJobLink : public JobLink {
   public:
+    // `link` lives on its LinkThread and outlives this.
     explicit QueuedJobLink(RadioLink* link) : link_(link) {}
+    // RadioLink::Read, queued.
     void Read(quint64 id) override;
+    // RadioLink::Write, queued.
     void Write(quint64 id, const ParameterImage& image) override;
 
   private:
