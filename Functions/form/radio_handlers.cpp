@@ -1,7 +1,5 @@
 #include "radio_handlers.h"
 
-#include <QDir>
-
 #include "core/texts.h"
 #include "form/program_state.h"
 #include "image/encoding.h"
@@ -13,11 +11,6 @@
 namespace belvan {
 
 namespace {
-void ShowReadAndWriteButtons(Controls& ctl) {
-    ctl.Button6Visible = true;
-    ctl.Button5Visible = true;
-}
-
 void HideReadAndWriteButtons(Controls& ctl) {
     ctl.Button6Visible = false;
     ctl.Button5Visible = false;
@@ -107,8 +100,10 @@ QString DifferenceList(const QStringList& differences) {
     return ListedAtMost(differences, kDifferencesShown, QStringLiteral("\n"), QStringLiteral("\n"));
 }
 
+// A job ended: the read and write buttons come back, and so does the watch.
 void ShowReadAndWatch(ProgramState& p) {
-    ShowReadAndWriteButtons(p.ctl);
+    p.ctl.Button6Visible = true;
+    p.ctl.Button5Visible = true;
     p.ctl.Timer1 = true;
 }
 
