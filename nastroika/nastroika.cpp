@@ -47,18 +47,15 @@ class QueuedLinkRequests : public LinkRequests {
     void Poll(quint64 ticket) override {
         QMetaObject::invokeMethod(link_, [l = link_, ticket] { l->Poll(ticket); });
     }
-    void Read() override {
-        QMetaObject::invokeMethod(link_, [l = link_] { l->Read(); });
-    }
-    void Write(const ParameterImage& image) override {
-        QMetaObject::invokeMethod(link_, [l = link_, image] { l->Write(image); });
-    }
+    void Read(quint64 id) override { jobs_.Read(id); }
+    void Write(quint64 id, const ParameterImage& image) override { jobs_.Write(id, image); }
     void DiscardInput() override {
         QMetaObject::invokeMethod(link_, [l = link_] { l->DiscardInput(); });
     }
 
   private:
     RadioLink* link_;
+    QueuedJobLink jobs_{link_};
 };
 
 void TakeCombo(const QComboBox* box, ComboState& state) {
@@ -215,7 +212,10 @@ void TForm1::BindEvents() {
     connect(Button12, &QPushButton::clicked, this, [this] { LoadSettings(); });
     // "Выход" closes the window the form stands in (the main window with its menu bar).
     connect(Button4, &QPushButton::clicked, this, [this] { window()->close(); });
-    click(Button5, {}, [&p] { Button5Click(p); });
+    click(Button5, {}, [this] {
+        Button5Click(state_);
+        readBegun_ = true;
+    });
     click(Button6, {}, [&p] { Button6Click(p); });
 
     // The box holds the focus and hands its keys to its line edit: both are filtered.
@@ -259,8 +259,8 @@ void TForm1::Run(const QString& step, const std::function<void()>& handler) {
     // What the operator typed since the last handler belongs to this step.
     const EditedState before = EditedStateOf(state_);
     const QString fileBefore = lastFile_;
-    const Exchange exchangeBefore = state_.link.exchange;
     keptAfterHandler_ = false;
+    readBegun_ = readEnded_ = false;
     TakeOperatorInput();
     try {
         handler();
@@ -269,7 +269,7 @@ void TForm1::Run(const QString& step, const std::function<void()>& handler) {
         ShowError(state_.Operator(), QString::fromStdString(error.what()));
     }
     handlerRunning_ = false;
-    RecordStep(step, before, fileBefore, exchangeBefore);
+    RecordStep(step, before, fileBefore);
     Repaint();
     emit editsChanged();
     if (!deferred_.empty()) {
@@ -279,14 +279,12 @@ void TForm1::Run(const QString& step, const std::function<void()>& handler) {
     }
 }
 
-void TForm1::RecordStep(const QString& step, const EditedState& before, const QString& fileBefore,
-                        Exchange exchangeBefore) {
-    const Exchange now = state_.link.exchange;
-    if (exchangeBefore == Exchange::None && now == Exchange::Reading) {
-        // A read is two handlers, the request and the link's answer: one step.
+void TForm1::RecordStep(const QString& step, const EditedState& before, const QString& fileBefore) {
+    if (readBegun_) {
+        // A read is two handlers, the request and the link's answer to its job: one step.
         beforeRead_ = before;
         fileBeforeRead_ = fileBefore;
-    } else if (exchangeBefore == Exchange::Reading && now != Exchange::Reading) {
+    } else if (readEnded_) {
         if (beforeRead_) {
             history_.Record(QStringLiteral("чтение из радиостанции"), *beforeRead_,
                             EditedStateOf(state_));
@@ -441,21 +439,24 @@ void TForm1::ConnectLink() {
     connect(link, &RadioLink::polled, this, [this](quint64 ticket, bool announced) {
         RunLinkAnswer([this, ticket, announced] { PollFinished(state_, ticket, announced); });
     });
-    connect(link, &RadioLink::progress, this, &TForm1::ShowProgress);
-    connect(link, &RadioLink::readFinished, this, [this](const ReadResult& result) {
-        Run({}, [this, result] {
-            if (ReadFinished(state_, result)) keptAfterHandler_ = true;
-            UpdateAdvice();
-            if (result.outcome == ExchangeOutcome::NoAnswer) advice_ = NoAnswerAdvice();
-        });
+    connect(link, &RadioLink::progress, this, [this](quint64 id, const LinkProgress& at) {
+        if (state_.link.jobs.Awaits(id)) ShowProgress(at);
     });
-    connect(link, &RadioLink::writeFinished, this, [this](const WriteResult& result) {
-        Run({}, [this, result] {
-            if (WriteFinished(state_, result)) keptAfterHandler_ = true;
-            UpdateAdvice();
-            if (result.outcome == ExchangeOutcome::NoAnswer) advice_ = NoAnswerAdvice();
-        });
+    connect(link, &RadioLink::readFinished, this, [this](quint64 id, const ReadResult& result) {
+        Run({},
+            [this, id, result] { JobAnswered(ReadFinished(state_, id, result), result.outcome); });
     });
+    connect(link, &RadioLink::writeFinished, this, [this](quint64 id, const WriteResult& result) {
+        Run({},
+            [this, id, result] { JobAnswered(WriteFinished(state_, id, result), result.outcome); });
+    });
+}
+
+void TForm1::JobAnswered(const std::optional<JobOutcome>& ended, ExchangeOutcome exchange) {
+    if (ended && PlanIsTheRadios(*ended)) keptAfterHandler_ = true;
+    readEnded_ = ended && ended->kind == JobKind::Read;
+    UpdateAdvice();
+    if (exchange == ExchangeOutcome::NoAnswer) advice_ = NoAnswerAdvice();
 }
 
 void TForm1::UpdateAdvice() {

@@ -73,7 +73,7 @@ class TForm1 : public QWidget {
     ~TForm1() override;
 
     ProgramState& State() { return state_; }
-    bool ExchangeRunning() const { return state_.link.exchange != Exchange::None; }
+    bool ExchangeRunning() const { return state_.link.jobs.Running(); }
 
   signals:
     // An exchange with the radio began or ended; the form takes no input meanwhile.
@@ -181,8 +181,9 @@ class TForm1 : public QWidget {
     // is shown in a message box, and every control is repainted afterwards.
     void Run(const QString& step, const std::function<void()>& handler);
     // After a handler: the step it made, if any, and whether the plan is now as last kept.
-    void RecordStep(const QString& step, const EditedState& before, const QString& fileBefore,
-                    Exchange exchangeBefore);
+    void RecordStep(const QString& step, const EditedState& before, const QString& fileBefore);
+    // The link answered a job of the form's; `ended` is the job's outcome once it ended.
+    void JobAnswered(const std::optional<JobOutcome>& ended, ExchangeOutcome exchange);
     // The plan is kept elsewhere now; a plan with unsaved changes that it replaced is kept aside.
     void PlanKept(const EditedState& replaced, const QString& replacedFile, const QString& label);
     void ScheduleKeep();
@@ -217,6 +218,8 @@ class TForm1 : public QWidget {
     EditHistory history_;
     std::optional<EditedState> beforeRead_;  // the state a read from the radio started from
     QString fileBeforeRead_;
+    bool readBegun_ = false;         // the handler started a read of the radio
+    bool readEnded_ = false;         // the handler took the end of a read of the radio
     bool keptAfterHandler_ = false;  // the handler saved, loaded, read or wrote the plan
     std::optional<CopiedChannel> copied_;
     QString advice_;

@@ -79,9 +79,10 @@ TEST_F(PortWorkerTest, AStopDuringTheBackupReadWritesNothing) {
     QTemporaryDir data;
     qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
     auto worker = MakeWorker();
-    QObject::connect(worker.get(), &PortWorker::progress, worker.get(), [&](const QString& stage) {
-        if (stage.startsWith(QStringLiteral("Запрос"))) worker->Stop();
-    });
+    QObject::connect(worker.get(), &PortWorker::progress, worker.get(),
+                     [&](const LinkProgress& at) {
+                         if (at.kind == LinkStage::Request) worker->Stop();
+                     });
     const JobOutcome outcome = RunToEnd(*worker, {DifferentImage(0), true, true});
     ASSERT_FALSE(outcome.Succeeded());
     EXPECT_EQ(outcome.status.error().kind, ErrorKind::Stopped);
@@ -93,13 +94,31 @@ TEST_F(PortWorkerTest, AStopDuringTheBackupReadWritesNothing) {
 
 TEST_F(PortWorkerTest, AStopDuringTheWriteLetsItAndItsCheckFinish) {
     auto worker = MakeWorker();
-    QObject::connect(worker.get(), &PortWorker::progress, worker.get(), [&](const QString& stage) {
-        if (stage.startsWith(QStringLiteral("Запись каналов"))) worker->Stop();
-    });
+    QObject::connect(worker.get(), &PortWorker::progress, worker.get(),
+                     [&](const LinkProgress& at) {
+                         if (at.kind == LinkStage::WriteChannels) worker->Stop();
+                     });
     const JobOutcome outcome = RunToEnd(*worker, {DifferentImage(4), false, true});
     EXPECT_TRUE(outcome.Verified()) << OutcomeMessage(outcome).toStdString();
     EXPECT_EQ(radio.held, DifferentImage(4));
     EXPECT_EQ(radio.reads, 1);
+}
+
+TEST_F(PortWorkerTest, AReadBringsTheImageAndKeepsItAsABackup) {
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+    radio.held = DifferentImage(5);
+    auto worker = MakeWorker();
+    QSignalSpy finished(worker.get(), &PortWorker::finished);
+    worker->Read();
+    ASSERT_TRUE(finished.wait(10000));
+    const JobOutcome outcome = finished.last()[0].value<RadioOutcome>().job;
+    EXPECT_EQ(outcome.kind, JobKind::Read);
+    ASSERT_TRUE(outcome.Succeeded()) << outcome.status.error().text.toStdString();
+    EXPECT_EQ(outcome.image, radio.held);
+    EXPECT_TRUE(outcome.backupKept);
+    EXPECT_TRUE(outcome.backupPath.startsWith(data.path())) << outcome.backupPath.toStdString();
+    EXPECT_EQ(radio.writes, 0);
 }
 
 TEST_F(PortWorkerTest, TheWatchCountsARadioOnceAroundItsJobAndTheNextAfterAQuietLine) {

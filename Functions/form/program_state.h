@@ -1,5 +1,5 @@
 // The whole program's state: the plan, the controls and the image the form edits, and beside them
-// the link session, the preferences and the window's own bookkeeping. The window owns one
+// the link's bookkeeping, the preferences and the window's own bookkeeping. The window owns one
 // instance and its handlers receive it, so each test starts from a fresh program.
 #pragma once
 
@@ -8,25 +8,21 @@
 
 #include "files/settings_file.h"
 #include "image/image_state.h"
-#include "job/programming_job.h"
+#include "job/job_runner.h"
 
 namespace belvan {
 
 class LinkRequests;
 
-// The exchange with the radio under way, if any.
-enum class Exchange { None, Reading, Writing, Verifying, Comparing };
-
-// The radio link as the form sees it: the port, the watch's polls and the exchanges are asked of
-// it, and its answers are matched to what was asked.
-struct LinkSession {
+// The radio link as the form sees it: the port, the watch's polls and the jobs (read, compare,
+// write) are asked of it, and its answers are matched to what was asked.
+struct FormLink {
     LinkRequests* requests = nullptr;
-    Exchange exchange = Exchange::None;
-    quint64 pollTicket = 0;             // the number of the last poll asked for
-    bool pollAwaited = false;           // its answer is still wanted
-    int selectionBeforeRead = -1;       // the channel list's selection, given back by a failed read
-    Error portFailure;                  // why the port is not open, while it is not
-    std::optional<ProgrammingJob> job;  // the write under way and its check, if any
+    JobRunner jobs;                // the read, compare or write under way, if any
+    quint64 pollTicket = 0;        // the number of the last poll asked for
+    bool pollAwaited = false;      // its answer is still wanted
+    int selectionBeforeRead = -1;  // the channel list's selection, given back by a failed read
+    Error portFailure;             // why the port is not open, while it is not
 };
 
 // What the operator chose in the menus, kept between runs by the window.
@@ -49,7 +45,7 @@ struct ProgramState : ImageState {
     ProgramState& operator=(const ProgramState&) = delete;
 
     FileBytes FileBuffer{};  // the 255 bytes of the last save
-    LinkSession link;
+    FormLink link;
     Preferences prefs;
     DialogMemory dialogs;
     QString statusLine;  // the window's status line: the last backup, or why none

@@ -1,9 +1,6 @@
 #include "radio_handlers.h"
 
-#include <QDir>
-
 #include "core/texts.h"
-#include "files/backup.h"
 #include "form/program_state.h"
 #include "image/encoding.h"
 #include "image/image_differences.h"
@@ -14,11 +11,6 @@
 namespace belvan {
 
 namespace {
-void ShowReadAndWriteButtons(Controls& ctl) {
-    ctl.Button6Visible = true;
-    ctl.Button5Visible = true;
-}
-
 void HideReadAndWriteButtons(Controls& ctl) {
     ctl.Button6Visible = false;
     ctl.Button5Visible = false;
@@ -30,12 +22,19 @@ void StopWatch(ProgramState& p) {
     p.link.pollAwaited = false;
 }
 
-void ShowOutcome(ProgramState& p, ExchangeOutcome outcome) {
-    if (Succeeded(outcome)) {
-        ShowInformation(p.Operator(), OutcomeText(outcome));
+// The runner of the form's jobs, asking the form's link.
+JobRunner& Jobs(ProgramState& p) {
+    p.link.jobs.SetLink(p.link.requests);
+    return p.link.jobs;
+}
+
+// The outcome of an exchange in its box: `done` on success, else the failure.
+void ShowOutcome(ProgramState& p, const JobOutcome& outcome, ExchangeOutcome done) {
+    if (outcome.Succeeded()) {
+        ShowInformation(p.Operator(), OutcomeText(done));
         return;
     }
-    ShowError(p.Operator(), OutcomeText(outcome));
+    ShowError(p.Operator(), outcome.status.error().text);
     // What the radio sent while the box was open is no answer to anything.
     if (p.link.requests) p.link.requests->DiscardInput();
 }
@@ -58,7 +57,7 @@ void PortStateChanged(ProgramState& p, const PortState& state) {
         // Nothing is connected any more, and a dead line is not polled.
         p.ctl.Label39.clear();
         StopWatch(p);
-    } else if (state.open && p.link.exchange == Exchange::None) {
+    } else if (state.open && !p.link.jobs.Running()) {
         // A device that came back is watched for its announcement again.
         p.ctl.Timer1 = true;
     }
@@ -87,15 +86,13 @@ void Button5Click(ProgramState& p) {
     p.link.selectionBeforeRead = p.ctl.ListBox1.index;
     p.ctl.ListBox1.index = -1;
     HideReadAndWriteButtons(p.ctl);
-    p.link.exchange = Exchange::Reading;
-    if (p.link.requests) p.link.requests->Read();
+    Jobs(p).StartRead(JobKind::Read, p.prefs.backupFolder);
 }
 
 void CompareWithRadio(ProgramState& p) {
     StopWatch(p);
     HideReadAndWriteButtons(p.ctl);
-    p.link.exchange = Exchange::Comparing;
-    if (p.link.requests) p.link.requests->Read();
+    Jobs(p).StartRead(JobKind::Compare, p.prefs.backupFolder);
 }
 
 namespace {
@@ -104,82 +101,52 @@ QString DifferenceList(const QStringList& differences) {
     return ListedAtMost(differences, kDifferencesShown, QStringLiteral("\n"), QStringLiteral("\n"));
 }
 
-// Asks the link for what the job needs next; false when it needs nothing more. The window's job
-// reads only to check its write: the buttons stay hidden and the watch stopped meanwhile.
-bool AskForJob(ProgramState& p, const JobNext& next) {
-    const auto* request = std::get_if<JobRequest>(&next);
-    if (!request) return false;
-    if (*request == JobRequest::WriteImage) {
-        p.link.exchange = Exchange::Writing;
-        if (p.link.requests) p.link.requests->Write(p.link.job->Image());
-    } else {
-        p.link.exchange = Exchange::Verifying;
-        if (p.link.requests) p.link.requests->Read();
-    }
-    return true;
-}
-
-// The check after a write: what the radio holds against what was sent. The plan stays as it is.
-// True when the radio holds what was written.
-bool VerifyFinished(ProgramState& p, const ReadResult& result) {
-    const JobNext next = p.link.job->OnRead(result);
-    const auto* outcome = std::get_if<JobOutcome>(&next);
-    if (!outcome) return false;
-    p.link.job.reset();
-    p.link.exchange = Exchange::None;
-    ShowReadAndWriteButtons(p.ctl);
+// A job ended: the read and write buttons come back, and so does the watch.
+void ShowReadAndWatch(ProgramState& p) {
+    p.ctl.Button6Visible = true;
+    p.ctl.Button5Visible = true;
     p.ctl.Timer1 = true;
-    // The write was acknowledged; one box says what the check found, and the status line keeps it.
-    if (outcome->Verified()) {
-        p.statusLine = QStringLiteral("Параметры записаны. Запись проверена");
-        ShowInformation(p.Operator(), OutcomeText(ExchangeOutcome::Written));
-        return true;
-    }
-    if (outcome->status.error().kind == ErrorKind::Mismatch) {
-        p.statusLine =
-            QStringLiteral("Запись подтверждена, но радиостанция хранит другое: изменений %1")
-                .arg(outcome->differences.size());
-        ShowError(p.Operator(),
-                  QStringLiteral("Радиостанция подтвердила запись, но хранит не то, что записано "
-                                 "(записано → в радиостанции):\n") +
-                      DifferenceList(outcome->differences));
-        return false;
-    }
-    p.statusLine =
-        QStringLiteral("Запись подтверждена, но не проверена: ") + outcome->status.error().text;
-    ShowError(p.Operator(), QStringLiteral("Радиостанция подтвердила запись, но проверить её не "
-                                           "удалось: ") +
-                                outcome->status.error().text);
-    if (p.link.requests) p.link.requests->DiscardInput();
-    return false;
 }
 
 // Every image read from a radio is also kept as a file; a backup that fails only says so.
-void KeepBackup(ProgramState& p, const ParameterImage& image) {
-    const Result<QString> backup =
-        WriteBackup(image, QDateTime::currentDateTime(),
-                    p.prefs.backupFolder.isEmpty() ? BackupFolder() : p.prefs.backupFolder);
-    p.statusLine =
-        backup ? QStringLiteral("Резервная копия: %1").arg(ShownPath(*backup))
-               : QStringLiteral("Резервная копия не сохранена: %1").arg(backup.error().text);
+void SayBackup(ProgramState& p, const JobOutcome& outcome) {
+    p.statusLine = outcome.backupKept
+                       ? QStringLiteral("Резервная копия: %1").arg(ShownPath(outcome.backupPath))
+                       : QStringLiteral("Резервная копия не сохранена: %1")
+                             .arg(outcome.backupKept.error().text);
+}
+
+// The plan and the radio-wide controls are replaced only by a read that succeeded.
+void ReadEnded(ProgramState& p, const JobOutcome& outcome) {
+    if (!outcome.Succeeded()) {
+        ShowOutcome(p, outcome, ExchangeOutcome::Read);
+        // Nothing of the operator's plan was touched: it stays as it was, and so does the window.
+        p.ctl.ListBox1.index = p.link.selectionBeforeRead;
+        p.BulkUpdateGuard = false;
+        ShowReadAndWatch(p);
+        return;
+    }
+    p.image = outcome.image;
+    SayBackup(p, outcome);
+    ShowOutcome(p, outcome, ExchangeOutcome::Read);
+    ShowReadAndWatch(p);
+    TakeInImage(p, AfterTakeIn::SelectFirstChannel);
 }
 
 // The comparison of the plan on screen with what the radio holds; the plan stays as it is.
-void CompareFinished(ProgramState& p, const ReadResult& result) {
-    p.link.exchange = Exchange::None;
-    ShowReadAndWriteButtons(p.ctl);
-    p.ctl.Timer1 = true;
-    if (!Succeeded(result.outcome)) {
-        ShowOutcome(p, result.outcome);
+void CompareEnded(ProgramState& p, const JobOutcome& outcome) {
+    ShowReadAndWatch(p);
+    if (!outcome.Succeeded()) {
+        ShowOutcome(p, outcome, ExchangeOutcome::Read);
         return;
     }
-    KeepBackup(p, result.image);
+    SayBackup(p, outcome);
     const Result<PlanImage> onScreen = MakeImage(p.plan, p.ctl, p.image);
     if (!onScreen) {
         ShowError(p.Operator(), onScreen.error().text);
         return;
     }
-    const QStringList differences = ImageDifferences(onScreen->image, result.image);
+    const QStringList differences = ImageDifferences(onScreen->image, outcome.image);
     if (differences.isEmpty()) {
         ShowInformation(p.Operator(), QStringLiteral("План на экране и радиостанция совпадают."));
         return;
@@ -191,31 +158,63 @@ void CompareFinished(ProgramState& p, const ReadResult& result) {
         QStringLiteral("Belvan-T"), MessageIcon::Warning);
 }
 
+// The check after a write: what the radio holds against what was sent. The plan stays as it is.
+void VerifyEnded(ProgramState& p, const JobOutcome& outcome) {
+    ShowReadAndWatch(p);
+    // The write was acknowledged; one box says what the check found, and the status line keeps it.
+    if (outcome.Verified()) {
+        p.statusLine = QStringLiteral("Параметры записаны. Запись проверена");
+        ShowInformation(p.Operator(), OutcomeText(ExchangeOutcome::Written));
+        return;
+    }
+    if (outcome.status.error().kind == ErrorKind::Mismatch) {
+        p.statusLine =
+            QStringLiteral("Запись подтверждена, но радиостанция хранит другое: изменений %1")
+                .arg(outcome.differences.size());
+        ShowError(p.Operator(),
+                  QStringLiteral("Радиостанция подтвердила запись, но хранит не то, что записано "
+                                 "(записано → в радиостанции):\n") +
+                      DifferenceList(outcome.differences));
+        return;
+    }
+    p.statusLine =
+        QStringLiteral("Запись подтверждена, но не проверена: ") + outcome.status.error().text;
+    ShowError(p.Operator(), QStringLiteral("Радиостанция подтвердила запись, но проверить её не "
+                                           "удалось: ") +
+                                outcome.status.error().text);
+    if (p.link.requests) p.link.requests->DiscardInput();
+}
+
+// A job ended: the window shows what became of it as the job it was.
+std::optional<JobOutcome> JobEnded(ProgramState& p, std::optional<JobOutcome> outcome) {
+    if (!outcome) return outcome;
+    switch (outcome->kind) {
+        case JobKind::Read:
+            ReadEnded(p, *outcome);
+            break;
+        case JobKind::Compare:
+            CompareEnded(p, *outcome);
+            break;
+        case JobKind::Write:
+            if (outcome->step == JobStep::Verify) {
+                VerifyEnded(p, *outcome);
+            } else {
+                ShowOutcome(p, *outcome, ExchangeOutcome::Written);
+                ShowReadAndWatch(p);
+            }
+            break;
+    }
+    return outcome;
+}
+
 }  // namespace
 
-bool ReadFinished(ProgramState& p, const ReadResult& result) {
-    if (p.link.exchange == Exchange::Verifying) return VerifyFinished(p, result);
-    if (p.link.exchange == Exchange::Comparing) {
-        CompareFinished(p, result);
-        return false;
-    }
-    p.link.exchange = Exchange::None;
-    if (!Succeeded(result.outcome)) {
-        ShowOutcome(p, result.outcome);
-        // Nothing of the operator's plan was touched: it stays as it was, and so does the window.
-        p.ctl.ListBox1.index = p.link.selectionBeforeRead;
-        p.BulkUpdateGuard = false;
-        ShowReadAndWriteButtons(p.ctl);
-        p.ctl.Timer1 = true;
-        return false;
-    }
-    p.image = result.image;
-    KeepBackup(p, result.image);
-    ShowOutcome(p, result.outcome);
-    ShowReadAndWriteButtons(p.ctl);
-    p.ctl.Timer1 = true;
-    TakeInImage(p, AfterTakeIn::SelectFirstChannel);
-    return true;
+bool PlanIsTheRadios(const JobOutcome& outcome) {
+    return outcome.Succeeded() && outcome.kind != JobKind::Compare;
+}
+
+std::optional<JobOutcome> ReadFinished(ProgramState& p, quint64 id, const ReadResult& result) {
+    return JobEnded(p, Jobs(p).TakeRead(id, result));
 }
 
 void Button6Click(ProgramState& p) {
@@ -223,28 +222,19 @@ void Button6Click(ProgramState& p) {
     HideReadAndWriteButtons(p.ctl);
     const Result<PlanImage> made = MakeImage(p.plan, p.ctl, p.image);
     if (!made) {
-        ShowReadAndWriteButtons(p.ctl);
-        p.ctl.Timer1 = true;
+        ShowReadAndWatch(p);
         ShowError(p.Operator(), made.error().text);
         return;
     }
     p.plan = made->plan;
     p.image = made->image;
     // The window keeps no backup before its write; a check follows when the operator asks.
-    p.link.job.emplace(p.image, false, p.prefs.verifyAfterWrite && p.link.requests);
-    AskForJob(p, p.link.job->Start());
+    JobEnded(p, Jobs(p).StartWrite(p.image, false, p.prefs.verifyAfterWrite && p.link.requests));
 }
 
-bool WriteFinished(ProgramState& p, const WriteResult& result) {
-    p.link.exchange = Exchange::None;
-    // With a check to follow, the check speaks first, and the plan counts as kept only once it
-    // agrees.
-    if (p.link.job && AskForJob(p, p.link.job->OnWritten(result))) return false;
-    ShowOutcome(p, result.outcome);
-    p.link.job.reset();
-    ShowReadAndWriteButtons(p.ctl);
-    p.ctl.Timer1 = true;
-    return Succeeded(result.outcome);
+std::optional<JobOutcome> WriteFinished(ProgramState& p, quint64 id, const WriteResult& result) {
+    // With a check to follow, the check speaks first.
+    return JobEnded(p, Jobs(p).TakeWritten(id, result));
 }
 
 }  // namespace belvan

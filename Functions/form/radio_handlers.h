@@ -1,8 +1,12 @@
 // The form's handlers that talk to the radio: the port box, the connection watch's timer, the
-// read and write buttons. Each starts its part of the work and asks the link for the rest; the
-// link's answer comes back to the matching *Finished handler.
+// read and write buttons. Each starts its part of the work and asks the link for the rest (the
+// read, compare and write through the job runner); the link's answer comes back to the matching
+// *Finished handler with the id of its request.
 #pragma once
 
+#include <optional>
+
+#include "job/job_runner.h"
 #include "link/radio_link.h"
 
 namespace belvan {
@@ -26,15 +30,21 @@ void Button5Click(ProgramState& p);
 // "Сравнить с радиостанцией": the radio is read (and kept as a backup, as every read is) and what
 // differs from the plan on screen is listed; the plan stays as it is.
 void CompareWithRadio(ProgramState& p);
+// The link's answer to a read of the job under way (an answer to anything else changes nothing).
 // The plan and the radio-wide controls are replaced only by a frame that passed both checksums;
-// a failed read leaves them, the list selection and the watch as they were. True when the plan
-// on screen is now what the radio holds: a read taken in, or a write whose check agreed.
-bool ReadFinished(ProgramState& p, const ReadResult& result);
+// a failed read leaves them, the list selection and the watch as they were. The job's outcome
+// once it ended.
+std::optional<JobOutcome> ReadFinished(ProgramState& p, quint64 id, const ReadResult& result);
 
 // "Записать": the image of the plan is made and sent. An encoding error brings the buttons and
 // the watch back at once and goes on up; nothing is sent.
 void Button6Click(ProgramState& p);
-// True when the radio acknowledged the plan and no check follows.
-bool WriteFinished(ProgramState& p, const WriteResult& result);
+// The link's answer to the write; the job's outcome once it ended (no check follows, or the
+// write failed).
+std::optional<JobOutcome> WriteFinished(ProgramState& p, quint64 id, const WriteResult& result);
+
+// The plan on screen is now what the radio holds: a read taken in, or a write acknowledged (and,
+// when checked, found in the radio).
+bool PlanIsTheRadios(const JobOutcome& outcome);
 
 }  // namespace belvan

@@ -22,9 +22,14 @@ namespace belvan {
 // the write of the job's image.
 enum class JobRequest { ReadRadio, WriteImage };
 
+// What a job does: read the radio (its image taken in by the window, or kept by belvan-cli),
+// read it to compare with the plan on screen, or write an image into it.
+enum class JobKind { Read, Compare, Write };
+
 // The steps of a job, in order.
 enum class JobStep {
     Open,        // the port opened: reported by a caller that opens the port for the job
+    Read,        // the radio read (a read or a compare)
     BackupRead,  // the radio read before the write
     Backup,      // what it held kept as a file
     Write,       // the image written
@@ -33,14 +38,17 @@ enum class JobStep {
 
 // How a job ended.
 struct JobOutcome {
+    JobKind kind = JobKind::Write;
     // The step that failed or was not begun (a stop); on success Write, or Verify when checked.
     JobStep step = JobStep::Write;
     // Success, or why the step failed: the port's kind for a port that did not open, Exchange or
     // LineLost from the link, File for a backup that could not be kept, Mismatch for a radio
     // that holds something else, Stopped for a stop before the write.
     Status status;
-    QString backupPath;       // the backup kept before the write, if any
+    QString backupPath;       // the backup kept before the write, or of what was read, if any
+    Status backupKept;        // a read's backup that could not be kept (the read stands)
     QStringList differences;  // what the radio holds otherwise (Mismatch)
+    ParameterImage image{};   // what a read or a compare read
 
     bool Succeeded() const { return status.has_value(); }
     // The radio acknowledged the write and nothing more; or read back equal to the image.

@@ -42,15 +42,15 @@ bool AllZero(const DataFrame& frame) {
 class Steps {
   public:
     Steps(Line& line, const ProgressCallback& progress) : line_(line), progress_(progress) {}
-    void Report(const QString& stage, int done) {
+    void Report(LinkStage kind, const QString& stage, int done) {
         done_ = done;
-        if (progress_) progress_({stage, done_, 100});
+        if (progress_) progress_({kind, stage, done_, 100});
     }
     template <class Result>
     Result Fail(Result& result, ExchangeOutcome outcome) {
         result.outcome = line_.Lost() ? ExchangeOutcome::LineLost : outcome;
         if (line_.IsOpen() && !line_.Lost()) {
-            Report(QStringLiteral("Ожидание тишины на линии…"), done_);
+            Report(LinkStage::Quiet, QStringLiteral("Ожидание тишины на линии…"), done_);
             DiscardStrayInput(line_);
         }
         return result;
@@ -115,11 +115,13 @@ CommandResult SendCommand(Line& line, std::uint8_t first, std::uint8_t second) {
 ReadResult ReadParameters(Line& line, std::uint8_t second, const ProgressCallback& progress) {
     ReadResult result;
     Steps steps(line, progress);
-    auto report = [&](const QString& stage, int at) { steps.Report(stage, at); };
+    auto report = [&](LinkStage kind, const QString& stage, int at) {
+        steps.Report(kind, stage, at);
+    };
     auto fail = [&](ExchangeOutcome outcome) { return steps.Fail(result, outcome); };
 
     line.PurgeInput();
-    report(QStringLiteral("Запрос параметров…"), 0);
+    report(LinkStage::Request, QStringLiteral("Запрос параметров…"), 0);
     const CommandResult command = SendCommand(line, kReadRequest, second);
     result.replyByte = command.replyByte;
     // A radio that answers late may still send its frame.
@@ -130,13 +132,14 @@ ReadResult ReadParameters(Line& line, std::uint8_t second, const ProgressCallbac
     auto received = [](qint64 bytes) {
         return 5 + static_cast<int>(95 * std::min<qint64>(bytes, kDataFrameSize) / kDataFrameSize);
     };
-    report(receiving, 5);
-    line.WaitUntilWaiting(kDataFrameSize, kFramePauseMs,
-                          [&](qint64 waiting) { report(receiving, received(waiting)); });
+    report(LinkStage::Receive, receiving, 5);
+    line.WaitUntilWaiting(kDataFrameSize, kFramePauseMs, [&](qint64 waiting) {
+        report(LinkStage::Receive, receiving, received(waiting));
+    });
     const QByteArray got = line.Read(kDataFrameSize);
     result.frameBytes = static_cast<int>(got.size());
     std::copy(got.begin(), got.end(), result.frame.begin());
-    report(receiving, received(got.size()));
+    report(LinkStage::Receive, receiving, received(got.size()));
 
     // A short reply never reaches the checksums.
     if (result.frameBytes < kDataFrameSize || AllZero(result.frame))
@@ -155,7 +158,9 @@ WriteResult WriteParameters(Line& line, const ParameterImage& image,
                             const ProgressCallback& progress) {
     WriteResult result;
     Steps steps(line, progress);
-    auto report = [&](const QString& stage, int at) { steps.Report(stage, at); };
+    auto report = [&](LinkStage kind, const QString& stage, int at) {
+        steps.Report(kind, stage, at);
+    };
     auto fail = [&](ExchangeOutcome outcome) { return steps.Fail(result, outcome); };
     // What arrived before a frame went out cannot be its acknowledgement.
     auto send = [&](const DataFrame& frame) {
@@ -166,21 +171,21 @@ WriteResult WriteParameters(Line& line, const ParameterImage& image,
     };
 
     result.frame = BuildDataFrame(image, kFirstWriteFrame);
-    report(QStringLiteral("Запись каналов…"), 0);
+    report(LinkStage::WriteChannels, QStringLiteral("Запись каналов…"), 0);
     if (!send(result.frame)) return fail(ExchangeOutcome::FirstFrameRefused);
-    report(QStringLiteral("Ожидание подтверждения…"), 40);
+    report(LinkStage::Acknowledge, QStringLiteral("Ожидание подтверждения…"), 40);
     result.replyByte = AwaitAcknowledge(line);
     if (result.replyByte != kAcknowledge) return fail(ExchangeOutcome::FirstFrameRefused);
 
     result.frame[FrameOffset::header2] = 0x00;
     result.frame[FrameOffset::sequence] = kSecondWriteFrame;
     result.frame[FrameOffset::checksumB] = ChecksumB(result.frame);
-    report(QStringLiteral("Запись параметров…"), 50);
+    report(LinkStage::WriteSettings, QStringLiteral("Запись параметров…"), 50);
     if (!send(result.frame)) return fail(ExchangeOutcome::SecondFrameRefused);
-    report(QStringLiteral("Ожидание подтверждения…"), 90);
+    report(LinkStage::Acknowledge, QStringLiteral("Ожидание подтверждения…"), 90);
     result.replyByte = AwaitAcknowledge(line);
     if (result.replyByte != kAcknowledge) return fail(ExchangeOutcome::SecondFrameRefused);
-    report(QStringLiteral("Запись параметров…"), 100);
+    report(LinkStage::WriteSettings, QStringLiteral("Запись параметров…"), 100);
     result.outcome = ExchangeOutcome::Written;
     return result;
 }

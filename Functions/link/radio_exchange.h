@@ -30,8 +30,19 @@ QString OutcomeText(ExchangeOutcome outcome);
 // OutcomeText.
 Error ExchangeError(ExchangeOutcome outcome);
 
+// The stages of an exchange, in the order they come.
+enum class LinkStage {
+    Request,        // the read request sent, its 'O' awaited
+    Receive,        // the radio's frame coming in
+    WriteChannels,  // the first write frame going out
+    Acknowledge,    // a write frame's 'O' awaited
+    WriteSettings,  // the second write frame going out
+    Quiet,          // after a failure: waiting for the line to fall quiet
+};
+
 // Where an exchange stands, for a progress bar or line.
 struct LinkProgress {
+    LinkStage kind = LinkStage::Request;
     QString stage;  // what the link is doing, in the operator's words
     int done = 0;   // 0..total
     int total = 100;

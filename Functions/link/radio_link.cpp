@@ -38,7 +38,17 @@ std::unique_ptr<Line> RadioLink::SerialLineFor(const QString& portName) {
 }
 
 void RadioLink::OpenPort(const QString& portName) {
+    Open(portName, false);
+}
+
+void RadioLink::HoldPort(const QString& portName) {
+    Open(portName, true);
+}
+
+void RadioLink::Open(const QString& portName, bool hold) {
     ClosePort();
+    holding_ = hold;
+    told_.reset();
     portName_ = portName;
     line_ = factory_(portName);
     station_ = {};
@@ -47,11 +57,22 @@ void RadioLink::OpenPort(const QString& portName) {
         liveness_->start();
     } else {
         state.failure = line_->Failure();
+        if (holding_) reopen_->start();
+    }
+    Tell(state);
+}
+
+void RadioLink::Tell(const PortState& state) {
+    if (holding_) {
+        std::pair<bool, QString> told{state.open, state.failure.text};
+        if (told_ == told) return;
+        told_ = std::move(told);
     }
     emit portStateChanged(state);
 }
 
 void RadioLink::ClosePort() {
+    holding_ = false;
     reopen_->stop();
     liveness_->stop();
     if (line_) line_->Close();
@@ -74,25 +95,26 @@ void RadioLink::PollStation(quint64 ticket, bool afterJob) {
     CheckLost();
 }
 
-void RadioLink::Read() {
+void RadioLink::Read(quint64 id) {
     ReadResult result;
     if (line_) {
-        result = ReadParameters(*line_, 0, [this](const LinkProgress& at) { emit progress(at); });
+        result = ReadParameters(*line_, 0,
+                                [this, id](const LinkProgress& at) { emit progress(id, at); });
     }
-    emit readFinished(result);
+    emit readFinished(id, result);
     CheckLost();
 }
 
-void RadioLink::Write(const ParameterImage& image) {
+void RadioLink::Write(quint64 id, const ParameterImage& image) {
     WriteResult result;
     if (line_) {
-        result =
-            WriteParameters(*line_, image, [this](const LinkProgress& at) { emit progress(at); });
+        result = WriteParameters(*line_, image,
+                                 [this, id](const LinkProgress& at) { emit progress(id, at); });
     } else {
         // No port: the frames go nowhere and no acknowledgement comes.
         result.frame = BuildDataFrame(image, kFirstWriteFrame);
     }
-    emit writeFinished(result);
+    emit writeFinished(id, result);
     CheckLost();
 }
 
@@ -106,7 +128,7 @@ void RadioLink::CheckLost() {
     const Error failure = line_->Failure();
     line_->Close();
     liveness_->stop();
-    emit portStateChanged({portName_, false, true, failure});
+    Tell({portName_, false, true, failure});
     reopen_->start();
 }
 
@@ -117,12 +139,15 @@ void RadioLink::TryReopen() {
     }
     // A fresh line each time, as on a first open.
     auto line = factory_(portName_);
-    if (!line->Open()) return;
+    if (!line->Open()) {
+        if (holding_) Tell({portName_, false, false, line->Failure()});
+        return;
+    }
     line_ = std::move(line);
     station_ = {};
     reopen_->stop();
     liveness_->start();
-    emit portStateChanged({portName_, true, false, {}});
+    Tell({portName_, true, false, {}});
 }
 
 LinkThread::LinkThread(RadioLink::LineFactory factory) : link_(new RadioLink(std::move(factory))) {

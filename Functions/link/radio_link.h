@@ -10,6 +10,8 @@
 #include <QThread>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include "connection_watch.h"
 #include "radio_exchange.h"
@@ -41,6 +43,9 @@ class RadioLink : public QObject {
   public slots:
     // Closes the line held and opens the named one; portStateChanged tells the outcome.
     void OpenPort(const QString& portName);
+    // As OpenPort, and the port is kept: one that will not open is tried again about once a
+    // second, as a lost one is; portStateChanged tells only a change of its state.
+    void HoldPort(const QString& portName);
     void ClosePort();
     // One poll of the connection watch; polled(ticket, announced) answers it.
     void Poll(quint64 ticket);
@@ -48,31 +53,37 @@ class RadioLink : public QObject {
     // answers it. `afterJob`: a job on this port has just ended, so its radio counts as still
     // there until the line goes quiet.
     void PollStation(quint64 ticket, bool afterJob);
-    void Read();
-    void Write(const belvan::ParameterImage& image);
+    // The exchanges: progress and the answer carry the `id` of their request.
+    void Read(quint64 id);
+    void Write(quint64 id, const belvan::ParameterImage& image);
     // Drops what has arrived and goes on dropping until the line has been quiet for a while.
     void DiscardInput();
 
   signals:
     void portStateChanged(const belvan::PortState& state);
-    void progress(const belvan::LinkProgress& progress);
+    void progress(quint64 id, const belvan::LinkProgress& progress);
     void polled(quint64 ticket, bool announced);
     void stationPolled(quint64 ticket, belvan::StationEvent event);
-    void readFinished(const belvan::ReadResult& result);
-    void writeFinished(const belvan::WriteResult& result);
+    void readFinished(quint64 id, const belvan::ReadResult& result);
+    void writeFinished(quint64 id, const belvan::WriteResult& result);
 
   private:
     // After an exchange or a poll: a line that went away is closed and reported, and tried
     // again about once a second until the same device is back.
     void CheckLost();
     void TryReopen();
+    void Open(const QString& portName, bool hold);
+    // Emits the port's state; a held port's only when it changed.
+    void Tell(const PortState& state);
 
     LineFactory factory_;
     std::unique_ptr<Line> line_;
     QString portName_;
     QTimer* reopen_ = nullptr;
     QTimer* liveness_ = nullptr;
-    StationWatch station_;  // of the line held; a new line starts afresh
+    StationWatch station_;                          // of the line held; a new line starts afresh
+    bool holding_ = false;                          // HoldPort: tried again while it will not open
+    std::optional<std::pair<bool, QString>> told_;  // the held port's state last told
 };
 
 // A RadioLink on a thread of its own, stopped and joined when this goes away.

@@ -29,12 +29,13 @@ class PtyLinkTest : public ::testing::Test {
         ASSERT_FALSE(device.isEmpty()) << sim.Error().toStdString();
     }
     // Asks the link on its thread and waits for the answer.
+    // `argument`: which of the answer's arguments is returned (an exchange's id comes first).
     template <typename Signal, typename Request>
-    QVariant Ask(Signal signal, Request request) {
+    QVariant Ask(Signal signal, Request request, int argument = 0) {
         QSignalSpy spy(thread.Link(), signal);
         QMetaObject::invokeMethod(thread.Link(), request);
         if (!spy.wait(10000)) return {};
-        return spy.last()[0];
+        return spy.last()[argument];
     }
     RadioSimProcess sim;
     QString device;
@@ -47,16 +48,18 @@ TEST_F(PtyLinkTest, ReadAndWriteOnTheLinksOwnThread) {
     ASSERT_TRUE(Ask(&RadioLink::portStateChanged, [link, d = device] { link->OpenPort(d); })
                     .value<PortState>()
                     .open);
-    const ReadResult read =
-        Ask(&RadioLink::readFinished, [link] { link->Read(); }).value<ReadResult>();
+    const ReadResult read = Ask(
+                                &RadioLink::readFinished, [link] { link->Read(1); }, 1)
+                                .value<ReadResult>();
     ASSERT_EQ(read.outcome, ExchangeOutcome::Read);
     EXPECT_EQ(read.image, sim.Image());
 
     ParameterImage changed = read.image;
     changed.SetSettingsWord(SettingsOffset::waitTime, 1000);
-    const WriteResult written = Ask(&RadioLink::writeFinished, [link, changed] {
-                                    link->Write(changed);
-                                }).value<WriteResult>();
+    const WriteResult written =
+        Ask(
+            &RadioLink::writeFinished, [link, changed] { link->Write(2, changed); }, 1)
+            .value<WriteResult>();
     ASSERT_EQ(written.outcome, ExchangeOutcome::Written);
     ASSERT_TRUE(sim.WaitForLog(QStringLiteral("WRITE kept")));
     EXPECT_EQ(sim.Image(), changed);
@@ -74,8 +77,9 @@ TEST_F(PtyLinkTest, ARadioThatHangsUpMidFrameFailsTheReadAndThePortIsReportedLos
                     .value<PortState>()
                     .open);
     QSignalSpy states(link, &RadioLink::portStateChanged);
-    const ReadResult read =
-        Ask(&RadioLink::readFinished, [link] { link->Read(); }).value<ReadResult>();
+    const ReadResult read = Ask(
+                                &RadioLink::readFinished, [link] { link->Read(1); }, 1)
+                                .value<ReadResult>();
     EXPECT_EQ(read.outcome, ExchangeOutcome::LineLost);
     if (states.isEmpty()) {
         ASSERT_TRUE(states.wait(3000));

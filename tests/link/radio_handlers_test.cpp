@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "all_functions.h"
 #include "program_start.h"
@@ -15,18 +16,23 @@ namespace {
 using testing::ScriptedOperator;
 using testing::Text;
 
-// What the form asked of the link, in order.
+// What the form asked of the link, in order, and the id of the last exchange asked for.
 struct RecordedRequests : LinkRequests {
     void OpenPort(const QString& name) override { asked << QStringLiteral("open ") + name; }
     void Poll(quint64 ticket) override { asked << QStringLiteral("poll %1").arg(ticket); }
-    void Read() override { asked << QStringLiteral("read"); }
-    void Write(const ParameterImage& image) override {
+    void Read(quint64 id) override {
+        asked << QStringLiteral("read");
+        last = id;
+    }
+    void Write(quint64 id, const ParameterImage& image) override {
         asked << QStringLiteral("write");
         written = image;
+        last = id;
     }
     void DiscardInput() override { asked << QStringLiteral("discard"); }
     QStringList asked;
     ParameterImage written{};
+    quint64 last = 0;
 };
 
 ReadResult ReadOf(const ParameterImage& image) {
@@ -79,10 +85,10 @@ TEST_F(FormLinkTest, AFailedReadLeavesThePlanTheWindowAndTheWatchAsTheyWere) {
         EXPECT_EQ(link.asked.last(), QStringLiteral("read"));
         EXPECT_FALSE(p.ctl.Timer1);
         EXPECT_FALSE(p.ctl.Button5Visible);
-        EXPECT_EQ(p.link.exchange, Exchange::Reading);
+        EXPECT_TRUE(p.link.jobs.Running());
         ReadResult result;
         result.outcome = failure;
-        ReadFinished(p, result);
+        ReadFinished(p, link.last, result);
         EXPECT_EQ(op.Last().text, OutcomeText(failure));
         EXPECT_EQ(op.Last().caption, QStringLiteral("Ошибка"));
         EXPECT_EQ(op.Last().icon, MessageIcon::Error);
@@ -97,7 +103,7 @@ TEST_F(FormLinkTest, AFailedReadLeavesThePlanTheWindowAndTheWatchAsTheyWere) {
         EXPECT_FALSE(p.BulkUpdateGuard);
         EXPECT_TRUE(p.ctl.Timer1);
         EXPECT_TRUE(p.ctl.Button5Visible && p.ctl.Button6Visible);
-        EXPECT_EQ(p.link.exchange, Exchange::None);
+        EXPECT_FALSE(p.link.jobs.Running());
     }
     // The scan box acts on the plan again.
     SetCheckBox1(p, true);
@@ -114,7 +120,7 @@ TEST_F(FormLinkTest, ASuccessfulReadReplacesThePlanAndAWriteSendsWhatTheWindowEn
     EXPECT_EQ(sent.SettingsWord(SettingsOffset::waitTime), 600);
     WriteResult written;
     written.outcome = ExchangeOutcome::Written;
-    WriteFinished(p, written);
+    WriteFinished(p, link.last, written);
     EXPECT_EQ(op.Last().text, QStringLiteral("Параметры записаны"));
     EXPECT_EQ(op.Last().caption, QStringLiteral("Belvan-T"));
     EXPECT_TRUE(p.ctl.Timer1);
@@ -124,7 +130,7 @@ TEST_F(FormLinkTest, ASuccessfulReadReplacesThePlanAndAWriteSendsWhatTheWindowEn
     ClearAllChannels(p);
     p.ctl.ListBox1.index = 3;
     Button5Click(p);
-    ReadFinished(p, ReadOf(sent));
+    ReadFinished(p, link.last, ReadOf(sent));
     EXPECT_EQ(op.Last().text, QStringLiteral("Параметры прочитаны"));
     EXPECT_EQ(op.Last().icon, MessageIcon::Information);
     EXPECT_EQ(p.ctl.ListBox1.index, 0);
@@ -143,7 +149,7 @@ TEST_F(FormLinkTest, AnEncodingErrorInAWriteSendsNothingButRestoresButtonsAndWat
     EXPECT_EQ(op.Last().icon, MessageIcon::Error);
     EXPECT_TRUE(p.ctl.Button5Visible && p.ctl.Button6Visible);
     EXPECT_TRUE(p.ctl.Timer1);
-    EXPECT_EQ(p.link.exchange, Exchange::None);
+    EXPECT_FALSE(p.link.jobs.Running());
     p.ctl.ComboBox29.SetText(QStringLiteral("1"));
     p.ctl.ComboBox4.SetText(QStringLiteral("400"));  // 80 000 does not fit the radio's field
     op.Clear();
@@ -165,7 +171,7 @@ TEST_F(FormLinkTest, TheWatchTakesOnlyTheAnswerItWaitsFor) {
     PollFinished(p, 2, true);
     EXPECT_TRUE(p.ctl.Label39.isEmpty());
     EXPECT_FALSE(p.ctl.Timer1);
-    ReadFinished(p, ReadResult{});
+    ReadFinished(p, link.last, ReadResult{});
     Timer1Timer(p);
     ComboBox1Change(p);
     PollFinished(p, 3, true);
@@ -198,10 +204,10 @@ TEST_F(FormLinkTest, AWriteIsReadBackAndComparedWhenAskedWithoutTouchingThePlan)
     WriteResult written;
     written.outcome = ExchangeOutcome::Written;
     const auto before = op.shown.size();
-    EXPECT_FALSE(WriteFinished(p, written));
+    EXPECT_FALSE(WriteFinished(p, link.last, written));
     EXPECT_EQ(op.shown.size(), before) << "the check speaks first";
     EXPECT_EQ(link.asked.last(), QStringLiteral("read"));
-    EXPECT_EQ(p.link.exchange, Exchange::Verifying);
+    EXPECT_TRUE(p.link.jobs.Unconfirmed());
     EXPECT_FALSE(p.ctl.Button5Visible);
     const ChannelPlan plan = p.plan;
     const auto grid = p.ctl.StringGrid1;
@@ -210,7 +216,9 @@ TEST_F(FormLinkTest, AWriteIsReadBackAndComparedWhenAskedWithoutTouchingThePlan)
     ChannelEntry changed = held.Record(0);
     changed.rxCode += 2;
     held.SetRecord(0, changed);
-    EXPECT_FALSE(ReadFinished(p, ReadOf(held)));
+    const auto mismatch = ReadFinished(p, link.last, ReadOf(held));
+    ASSERT_TRUE(mismatch);
+    EXPECT_FALSE(PlanIsTheRadios(*mismatch));
     ASSERT_EQ(op.shown.size(), before + 1);
     EXPECT_EQ(op.Last().icon, MessageIcon::Error);
     EXPECT_TRUE(op.Last().text.startsWith(QStringLiteral("Радиостанция подтвердила запись")));
@@ -218,15 +226,17 @@ TEST_F(FormLinkTest, AWriteIsReadBackAndComparedWhenAskedWithoutTouchingThePlan)
     EXPECT_TRUE(p.statusLine.startsWith(QStringLiteral("Запись подтверждена, но")));
     EXPECT_EQ(p.plan, plan);
     EXPECT_EQ(p.ctl.StringGrid1, grid);
-    EXPECT_EQ(p.link.exchange, Exchange::None);
+    EXPECT_FALSE(p.link.jobs.Running());
     EXPECT_TRUE(p.ctl.Button5Visible && p.ctl.Timer1);
     EXPECT_TRUE(QDir(backups.path()).isEmpty()) << "a check is no read to keep";
 
     // A check that agrees gives the one box "Параметры записаны"; the status line adds the check.
     Button6Click(p);
-    WriteFinished(p, written);
+    WriteFinished(p, link.last, written);
     const auto boxes = op.shown.size();
-    EXPECT_TRUE(ReadFinished(p, ReadOf(sent)));
+    const auto agreed = ReadFinished(p, link.last, ReadOf(sent));
+    ASSERT_TRUE(agreed);
+    EXPECT_TRUE(PlanIsTheRadios(*agreed));
     ASSERT_EQ(op.shown.size(), boxes + 1);
     EXPECT_EQ(op.Last().text, QStringLiteral("Параметры записаны"));
     EXPECT_EQ(p.statusLine, QStringLiteral("Параметры записаны. Запись проверена"));
@@ -241,7 +251,7 @@ TEST_F(FormLinkTest, CompareListsWhatTheRadioHoldsOtherwiseAndChangesNothing) {
     CompareWithRadio(p);
     EXPECT_EQ(link.asked.last(), QStringLiteral("read"));
     EXPECT_FALSE(p.ctl.Button5Visible);
-    ReadFinished(p, ReadOf(onScreen));
+    ReadFinished(p, link.last, ReadOf(onScreen));
     EXPECT_EQ(op.Last().text, QStringLiteral("План на экране и радиостанция совпадают."));
     EXPECT_TRUE(p.ctl.Button5Visible && p.ctl.Timer1);
 
@@ -254,7 +264,9 @@ TEST_F(FormLinkTest, CompareListsWhatTheRadioHoldsOtherwiseAndChangesNothing) {
     }
     for (int offset = 0; offset < 4; ++offset) other.settings[std::size_t(offset)] ^= 0x5A;
     CompareWithRadio(p);
-    ReadFinished(p, ReadOf(other));
+    const auto compared = ReadFinished(p, link.last, ReadOf(other));
+    ASSERT_TRUE(compared);
+    EXPECT_FALSE(PlanIsTheRadios(*compared)) << "a compare keeps the plan as it was";
     EXPECT_EQ(op.Last().icon, MessageIcon::Warning);
     EXPECT_TRUE(op.Last().text.contains(QStringLiteral("канал 01: частота приёма: 150000 →")))
         << Text(op.Last().text);
@@ -269,7 +281,7 @@ TEST_F(FormLinkTest, EveryReadIsKeptAsABackupAndAFailedBackupOnlySaysSo) {
     ParameterImage image;
     image.SetSettingsWord(SettingsOffset::waitTime, 400);
     Button5Click(p);
-    ReadFinished(p, ReadOf(image));
+    ReadFinished(p, link.last, ReadOf(image));
     const QFileInfoList kept = QDir(backups.path()).entryInfoList(QDir::Files);
     ASSERT_EQ(kept.size(), 1);
     EXPECT_TRUE(kept[0].fileName().endsWith(QStringLiteral(".ctrch")));
@@ -284,17 +296,50 @@ TEST_F(FormLinkTest, EveryReadIsKeptAsABackupAndAFailedBackupOnlySaysSo) {
     blocker.close();
     p.prefs.backupFolder = blocker.fileName();
     Button5Click(p);
-    ReadFinished(p, ReadOf(image));
+    ReadFinished(p, link.last, ReadOf(image));
     EXPECT_EQ(op.Last().text, QStringLiteral("Параметры прочитаны"));
     EXPECT_TRUE(p.statusLine.startsWith(QStringLiteral("Резервная копия не сохранена")));
+}
+
+TEST_F(FormLinkTest, OnlyTheAnswerWithTheIdOfTheJobsRequestIsTakenIn) {
+    EditAPlan();
+    const ChannelPlan plan = p.plan;
+    Button5Click(p);
+    const quint64 asked = link.last;
+    // An answer to an older request (a late one) or to none at all changes nothing.
+    for (const quint64 other : {asked - 1, asked + 1}) {
+        EXPECT_FALSE(ReadFinished(p, other, ReadOf(ParameterImage{})));
+        EXPECT_FALSE(WriteFinished(p, other, WriteResult{}));
+        EXPECT_TRUE(p.link.jobs.Running());
+        EXPECT_EQ(p.plan, plan);
+        EXPECT_TRUE(op.shown.empty());
+    }
+    const auto read = ReadFinished(p, asked, ReadOf(ParameterImage{}));
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->kind, JobKind::Read);
+    EXPECT_TRUE(PlanIsTheRadios(*read));
+    EXPECT_NE(p.plan, plan);
+    EXPECT_FALSE(ReadFinished(p, asked, ReadOf(ParameterImage{}))) << "taken once only";
+
+    // The write's answer to the read's id is no answer to the write.
+    Button6Click(p);
+    ASSERT_NE(link.last, asked);
+    WriteResult written;
+    written.outcome = ExchangeOutcome::Written;
+    EXPECT_FALSE(WriteFinished(p, asked, written));
+    EXPECT_TRUE(p.link.jobs.Running());
+    EXPECT_TRUE(WriteFinished(p, link.last, written));
+    EXPECT_FALSE(p.link.jobs.Running());
 }
 
 // A line the test can pull out and plug back in.
 struct Socket {
     bool plugged = true;
+    int tries = 0;  // lines made
     MemoryLine* current = nullptr;
     RadioLink::LineFactory Factory() {
         return [this](const QString& name) {
+            ++tries;
             auto line = std::make_unique<MemoryLine>(name);
             if (!plugged)
                 line->SetOpenFailure(
@@ -317,17 +362,20 @@ TEST(RadioLinkTest, ALostLineIsClosedReportedAndOpenedAgainWhenTheDeviceIsBack) 
     // Pulled out in the middle of a read: the read fails as such, never as a success.
     socket.current->HangUpAt(5);
     socket.plugged = false;
-    link.Read();
+    link.Read(7);
     ASSERT_EQ(reads.size(), 1);
-    EXPECT_EQ(reads.last()[0].value<ReadResult>().outcome, ExchangeOutcome::LineLost);
+    EXPECT_EQ(reads.last()[0].value<quint64>(), 7u);
+    EXPECT_EQ(reads.last()[1].value<ReadResult>().outcome, ExchangeOutcome::LineLost);
     ASSERT_EQ(states.size(), 2);
     const PortState lost = states.last()[0].value<PortState>();
     EXPECT_FALSE(lost.open);
     EXPECT_TRUE(lost.lost);
     EXPECT_EQ(lost.failure, DeviceDisconnected());
 
-    // Tried about once a second; back when the device is.
-    EXPECT_FALSE(states.wait(1500));
+    // Tried about once a second, quietly while it is not there; back when the device is.
+    const int triedBefore = socket.tries;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return socket.tries >= triedBefore + 2; }, 5000));
+    EXPECT_EQ(states.size(), 2);
     socket.plugged = true;
     ASSERT_TRUE(states.wait(2000));
     EXPECT_TRUE(states.last()[0].value<PortState>().open);

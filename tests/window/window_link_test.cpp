@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -179,7 +180,11 @@ TEST_F(WindowLinkTest, NeitherADoubledAcknowledgementNorALateFrameIsTakenForAnAn
     ASSERT_TRUE(sim.Command(QStringLiteral("fault late-frame")).ok);
     Exchange(form->Button5);
     EXPECT_EQ(op.Last().text, QStringLiteral("Нет ответа от радиостанции"));
-    QTest::qWait(3500);
+    // Once the frame has gone out, the watch polls on (each tick waits for the answer to the
+    // poll before it) until the whole frame is long in, and stops only at an announcement.
+    ASSERT_TRUE(sim.WaitForLog(QStringLiteral("(late-frame)"), 10000));
+    QSignalSpy ticks(form->Timer1, &QTimer::timeout);
+    QTRY_VERIFY_WITH_TIMEOUT(ticks.size() >= 30 || !form->Label39->text().isEmpty(), 10000);
     EXPECT_EQ(form->Label39->text(), QString());
 }
 

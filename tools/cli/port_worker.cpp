@@ -1,10 +1,13 @@
 #include "port_worker.h"
 
+#include <utility>
+
 namespace belvan::cli {
 
 QString OutcomeMessage(const JobOutcome& outcome) {
     if (outcome.Verified()) return QStringLiteral("Запись проверена");
     if (outcome.Written()) return OutcomeText(ExchangeOutcome::Written);
+    if (outcome.Succeeded()) return OutcomeText(ExchangeOutcome::Read);
     const Error& error = outcome.status.error();
     switch (outcome.step) {
         case JobStep::BackupRead:
@@ -15,6 +18,7 @@ QString OutcomeMessage(const JobOutcome& outcome) {
             if (error.kind != ErrorKind::Mismatch) return QStringLiteral("проверка: ") + error.text;
             break;
         case JobStep::Open:
+        case JobStep::Read:
         case JobStep::Write:
             break;
     }
@@ -22,20 +26,22 @@ QString OutcomeMessage(const JobOutcome& outcome) {
 }
 
 PortWorker::PortWorker(const QString& portName, RadioLink::LineFactory factory, QObject* parent)
-    : QObject(parent), portName_(portName), link_(std::move(factory)) {
+    : QObject(parent),
+      portName_(portName),
+      link_(std::move(factory)),
+      jobLink_(link_.Link()),
+      runner_(&jobLink_) {
     qRegisterMetaType<RadioOutcome>();
     RadioLink* link = link_.Link();
     connect(link, &RadioLink::portStateChanged, this, &PortWorker::OnPortState);
-    connect(link, &RadioLink::readFinished, this, &PortWorker::OnRead);
-    connect(link, &RadioLink::writeFinished, this, &PortWorker::OnWritten);
-    connect(link, &RadioLink::stationPolled, this, &PortWorker::OnPolled);
-    connect(link, &RadioLink::progress, this, [this](const LinkProgress& at) {
-        emit progress(at.stage, at.total > 0 ? at.done * 100 / at.total : 0);
+    connect(link, &RadioLink::readFinished, this,
+            [this](quint64 id, const ReadResult& result) { Finish(runner_.TakeRead(id, result)); });
+    connect(link, &RadioLink::writeFinished, this, [this](quint64 id, const WriteResult& result) {
+        Finish(runner_.TakeWritten(id, result));
     });
-    reopen_.setInterval(1000);
-    connect(&reopen_, &QTimer::timeout, this, [this] {
-        if (!open_ && step_ == Step::Watching)
-            Ask([n = portName_](RadioLink* l) { l->OpenPort(n); });
+    connect(link, &RadioLink::stationPolled, this, &PortWorker::OnPolled);
+    connect(link, &RadioLink::progress, this, [this](quint64 id, const LinkProgress& at) {
+        if (runner_.Awaits(id)) emit progress(at);
     });
 }
 
@@ -49,36 +55,45 @@ void PortWorker::Ask(const std::function<void(RadioLink*)>& request) {
 
 void PortWorker::Run(const WriteJob& job) {
     asked_ = job;
-    job_.reset();
     clock_.start();
-    if (!open_ && !stopping_) {
-        step_ = Step::Opening;
+    Begin();
+}
+
+void PortWorker::Read() {
+    asked_.reset();
+    clock_.start();
+    Begin();
+}
+
+void PortWorker::Begin() {
+    // A write asked for after a stop ends at once, without opening the port.
+    if (!open_ && !(asked_ && stopping_)) {
+        opening_ = true;
         Ask([n = portName_](RadioLink* l) { l->OpenPort(n); });
         return;
     }
-    step_ = Step::Running;
-    job_.emplace(job.image, job.backupFirst, job.verify);
-    if (stopping_) job_->Stop();
-    Follow(job_->Start());
+    if (asked_) {
+        Finish(runner_.StartWrite(asked_->image, asked_->backupFirst, asked_->verify));
+    } else {
+        runner_.StartRead(JobKind::Read);
+    }
 }
 
 void PortWorker::Watch() {
     watching_ = true;
-    step_ = Step::Watching;
-    reopen_.start();
     if (open_) {
         PollNext();
     } else {
-        Ask([n = portName_](RadioLink* l) { l->OpenPort(n); });
+        Ask([n = portName_](RadioLink* l) { l->HoldPort(n); });
     }
 }
 
 void PortWorker::Stop() {
     stopping_ = true;
-    if (job_) job_->Stop();
+    runner_.Stop();
     watching_ = false;
-    reopen_.stop();
-    if (step_ == Step::Watching) step_ = Step::Idle;
+    // A port that will not open is no longer tried.
+    if (!open_ && !Busy()) Ask([](RadioLink* l) { l->ClosePort(); });
 }
 
 void PortWorker::PollNext() {
@@ -90,62 +105,40 @@ void PortWorker::PollNext() {
 }
 
 void PortWorker::OnPolled(quint64 ticket, StationEvent event) {
-    if (step_ != Step::Watching || ticket != ticket_) return;
+    if (!Watching() || ticket != ticket_) return;
     if (event == StationEvent::NewRadio) {
         emit announced();
     } else if (event != StationEvent::Nothing) {
         emit announcedAgain(event);
     }
-    if (step_ == Step::Watching && open_ && ticket == ticket_) PollNext();
+    if (Watching() && open_ && ticket == ticket_) PollNext();
 }
 
 void PortWorker::OnPortState(const PortState& state) {
     open_ = state.open;
-    const std::pair<bool, QString> told{state.open, state.open ? QString() : state.failure.text};
-    if (toldState_ != told) {
-        toldState_ = told;
-        emit portState(told.first, told.second);
-    }
-    if (step_ == Step::Opening) {
+    emit portState(state.open, state.open ? QString() : state.failure.text);
+    if (opening_) {
+        opening_ = false;
         if (!state.open) {
             JobOutcome notOpened;
+            notOpened.kind = asked_ ? JobKind::Write : JobKind::Read;
             notOpened.step = JobStep::Open;
             notOpened.status = state.failure;
             Finish(notOpened);
             return;
         }
-        Run(asked_);
+        Begin();
         return;
     }
-    if (step_ == Step::Watching && state.open) PollNext();
+    if (Watching() && state.open) PollNext();
 }
 
-void PortWorker::Follow(const JobNext& next) {
-    if (const auto* outcome = std::get_if<JobOutcome>(&next)) {
-        Finish(*outcome);
-    } else if (const auto* request = std::get_if<JobRequest>(&next)) {
-        if (*request == JobRequest::ReadRadio) {
-            Ask([](RadioLink* l) { l->Read(); });
-        } else {
-            Ask([image = job_->Image()](RadioLink* l) { l->Write(image); });
-        }
-    }
-}
-
-void PortWorker::OnRead(const ReadResult& result) {
-    if (step_ == Step::Running && job_ && job_->AwaitsRead()) Follow(job_->OnRead(result));
-}
-
-void PortWorker::OnWritten(const WriteResult& result) {
-    if (step_ == Step::Running && job_ && job_->AwaitsWrite()) Follow(job_->OnWritten(result));
-}
-
-void PortWorker::Finish(const JobOutcome& outcome) {
-    step_ = watching_ ? Step::Watching : Step::Idle;
+void PortWorker::Finish(std::optional<JobOutcome> outcome) {
+    if (!outcome) return;
     // The radio just worked with is not taken for a new one until its line goes quiet.
     afterJob_ = open_;
-    emit finished({outcome, clock_.elapsed()});
-    if (step_ == Step::Watching && open_) PollNext();
+    emit finished({*outcome, clock_.elapsed()});
+    if (Watching() && open_) PollNext();
 }
 
 QStringList StopAll(const std::vector<std::unique_ptr<PortWorker>>& workers) {

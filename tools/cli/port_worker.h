@@ -1,19 +1,18 @@
-// One radio on one port, for belvan-cli: a link object on its own thread that writes an image
-// (reading the radio first for a backup, reading it back to verify, when asked), and, for the
-// programming station, watches the port for the radio's announcement in between.
+// One radio on one port, for belvan-cli: a link object on its own thread and the job runner that
+// reads the radio, or writes an image (reading the radio first for a backup, reading it back to
+// verify, when asked), and, for the programming station, watches the port for the radio's
+// announcement in between.
 #pragma once
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QStringList>
-#include <QTimer>
 #include <memory>
 #include <optional>
-#include <utility>
 #include <vector>
 
 #include "image/parameter_image.h"
-#include "job/programming_job.h"
+#include "job/job_runner.h"
 #include "link/radio_link.h"
 
 namespace belvan::cli {
@@ -43,14 +42,17 @@ class PortWorker : public QObject {
     ~PortWorker() override;
 
     const QString& PortName() const { return portName_; }
-    bool Busy() const { return step_ == Step::Opening || step_ == Step::Running; }
+    bool Busy() const { return opening_ || runner_.Running(); }
     // A write or the check after it is under way: what the radio holds is not confirmed.
-    bool Unconfirmed() const { return step_ == Step::Running && job_ && job_->Unconfirmed(); }
+    bool Unconfirmed() const { return runner_.Unconfirmed(); }
 
     // Opens the port if need be and runs the job; `finished` tells how it went.
     void Run(const WriteJob& job);
-    // Keeps the port open (trying again each second while it will not open) and listens to it
-    // for the radio's announcement while no job runs (PollStation: line noise, repeated
+    // Opens the port if need be and reads the radio, keeping what it held as a backup; `finished`
+    // tells how it went, with the image read.
+    void Read();
+    // Keeps the port open (the link tries again each second while it will not open) and listens to
+    // it for the radio's announcement while no job runs (PollStation: line noise, repeated
     // announcements and a radio just written are not new radios); `announced` tells of each new
     // radio, `announcedAgain` of every other announcement.
     void Watch();
@@ -59,39 +61,37 @@ class PortWorker : public QObject {
     void Stop();
 
   signals:
-    void progress(const QString& stage, int percent);
+    void progress(const belvan::LinkProgress& at);
     void finished(const belvan::cli::RadioOutcome& outcome);
     void announced();
     // An announcement that is not a new radio, and why: SameRadio or LineBusy (PollStation).
     void announcedAgain(belvan::StationEvent why);
-    // The port opened, would not open (with the reason) or was lost; told when that changes, not
-    // at every try to open it.
+    // The port opened, would not open (with the reason) or was lost; while watching, told when
+    // that changes, not at every try to open it.
     void portState(bool open, const QString& reason);
 
   private:
-    enum class Step { Idle, Opening, Running, Watching };
-
     void OnPortState(const PortState& state);
-    void OnRead(const ReadResult& result);
-    void OnWritten(const WriteResult& result);
     void OnPolled(quint64 ticket, StationEvent event);
     void PollNext();
-    void Follow(const JobNext& next);
-    void Finish(const JobOutcome& outcome);
+    // Runs the job asked for, opening the port first if need be.
+    void Begin();
+    void Finish(std::optional<JobOutcome> outcome);
     void Ask(const std::function<void(RadioLink*)>& request);
+    // Listening for announcements: watching, and no job under way.
+    bool Watching() const { return watching_ && !Busy(); }
 
     QString portName_;
     LinkThread link_;
-    WriteJob asked_;
-    std::optional<ProgrammingJob> job_;
-    Step step_ = Step::Idle;
+    QueuedJobLink jobLink_;
+    JobRunner runner_;
+    std::optional<WriteJob> asked_;  // the write asked for; a read when empty
+    bool opening_ = false;           // the port is being opened for the job asked for
     bool open_ = false;
     bool watching_ = false;
     bool stopping_ = false;
-    bool afterJob_ = false;                              // the next poll follows a job on this port
-    std::optional<std::pair<bool, QString>> toldState_;  // the last portState emitted
+    bool afterJob_ = false;  // the next poll follows a job on this port
     quint64 ticket_ = 0;
-    QTimer reopen_;
     QElapsedTimer clock_;
 };
 

@@ -14,14 +14,13 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "console.h"
 #include "core/texts.h"
 #include "file_report.h"
-#include "files/backup.h"
 #include "link/radio_exchange.h"
-#include "link/serial_line.h"
 #include "port_worker.h"
 #include "radio_command.h"
 #include "stop_signals.h"
@@ -32,46 +31,19 @@ namespace belvan::cli {
 
 namespace {
 
-// The serial line of one command, with the progress line drawn while it exchanges.
-struct LinkSession {
-    explicit LinkSession(const QString& port)
-        : line(DeviceForPortName(port)), progress(StderrIsTerminal()) {}
-    ~LinkSession() { line.Close(); }
-
-    // Opens the port, or says why not.
-    Status Open() {
-        if (line.Open()) return {};
-        const Error failure = line.Failure();
-        ErrLine(QStringLiteral("Ошибка: ") + failure.text);
-        return failure;
-    }
-    ProgressCallback Progress() {
-        return [this](const LinkProgress& at) { progress.Update(at.stage, at.done, at.total); };
-    }
-    // The outcome on its own line after the progress line; true on success.
-    bool Report(ExchangeOutcome outcome) {
-        progress.Finish();
-        if (Succeeded(outcome)) {
-            ErrLine(OutcomeText(outcome));
-            return true;
-        }
-        ErrLine(QStringLiteral("Ошибка: ") + OutcomeText(outcome));
-        return false;
-    }
-
-    SerialLine line;
-    ProgressLine progress;
-};
-
-// What the radio held is kept in the backup folder too; a backup that fails never fails the read.
-void KeepBackup(const ParameterImage& image) {
-    const Result<QString> backup = WriteBackup(image);
-    if (backup) {
-        ErrLine(QStringLiteral("Резервная копия: «%1».").arg(Shown(*backup)));
+// What became of the backup of a read: a backup that fails never fails the read.
+void SayBackup(const JobOutcome& read) {
+    if (read.backupKept) {
+        ErrLine(QStringLiteral("Резервная копия: «%1».").arg(Shown(read.backupPath)));
     } else {
         ErrLine(QStringLiteral("Предупреждение: резервная копия не сохранена: %1.")
-                    .arg(backup.error().text));
+                    .arg(read.backupKept.error().text));
     }
+}
+
+// Percent of an exchange's progress.
+int Percent(const LinkProgress& at) {
+    return at.total > 0 ? at.done * 100 / at.total : 0;
 }
 
 // Writes to every port at once, one link each; the outcomes in the order of the ports.
@@ -103,12 +75,11 @@ QList<RadioOutcome> WriteToAll(const QStringList& ports, const WriteJob& job) {
     for (int i = 0; i < ports.size(); ++i) {
         workers.push_back(std::make_unique<PortWorker>(ports[i]));
         PortWorker* worker = workers.back().get();
-        QObject::connect(worker, &PortWorker::progress, &loop,
-                         [&single, &lines, i](const QString& stage, int percent) {
-                             single.Update(stage, percent, 100);
-                             lines.Update(i,
-                                          QStringLiteral("%1 %2%").arg(stage, -30).arg(percent, 3));
-                         });
+        QObject::connect(
+            worker, &PortWorker::progress, &loop, [&single, &lines, i](const LinkProgress& at) {
+                single.Update(at.stage, Percent(at), 100);
+                lines.Update(i, QStringLiteral("%1 %2%").arg(at.stage, -30).arg(Percent(at), 3));
+            });
         QObject::connect(worker, &PortWorker::finished, &loop, [&, i](const RadioOutcome& outcome) {
             outcomes[i] = outcome;
             lines.Update(i, (outcome.job.Succeeded() ? QStringLiteral("готово: ")
@@ -127,12 +98,27 @@ QList<RadioOutcome> WriteToAll(const QStringList& ports, const WriteJob& job) {
 }  // namespace
 
 Result<ParameterImage> ReadRadio(const QString& port) {
-    LinkSession session(port);
-    if (const Status opened = session.Open(); !opened) return opened.error();
-    const ReadResult read = ReadParameters(session.line, 0, session.Progress());
-    if (!session.Report(read.outcome)) return ExchangeError(read.outcome);
-    KeepBackup(read.image);
-    return read.image;
+    PortWorker worker(port);
+    ProgressLine progress(StderrIsTerminal());
+    QEventLoop loop;
+    std::optional<JobOutcome> read;
+    QObject::connect(&worker, &PortWorker::progress, &loop, [&progress](const LinkProgress& at) {
+        progress.Update(at.stage, at.done, at.total);
+    });
+    QObject::connect(&worker, &PortWorker::finished, &loop, [&](const RadioOutcome& outcome) {
+        read = outcome.job;
+        loop.quit();
+    });
+    worker.Read();
+    if (!read) loop.exec();
+    progress.Finish();
+    if (!read->Succeeded()) {
+        ErrLine(QStringLiteral("Ошибка: ") + read->status.error().text);
+        return read->status.error();
+    }
+    ErrLine(OutcomeText(ExchangeOutcome::Read));
+    SayBackup(*read);
+    return read->image;
 }
 
 int RunRead(const QStringList& arguments) {
