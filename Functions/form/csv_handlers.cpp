@@ -91,11 +91,11 @@ QString ProposedCsvName(const ProgramState& p) {
 }
 }  // namespace
 
-std::optional<ParameterImage> ProduceImage(const ProgramState& p) {
+Result<ParameterImage> ProduceImage(const ProgramState& p) {
     const Result<PlanImage> made = MakeImage(p.plan, p.ctl, p.image);
     if (!made) {
         ShowError(p.Operator(), made.error().text);
-        return std::nullopt;
+        return made.error();
     }
     return made->image;
 }

@@ -3,8 +3,8 @@
 #pragma once
 
 #include <QString>
-#include <optional>
 
+#include "core/error.h"
 #include "image/parameter_image.h"
 
 namespace belvan {
@@ -14,10 +14,10 @@ struct ProgramState;
 inline const QString kCsvExportTitle = QStringLiteral("Экспорт в CSV");
 inline const QString kCsvImportTitle = QStringLiteral("Импорт из CSV");
 
-// The image a save would write now: in-use bits, settings and tones encoded, channels copied.
-// When a typed value cannot be encoded, the error is shown, the state is left as it was and
-// nothing is returned.
-std::optional<ParameterImage> ProduceImage(const ProgramState& p);
+// The image a save would write now (MakeImage of the plan on screen) for the menu's commands that
+// take it without changing the plan: export, import's base, print. When a typed value cannot be
+// encoded, the operator is shown why, as a save shows it, and the error comes back.
+Result<ParameterImage> ProduceImage(const ProgramState& p);
 
 // "Экспорт в CSV…": the 16 channels into a CSV file the operator chooses. Returns the status
 // line's text, empty when nothing was written.
