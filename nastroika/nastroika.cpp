@@ -462,7 +462,7 @@ void TForm1::JobAnswered(const std::optional<JobOutcome>& ended, ExchangeOutcome
 void TForm1::UpdateAdvice() {
     // The advice stands while the port is not open.
     advice_ = state_.ctl.label1Red ? PortAdvice(state_.ctl.ComboBox1.text, state_.link.portFailure,
-                                                SystemPortNames())
+                                                state_.link.systemPorts)
                                    : QString();
 }
 

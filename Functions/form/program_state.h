@@ -23,6 +23,7 @@ struct FormLink {
     bool pollAwaited = false;      // its answer is still wanted
     int selectionBeforeRead = -1;  // the channel list's selection, given back by a failed read
     Error portFailure;             // why the port is not open, while it is not
+    QStringList systemPorts;       // the system's ports, when that port was not found
 };
 
 // What the operator chose in the menus, kept between runs by the window.

@@ -53,6 +53,7 @@ void PortStateChanged(ProgramState& p, const PortState& state) {
     p.ctl.label1Red = !state.open;
     p.ctl.label1Reason = state.failure.text;
     p.link.portFailure = state.failure;
+    p.link.systemPorts = state.systemPorts;
     if (state.lost) {
         // Nothing is connected any more, and a dead line is not polled.
         p.ctl.Label39.clear();

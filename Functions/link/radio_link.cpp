@@ -52,11 +52,12 @@ void RadioLink::Open(const QString& portName, bool hold) {
     portName_ = portName;
     line_ = factory_(portName);
     station_ = {};
-    PortState state{portName, line_->Open(), false, {}};
+    PortState state{portName, line_->Open(), false, {}, {}};
     if (state.open) {
         liveness_->start();
     } else {
         state.failure = line_->Failure();
+        if (state.failure.kind == ErrorKind::PortNotFound) state.systemPorts = SystemPortNames();
         if (holding_) reopen_->start();
     }
     Tell(state);
@@ -128,7 +129,7 @@ void RadioLink::CheckLost() {
     const Error failure = line_->Failure();
     line_->Close();
     liveness_->stop();
-    Tell({portName_, false, true, failure});
+    Tell({portName_, false, true, failure, {}});
     reopen_->start();
 }
 
@@ -140,14 +141,14 @@ void RadioLink::TryReopen() {
     // A fresh line each time, as on a first open.
     auto line = factory_(portName_);
     if (!line->Open()) {
-        if (holding_) Tell({portName_, false, false, line->Failure()});
+        if (holding_) Tell({portName_, false, false, line->Failure(), {}});
         return;
     }
     line_ = std::move(line);
     station_ = {};
     reopen_->stop();
     liveness_->start();
-    Tell({portName_, true, false, {}});
+    Tell({portName_, true, false, {}, {}});
 }
 
 LinkThread::LinkThread(RadioLink::LineFactory factory) : link_(new RadioLink(std::move(factory))) {

@@ -7,6 +7,7 @@
 
 #include <QMetaType>
 #include <QObject>
+#include <QStringList>
 #include <QThread>
 #include <functional>
 #include <memory>
@@ -26,6 +27,9 @@ struct PortState {
     bool open = false;
     bool lost = false;  // it was open and the device went away
     Error failure;      // why it is not open: the port's kind (not found, busy …) or LineLost
+    // The system's serial ports, listed here on the link's thread when the port was not found,
+    // for the advice that names them.
+    QStringList systemPorts;
 };
 
 class RadioLink : public QObject {
