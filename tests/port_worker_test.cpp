@@ -104,23 +104,6 @@ TEST_F(PortWorkerTest, AStopDuringTheWriteLetsItAndItsCheckFinish) {
     EXPECT_EQ(radio.reads, 1);
 }
 
-TEST_F(PortWorkerTest, AReadBringsTheImageAndKeepsItAsABackup) {
-    QTemporaryDir data;
-    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
-    radio.held = DifferentImage(5);
-    auto worker = MakeWorker();
-    QSignalSpy finished(worker.get(), &PortWorker::finished);
-    worker->Read();
-    ASSERT_TRUE(finished.wait(10000));
-    const JobOutcome outcome = finished.last()[0].value<RadioOutcome>().job;
-    EXPECT_EQ(outcome.kind, JobKind::Read);
-    ASSERT_TRUE(outcome.Succeeded()) << outcome.status.error().text.toStdString();
-    EXPECT_EQ(outcome.image, radio.held);
-    EXPECT_TRUE(outcome.backupKept);
-    EXPECT_TRUE(outcome.backupPath.startsWith(data.path())) << outcome.backupPath.toStdString();
-    EXPECT_EQ(radio.writes, 0);
-}
-
 TEST_F(PortWorkerTest, TheWatchCountsARadioOnceAroundItsJobAndTheNextAfterAQuietLine) {
     radio.announceAtMs = 50;
     radio.repeats = 10;  // it announces again and again right after its write
