@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 
 #include "core/qt_translations.h"
@@ -76,13 +78,29 @@ struct CommandLine {
         {QStringLiteral("h"), QStringLiteral("?"), QStringLiteral("help")},
         QStringLiteral("Показать эту справку и выйти.")};
 };
-// Ends the program once the window it watches has first been painted.
+// Ends the program once the window it watches has first been painted, and prints when that
+// paint was done, in microseconds of the system's clock, for the benchmark to set against the
+// time it started the program.
 class ExitAfterPaint : public QObject {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint) QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        if (event->type() == QEvent::Paint && !painted_) {
+            painted_ = true;
+            QTimer::singleShot(0, qApp, [] {
+                std::printf("painted %lld\n", static_cast<long long>(MicrosecondsNow()));
+                std::fflush(stdout);
+                QCoreApplication::quit();
+            });
+        }
         return QObject::eventFilter(watched, event);
     }
+
+  private:
+    static std::int64_t MicrosecondsNow() {
+        using namespace std::chrono;
+        return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
+    }
+    bool painted_ = false;
 };
 }  // namespace
 

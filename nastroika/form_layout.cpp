@@ -102,11 +102,9 @@ void TForm1::BuildControls() {
         return b;
     };
     auto combo = [&](QWidget* parent, const char* name, const QStringList& items, int x, int y,
-                     int w, const QString& accessible) {
-        auto* c = new QComboBox(parent);
+                     int w, const QString& accessible, bool completes = false) {
+        auto* c = new FormComboBox(parent, completes);
         named(c, name, accessible);
-        c->setEditable(true);
-        c->setInsertPolicy(QComboBox::NoInsert);
         c->addItems(items);
         c->setGeometry(S(x), S(y), S(w), comboHeight);
         c->setMaxVisibleItems(12);
@@ -141,8 +139,6 @@ void TForm1::BuildControls() {
     // Top strip.
     ComboBox1 = new PortComboBox(this);
     named(ComboBox1, "ComboBox1", QStringLiteral("Порт"));
-    ComboBox1->setEditable(true);
-    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     ComboBox1->addItems(design.ComboBox1.items);
     // Wide enough for a device path such as /dev/ttyUSB0 or /dev/tty.usbserial-A50285BI.
     ComboBox1->setGeometry(S(8), S(12), S(170), comboHeight);
@@ -314,7 +310,7 @@ void TForm1::BuildControls() {
         KeyBoxes[static_cast<std::size_t>(slot)] =
             combo(parent, name.constData(), design.keyBoxes[static_cast<std::size_t>(slot)].items,
                   14, 20 + 24 * row, 121,
-                  QStringLiteral("Функции F%1 : %2").arg(slot < 4 ? 1 : 2).arg(row + 1));
+                  QStringLiteral("Функции F%1 : %2").arg(slot < 4 ? 1 : 2).arg(row + 1), true);
         number->setBuddy(KeyBoxes[static_cast<std::size_t>(slot)]);
     }
     CheckBox3 = check(GroupBox5, "CheckBox3", QStringLiteral("Клонирование"), 300, 158);
@@ -325,13 +321,6 @@ void TForm1::BuildControls() {
     RadioButton12 = radio(GroupBox5, "RadioButton12", QStringLiteral("Настройка"), 412, 212);
     for (QRadioButton* hidden : {RadioButton10, RadioButton11, RadioButton12}) hidden->hide();
     Button9 = button(GroupBox5, "Button9", QStringLiteral("Сбросить режим"), 300, 252, 130, 19);
-
-    // What the operator types into the port, time and tone boxes stays exactly as typed: no
-    // inline completion to the first item it starts. The key boxes, read by list position,
-    // keep it.
-    for (QComboBox* typed : {ComboBox1, ComboBox4, ComboBox29, ComboBox30})
-        typed->setCompleter(nullptr);
-    for (QComboBox* tone : ToneBoxes) tone->setCompleter(nullptr);
 }
 
 }  // namespace belvan

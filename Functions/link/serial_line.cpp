@@ -1,7 +1,6 @@
 #include "serial_line.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSerialPort>
 #include <QSerialPortInfo>
 #include <algorithm>
@@ -189,10 +188,14 @@ void SerialLine::WaitForInput(qint64 ms) {
 
 QString DeviceForPortName(const QString& name) {
 #ifdef Q_OS_LINUX
-    // The board's serial ports are /dev/ttyS0, /dev/ttyS1…: COM1 is the first.
-    static const QRegularExpression comName(QStringLiteral("^COM([1-9][0-9]{0,2})$"));
-    const auto match = comName.match(name);
-    if (match.hasMatch()) return QStringLiteral("/dev/ttyS%1").arg(match.captured(1).toInt() - 1);
+    // The board's serial ports are /dev/ttyS0, /dev/ttyS1…: COM1 is the first, up to COM999.
+    // Read by hand rather than by a pattern, which would bring the pattern engine in at start.
+    const QStringView number = QStringView(name).mid(3);
+    const bool numbered =
+        name.startsWith(QLatin1String("COM")) && !number.isEmpty() && number.size() <= 3 &&
+        number.front() != u'0' &&
+        std::all_of(number.begin(), number.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    if (numbered) return QStringLiteral("/dev/ttyS%1").arg(number.toInt() - 1);
     return name;
 #else
     // Windows opens COMn by that name (Qt adds the \\.\ prefix COM10 and above need); macOS

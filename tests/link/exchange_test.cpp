@@ -300,7 +300,11 @@ TEST(PortTest, ComNamesMapToSerialDevicesOnLinuxOnly) {
     EXPECT_EQ(DeviceForPortName(QStringLiteral("COM1")), QStringLiteral("/dev/ttyS0"));
     EXPECT_EQ(DeviceForPortName(QStringLiteral("COM12")), QStringLiteral("/dev/ttyS11"));
     EXPECT_EQ(DeviceForPortName(QStringLiteral("/dev/ttyUSB0")), QStringLiteral("/dev/ttyUSB0"));
-    EXPECT_EQ(DeviceForPortName(QStringLiteral("com1")), QStringLiteral("com1"));
+    EXPECT_EQ(DeviceForPortName(QStringLiteral("COM999")), QStringLiteral("/dev/ttyS998"));
+    // Only COM and a number from 1 to 999 is a board's port; anything else is a device's name.
+    for (const char* name :
+         {"com1", "COM", "COM0", "COM01", "COM1000", "COM 1", "COM+1", "COM1 ", "COM١", "XCOM1"})
+        EXPECT_EQ(DeviceForPortName(QString::fromUtf8(name)), QString::fromUtf8(name)) << name;
 #else
     EXPECT_EQ(DeviceForPortName(QStringLiteral("COM3")), QStringLiteral("COM3"));
     EXPECT_EQ(DeviceForPortName(QStringLiteral("/dev/cu.usbserial-1")),

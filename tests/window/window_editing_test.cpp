@@ -97,6 +97,19 @@ TEST_F(WindowTest, DigitBoxesDropLettersWhileOtherBoxesTakeThem) {
     form->ComboBox29->lineEdit()->selectAll();
     QTest::keyClicks(form->ComboBox29, QStringLiteral("ab"));
     EXPECT_EQ(form->ComboBox29->currentText(), QStringLiteral("ab"));
+
+    // A function key box completes what is typed to the first item it starts; the port box
+    // keeps exactly what is typed, though its list has a name that starts it.
+    form->KeyBoxes[2]->setFocus();
+    form->KeyBoxes[2]->lineEdit()->selectAll();
+    for (QChar letter : QStringLiteral("Тон-14"))  // letters QTest's own typing cannot send
+        QTest::sendKeyEvent(QTest::Click, form->KeyBoxes[2], Qt::Key_unknown, letter,
+                            Qt::NoModifier);
+    EXPECT_EQ(form->KeyBoxes[2]->currentText(), QStringLiteral("Тон-1400Гц"));
+    form->ComboBox1->setFocus();
+    form->ComboBox1->lineEdit()->selectAll();
+    QTest::keyClicks(form->ComboBox1, QStringLiteral("CO"));
+    EXPECT_EQ(form->ComboBox1->currentText(), QStringLiteral("CO"));
 }
 
 TEST_F(WindowTest, TheWatchTicksBehindAQuestionWithoutUndoingTheHandlersWork) {
