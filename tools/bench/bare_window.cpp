@@ -53,7 +53,8 @@ int main(int argc, char* argv[]) {
     for (const QString& argument : app.arguments()) {
         if (!argument.startsWith(QLatin1String("--size="))) continue;
         const QStringList sides = argument.mid(7).split(u'x');
-        if (sides.size() == 2) size = QSize(sides[0].toInt(), sides[1].toInt());
+        const QSize given = sides.size() == 2 ? QSize(sides[0].toInt(), sides[1].toInt()) : QSize();
+        if (!given.isEmpty()) size = given;
     }
     BareWindow window(app.arguments().contains(QStringLiteral("--exit-after-paint")), size);
     window.show();

@@ -48,6 +48,7 @@ measure() {  # name, program and arguments: prints "name paint-µs end-µs kB cp
 # The bare window is made as large as the tool's window (the form grows with its font): a window's
 # pixels are held once in memory and painted at each start, whatever is in it.
 "${BELVAN:-$build/app/belvan}" --port /nonexistent/port --screenshot "$work/shot.png" >/dev/null 2>&1
+[ -s "$work/shot.png" ] || { echo "belvan did not save its screenshot" >&2; exit 1; }
 read -r width height < <(od -An -tu1 -j16 -N8 "$work/shot.png" |
   awk '{print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4, $5 * 16777216 + $6 * 65536 + $7 * 256 + $8}')
 echo "both windows ${width} x ${height}; the last line is the bare one at 710 x 660"
