@@ -51,7 +51,7 @@ class FormLinkTest : public ::testing::Test {
         p.link.requests = &link;
         p.prefs.backupFolder = backups.path();
         testing::StartProgram(p, op);
-        PortStateChanged(p, {p.ctl.ComboBox1.text, true, false, {}});
+        PortStateChanged(p, {p.ctl.ComboBox1.text, true, false, {}, {}});
     }
     // Channel 1 on 150,000/150,025 MHz with tone 7, a 3 s wait time.
     void EditAPlan() {
@@ -184,13 +184,13 @@ TEST_F(FormLinkTest, TheWatchTakesOnlyTheAnswerItWaitsFor) {
 
     // The device goes away: said in Label1, nothing is connected, the dead line is not polled;
     // when it comes back it is watched again.
-    PortStateChanged(p, {p.ctl.ComboBox1.text, false, true, DeviceDisconnected()});
+    PortStateChanged(p, {p.ctl.ComboBox1.text, false, true, DeviceDisconnected(), {}});
     EXPECT_EQ(p.ctl.Label1, QStringLiteral("используется."));
     EXPECT_TRUE(p.ctl.label1Red);
     EXPECT_EQ(p.ctl.label1Reason, kDeviceDisconnected);
     EXPECT_TRUE(p.ctl.Label39.isEmpty());
     EXPECT_FALSE(p.ctl.Timer1);
-    PortStateChanged(p, {p.ctl.ComboBox1.text, true, false, {}});
+    PortStateChanged(p, {p.ctl.ComboBox1.text, true, false, {}, {}});
     EXPECT_EQ(p.ctl.Label1, QStringLiteral("открыт."));
     EXPECT_FALSE(p.ctl.label1Red);
     EXPECT_TRUE(p.ctl.Timer1);
