@@ -1,7 +1,11 @@
 // Reading a channel list: CSV from this tool or another program into the 16 channels of an image.
 #include <QRegularExpression>
+#include <QStringTokenizer>
+#include <QVarLengthArray>
+#include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <span>
 
 #include "channel_csv.h"
 #include "channel_csv_decoding.h"
@@ -18,7 +22,7 @@ using namespace csv;
 
 namespace {
 
-bool HasControlCharacters(const QString& text) {
+bool HasControlCharacters(QStringView text) {
     for (const QChar ch : text)
         if (ch.unicode() < 0x20 && ch != u'\t' && ch != u'\r' && ch != u'\n') return true;
     return false;
@@ -64,43 +68,54 @@ constexpr std::array<const char*, static_cast<int>(Col::Count)> kColumnNames = {
 
 struct Header {
     std::array<int, static_cast<int>(Col::Count)> index{};  // -1 when the file lacks the column
-    QStringList names;                                      // as the file spells them
+    std::span<const QStringView> names;                     // as the file spells them, untrimmed
 };
 
+// The cells are views into the tokenized text; a note copies the little it keeps.
 class Row {
   public:
-    Row(const Header& header, const Record& record) : header_(header), record_(record) {}
+    Row(const Header& header, int line, std::span<const QStringView> cells)
+        : header_(header), line_(line), cells_(cells) {}
     bool Has(Col c) const { return header_.index[static_cast<int>(c)] >= 0; }
-    QString Cell(Col c) const {
-        const int at = header_.index[static_cast<int>(c)];
-        return at >= 0 && at < record_.cells.size() ? record_.cells.at(at).trimmed() : QString();
+    QStringView Cell(Col c) const {
+        const auto at = static_cast<std::size_t>(header_.index[static_cast<int>(c)]);
+        return Has(c) && at < cells_.size() ? cells_[at].trimmed() : QStringView();
     }
     CsvRowNote Note(Col c, const QString& reason) const {
         const int at = header_.index[static_cast<int>(c)];
-        return {
-            record_.line,
-            at >= 0 ? header_.names.at(at) : QString::fromLatin1(kColumnNames[static_cast<int>(c)]),
-            Cell(c), reason};
+        return {line_,
+                at >= 0 ? header_.names[static_cast<std::size_t>(at)].trimmed().toString()
+                        : QString::fromLatin1(kColumnNames[static_cast<int>(c)]),
+                Cell(c).toString(), reason};
     }
-    int Line() const { return record_.line; }
+    int Line() const { return line_; }
     // Cells past the header's last column that hold something: no column takes them (a ';'
     // in an unquoted Comment of a semicolon-separated file makes them).
-    std::vector<CsvRowNote> CellsPastHeader() const {
-        std::vector<CsvRowNote> notes;
-        for (qsizetype i = header_.names.size(); i < record_.cells.size(); ++i) {
-            const QString cell = record_.cells.at(i).trimmed();
+    void NoteCellsPastHeader(std::vector<CsvRowNote>& notes) const {
+        for (std::size_t i = header_.names.size(); i < cells_.size(); ++i) {
+            const QStringView cell = cells_[i].trimmed();
             if (cell.isEmpty()) continue;
+            const auto number = static_cast<qsizetype>(i + 1);
             notes.push_back(
-                {record_.line, QStringLiteral("столбец %1").arg(i + 1), cell,
-                 QStringLiteral("в заголовке нет столбца %1; значение пропущено").arg(i + 1)});
+                {line_, QStringLiteral("столбец %1").arg(number), cell.toString(),
+                 QStringLiteral("в заголовке нет столбца %1; значение пропущено").arg(number)});
         }
-        return notes;
     }
 
   private:
     const Header& header_;
-    const Record& record_;
+    int line_;
+    std::span<const QStringView> cells_;
 };
+
+// The cell in upper (or lower) case as QString::toUpper (toLower) puts it, without a copy when
+// it already is: the file's own characters, which outlive the result.
+QString Upper(QStringView cell) {
+    return QString::fromRawData(cell.constData(), cell.size()).toUpper();
+}
+QString Lower(QStringView cell) {
+    return QString::fromRawData(cell.constData(), cell.size()).toLower();
+}
 
 // A frequency in Hz as a code, or why not.
 struct CodeOrReason {
@@ -118,7 +133,7 @@ CodeOrReason CodeOfHz(long long hz, const QString& what) {
 }
 
 // Tone number of a frequency in Hz (±0.05 Hz), or 0.
-int ToneOfHz(const QString& text) {
+int ToneOfHz(QStringView text) {
     const auto milliHz = ParseDecimal(text, 3);
     if (!milliHz) return 0;
     for (int n = 1; n <= kToneCount; ++n)
@@ -140,8 +155,12 @@ const QRegularExpression& ToneTokenPattern() {
     return pattern;
 }
 
+bool IsAsciiDigit(QChar ch) {
+    return ch >= u'0' && ch <= u'9';
+}
+
 // One of the Comment phrases the export writes, the tone's aside.
-bool IsCommentPhrase(const QString& text) {
+bool IsCommentPhrase(QStringView text) {
     using namespace CsvComment;
     for (const QString& phrase : {Masking, NoDetection, CtcssDetection, BothDetections, NoTone,
                                   TransmitOnly, Step25OffGrid})
@@ -159,9 +178,11 @@ ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
 
     // Location; numbered in the order of the file, the row gets its channel once accepted.
     if (byLocation && row.Has(Col::Location)) {
-        const auto number = ReadWholeNumber(row.Cell(Col::Location));
+        const QStringView location = row.Cell(Col::Location);
+        const auto number =
+            ReadWholeNumber(QString::fromRawData(location.constData(), location.size()));
         if (!number)
-            return refuse(row.Note(Col::Location, row.Cell(Col::Location).isEmpty()
+            return refuse(row.Note(Col::Location, location.isEmpty()
                                                       ? QStringLiteral("не указан номер канала")
                                                       : QStringLiteral("номер канала не число")));
         if (*number < 1 || *number > kChannelCount) {
@@ -179,24 +200,29 @@ ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
     }
 
     // Comment phrases.
-    QStringList phrases;
-    for (const QString& part : row.Cell(Col::Comment).split(u';')) phrases << part.trimmed();
+    QVarLengthArray<QStringView, 8> phrases;
+    for (const QStringView part : qTokenize(row.Cell(Col::Comment), u';'))
+        phrases.append(part.trimmed());
     auto said = [&phrases](const QString& phrase) {
-        for (const QString& p : phrases)
+        for (const QStringView p : phrases)
             if (p.compare(phrase, Qt::CaseInsensitive) == 0) return true;
         return false;
     };
     std::optional<std::uint16_t> commentTone;
     QStringList unknown;  // a note, or a phrase misspelt: said, not taken
-    for (const QString& p : phrases) {
+    for (const QStringView p : phrases) {
         if (p.isEmpty()) continue;
-        const auto match = ToneTokenPattern().match(p);
+        // The export's phrases have no tone number; nor does a text without a digit.
+        const bool known = IsCommentPhrase(p);
+        const auto match = known || !std::any_of(p.begin(), p.end(), IsAsciiDigit)
+                               ? QRegularExpressionMatch()
+                               : ToneTokenPattern().match(p);
         if (!match.hasMatch()) {
-            if (!IsCommentPhrase(p)) unknown << QStringLiteral("«%1»").arg(p);
+            if (!known) unknown << QStringLiteral("«%1»").arg(p);
             continue;
         }
         bool ok = false;
-        const uint number = match.captured(1).toUInt(&ok);
+        const uint number = match.capturedView(1).toUInt(&ok);
         if (!ok || number > 0xFFFF)
             return refuse(row.Note(Col::Comment, QStringLiteral("номер тона больше 65535")));
         commentTone = static_cast<std::uint16_t>(number);
@@ -210,7 +236,7 @@ ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
     }
 
     // Receive frequency.
-    const QString frequency = row.Cell(Col::Frequency);
+    const QStringView frequency = row.Cell(Col::Frequency);
     if (frequency.isEmpty())
         return refuse(row.Note(Col::Frequency, QStringLiteral("не указана частота")));
     const auto rxHz = ParseDecimal(frequency, 6);
@@ -219,10 +245,10 @@ ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
     if (!rx.reason.isEmpty()) return refuse(row.Note(Col::Frequency, rx.reason));
 
     // Transmit frequency.
-    const QString duplex = row.Cell(Col::Duplex).toLower();
+    const QString duplex = Lower(row.Cell(Col::Duplex));
     std::uint16_t txCode = rx.code;
     if (duplex == u"+" || duplex == u"-" || duplex == u"split") {
-        const QString offsetText = row.Cell(Col::Offset);
+        const QStringView offsetText = row.Cell(Col::Offset);
         if (offsetText.isEmpty())
             return refuse(row.Note(Col::Offset, duplex == u"split"
                                                     ? QStringLiteral("не указана частота передачи")
@@ -252,12 +278,12 @@ ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
     }
 
     // Detection and tone.
-    const QString toneMode = row.Cell(Col::Tone);
+    const QStringView toneMode = row.Cell(Col::Tone);
     bool ctcss = false;
     bool carrier = false;
     std::uint16_t tone = 0;
     auto toneFrom = [&](Col column) -> std::optional<int> {
-        const QString hz = row.Cell(column);
+        const QStringView hz = row.Cell(column);
         if (hz.isEmpty()) {
             out.refused = row.Note(column, QStringLiteral("не указана частота тона"));
             return std::nullopt;
@@ -282,12 +308,12 @@ ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
             carrier = true;
         }
         tone = commentTone.value_or(0);
-    } else if (toneMode.compare(QStringLiteral("TSQL"), Qt::CaseInsensitive) == 0) {
+    } else if (toneMode.compare(QLatin1StringView("TSQL"), Qt::CaseInsensitive) == 0) {
         const auto number = toneFrom(row.Has(Col::cToneFreq) ? Col::cToneFreq : Col::rToneFreq);
         if (!number) return out;
         ctcss = true;
         tone = static_cast<std::uint16_t>(*number);
-    } else if (toneMode.compare(QStringLiteral("Tone"), Qt::CaseInsensitive) == 0) {
+    } else if (toneMode.compare(QLatin1StringView("Tone"), Qt::CaseInsensitive) == 0) {
         const auto number = toneFrom(Col::rToneFreq);
         if (!number) return out;
         ctcss = true;
@@ -297,7 +323,7 @@ ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
                                                "по CTSS с тоном %1 Гц")
                                     .arg(row.Cell(Col::rToneFreq))));
     } else {
-        const QString mode = toneMode.toUpper();
+        const QString mode = Upper(toneMode);
         QString reason = QStringLiteral("неизвестный режим тона; допустимы пустое, «TSQL», «Tone»");
         if (mode == u"DTCS" || mode == u"DTCS-R")
             reason = QStringLiteral(
@@ -314,7 +340,7 @@ ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
     }
 
     // Scan.
-    const QString skip = row.Cell(Col::Skip).toUpper();
+    const QString skip = Upper(row.Cell(Col::Skip));
     bool scan = true;
     if (skip == u"S") {
         scan = false;
@@ -328,14 +354,14 @@ ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
     }
 
     // Mode.
-    const QString mode = row.Cell(Col::Mode).toUpper();
+    const QString mode = Upper(row.Cell(Col::Mode));
     if (!mode.isEmpty() && mode != u"FM" && mode != u"NFM")
         return refuse(row.Note(Col::Mode, QStringLiteral("радиостанция работает только в FM")));
 
     // Grid step: TStep when the frequencies lie on it, else the coarsest grid they lie on.
     const bool onGrid25 = !HasOddCode(ChannelEntry{0, 0, rxCode, txCode, 0, 0});
     bool step25 = onGrid25;
-    const QString tstep = row.Cell(Col::TStep);
+    const QStringView tstep = row.Cell(Col::TStep);
     if (!tstep.isEmpty()) {
         const auto hz = ParseDecimal(tstep, 3);
         if (!hz) return refuse(row.Note(Col::TStep, QStringLiteral("шаг не число")));
@@ -353,7 +379,7 @@ ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
     e.Set(ChannelFlag::DetectCtcss, ctcss);
     e.Set(ChannelFlag::DetectCarrier, carrier);
     e.Set(ChannelFlag::Scan, scan);
-    for (CsvRowNote& note : row.CellsPastHeader()) out.warnings.push_back(std::move(note));
+    row.NoteCellsPastHeader(out.warnings);
     return out;
 }
 
@@ -403,13 +429,13 @@ CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base, CsvNumbe
         result.warnings.push_back(note);
     }
 
-    Tokenized table = Tokenize(text, GuessDelimiter(text));
+    const Tokenized table = Tokenize(text, GuessDelimiter(text));
     if (!table.error.isEmpty()) {
         result.error = WrongFile(table.error);
         return result;
     }
+    // The tokenizer keeps no record whose cells are all blank.
     auto record = table.records.begin();
-    while (record != table.records.end() && AllEmpty(record->cells)) ++record;
     if (record == table.records.end()) {
         result.error = WrongFile(QStringLiteral("файл пуст"));
         return result;
@@ -417,11 +443,12 @@ CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base, CsvNumbe
 
     Header header;
     header.index.fill(-1);
-    for (qsizetype i = 0; i < record->cells.size(); ++i) {
-        const QString name = record->cells.at(i).trimmed();
-        header.names << name;
+    header.names = table.Cells(*record);
+    for (std::size_t i = 0; i < header.names.size(); ++i) {
+        const QStringView name = header.names[i].trimmed();
         for (int c = 0; c < static_cast<int>(Col::Count); ++c) {
-            if (name.compare(QLatin1String(kColumnNames[c]), Qt::CaseInsensitive) != 0) continue;
+            if (name.compare(QLatin1StringView(kColumnNames[c]), Qt::CaseInsensitive) != 0)
+                continue;
             if (header.index[c] >= 0) {
                 result.error =
                     WrongFile(QStringLiteral("столбец «%1» в заголовке (строка %2) указан дважды")
@@ -444,8 +471,7 @@ CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base, CsvNumbe
     std::array<int, kChannelCount> namedOn{};  // the line that first named each channel
     int ordinal = 0;
     for (++record; record != table.records.end(); ++record) {
-        if (AllEmpty(record->cells)) continue;
-        const Row row(header, *record);
+        const Row row(header, record->line, table.Cells(*record));
         const bool byLocation = numbering == CsvNumbering::ByLocation;
         ParsedRow parsed = ParseRow(row, ++ordinal, byLocation);
         result.locationsOutside = result.locationsOutside || parsed.locationOutside;

@@ -1,22 +1,33 @@
 #include "channel_csv_table.h"
 
 #include <algorithm>
-#include <iterator>
-#include <vector>
 
 #include "channel_csv.h"
 
 namespace belvan::csv {
 
 namespace {
-bool Blank(const QString& cell) {
-    return QStringView(cell).trimmed().isEmpty();
-}
-}  // namespace
 
-bool AllEmpty(const QStringList& cells) {
-    return std::all_of(cells.begin(), cells.end(), Blank);
-}
+// Where a character next occurs from a position on, found with Qt's search and kept until the
+// reader passes it, so that the characters up to it are taken in one piece.
+class NextOf {
+  public:
+    NextOf(QStringView text, QChar ch) : text_(text), ch_(ch) {}
+    qsizetype From(qsizetype from) {
+        if (at_ < from) {
+            at_ = text_.indexOf(ch_, from);
+            if (at_ < 0) at_ = text_.size();
+        }
+        return at_;
+    }
+
+  private:
+    QStringView text_;
+    QChar ch_;
+    qsizetype at_ = -1;
+};
+
+}  // namespace
 
 QChar GuessDelimiter(const QString& text) {
     const qsizetype end = text.indexOf(u'\n');
@@ -27,67 +38,84 @@ QChar GuessDelimiter(const QString& text) {
 
 Tokenized Tokenize(const QString& text, QChar delimiter) {
     Tokenized out;
-    // The record and the field being read keep their room from one to the next: each cell gets
-    // a copy of its own size, each record a list of its own width.
+    // Each character of the text is copied at most once, so the buffer keeps the room reserved
+    // here and the cells' views into it stay valid.
+    QString& buffer = out.text;
+    buffer.reserve(text.size());
+    // Room for the cells and records a usual file has, found by Qt's counting; more grows.
+    const qsizetype lines = text.count(u'\n') + 1;
+    out.records.reserve(static_cast<std::size_t>(std::min<qsizetype>(lines, kCsvMaxRows)));
+    out.cells.reserve(static_cast<std::size_t>(
+        std::min<qsizetype>(text.count(delimiter) + lines, kCsvMaxColumns * 4)));
+    qsizetype fieldStart = 0;   // the field being read is the end of the buffer from here
+    qsizetype recordFirst = 0;  // the first cell of the record being read
+    qsizetype recordStart = 0;  // and its first character in the buffer
     int recordLine = 1;
-    std::vector<QString> cells;
-    QString field;
     bool quoted = false;
     int line = 1;
     int quoteLine = 0;
+    auto field = [&] {
+        return QStringView(buffer.constData() + fieldStart, buffer.constData() + buffer.size());
+    };
     auto endField = [&] {
-        cells.push_back(QString(field.constData(), field.size()));
-        field.resize(0);
+        out.cells.push_back(field());
+        fieldStart = buffer.size();
     };
     auto endRecord = [&](int nextLine) {
         endField();
-        if (!std::all_of(cells.begin(), cells.end(), Blank)) {
-            out.records.push_back({recordLine, QStringList(std::make_move_iterator(cells.begin()),
-                                                           std::make_move_iterator(cells.end()))});
+        // The record's cells lie one after another in the buffer: all blank when all of that is.
+        if (QStringView(buffer).sliced(recordStart).trimmed().isEmpty()) {
+            out.cells.resize(static_cast<std::size_t>(recordFirst));
+            buffer.resize(recordStart);
+            fieldStart = recordStart;
+        } else {
+            out.records.push_back(
+                {recordLine, recordFirst, static_cast<qsizetype>(out.cells.size()) - recordFirst});
         }
-        cells.clear();
+        recordFirst = static_cast<qsizetype>(out.cells.size());
+        recordStart = buffer.size();
         recordLine = nextLine;
         if (out.records.size() > static_cast<std::size_t>(kCsvMaxRows) + 1)
             out.error =
                 QStringLiteral("в файле больше %1 строк; это не список каналов").arg(kCsvMaxRows);
     };
+    NextOf quote(text, u'"');
+    NextOf cr(text, u'\r');
+    NextOf lf(text, u'\n');
+    NextOf separator(text, delimiter);
     // Appends the characters from `i` on up to the next that means something; the index of the
     // last one taken.
-    auto takeRun = [&](qsizetype i, auto means) {
-        qsizetype end = i + 1;
-        while (end < text.size() && !means(text.at(end))) ++end;
-        field.append(QStringView(text).sliced(i, end - i));
+    auto takeRun = [&](qsizetype i, bool inQuotes) {
+        qsizetype end = std::min(std::min(quote.From(i + 1), cr.From(i + 1)), lf.From(i + 1));
+        if (!inQuotes) end = std::min(end, separator.From(i + 1));
+        buffer.append(QStringView(text).sliced(i, end - i));
         return end - 1;
-    };
-    const auto meansInQuotes = [](QChar c) { return c == u'"' || c == u'\r' || c == u'\n'; };
-    const auto meansOutside = [delimiter](QChar c) {
-        return c == u'"' || c == delimiter || c == u'\r' || c == u'\n';
     };
     for (qsizetype i = 0; i < text.size() && out.error.isEmpty(); ++i) {
         const QChar ch = text.at(i);
         if (quoted) {
             if (ch == u'"') {
                 if (i + 1 < text.size() && text.at(i + 1) == u'"') {
-                    field += u'"';
+                    buffer += u'"';
                     ++i;
                 } else {
                     quoted = false;
                 }
             } else if (ch == u'\r' || ch == u'\n') {
                 if (ch == u'\n' || !(i + 1 < text.size() && text.at(i + 1) == u'\n')) ++line;
-                field += ch;
+                buffer += ch;
             } else {
-                i = takeRun(i, meansInQuotes);
+                i = takeRun(i, true);
             }
             continue;
         }
-        if (ch == u'"' && QStringView(field).trimmed().isEmpty()) {
-            field.resize(0);
+        if (ch == u'"' && field().trimmed().isEmpty()) {
+            buffer.resize(fieldStart);
             quoted = true;
             quoteLine = line;
         } else if (ch == delimiter) {
             endField();
-            if (cells.size() > static_cast<std::size_t>(kCsvMaxColumns))
+            if (out.cells.size() - recordFirst > static_cast<std::size_t>(kCsvMaxColumns))
                 out.error = QStringLiteral("в строке %1 больше %2 столбцов; это не список каналов")
                                 .arg(recordLine)
                                 .arg(kCsvMaxColumns);
@@ -96,7 +124,7 @@ Tokenized Tokenize(const QString& text, QChar delimiter) {
             ++line;
             endRecord(line);
         } else {
-            i = takeRun(i, meansOutside);
+            i = takeRun(i, false);
         }
     }
     if (!out.error.isEmpty()) return out;
@@ -105,7 +133,8 @@ Tokenized Tokenize(const QString& text, QChar delimiter) {
                         .arg(quoteLine);
         return out;
     }
-    if (!field.isEmpty() || !cells.empty()) endRecord(line);
+    if (buffer.size() > fieldStart || out.cells.size() > static_cast<std::size_t>(recordFirst))
+        endRecord(line);
     return out;
 }
 
