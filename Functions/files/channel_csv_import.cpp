@@ -4,7 +4,10 @@
 #include <QVarLengthArray>
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <iterator>
 #include <span>
 
 #include "channel_csv.h"
@@ -22,10 +25,42 @@ using namespace csv;
 
 namespace {
 
+bool IsControl(char16_t unit) {
+    return unit < 0x20 && unit != u'\t' && unit != u'\r' && unit != u'\n';
+}
+
+// Tests on the four 16-bit units of a word at once, for a check of every character of a file
+// that costs a comparison per 16 characters instead of several per character. Each sets a unit's
+// top bit exactly where the unit passes: no borrow or carry crosses from one unit into the next.
+constexpr std::uint64_t kEachUnit = 0x0001'0001'0001'0001;
+constexpr std::uint64_t kTopBits = 0x8000 * kEachUnit;
+// Units below n (n at most 0x8000).
+constexpr std::uint64_t UnitsBelow(std::uint64_t word, std::uint16_t n) {
+    return ~((word | kTopBits) - n * kEachUnit) & ~word & kTopBits;
+}
+// Units equal to c.
+constexpr std::uint64_t UnitsEqual(std::uint64_t word, char16_t c) {
+    const std::uint64_t x = word ^ (c * kEachUnit);
+    return ~(((x & ~kTopBits) + ~kTopBits) | x) & kTopBits;
+}
+constexpr std::uint64_t ControlUnits(std::uint64_t word) {
+    return UnitsBelow(word, 0x20) & ~UnitsEqual(word, u'\t') & ~UnitsEqual(word, u'\r') &
+           ~UnitsEqual(word, u'\n');
+}
+
+// Control characters other than the tab and line ends.
 bool HasControlCharacters(QStringView text) {
-    for (const QChar ch : text)
-        if (ch.unicode() < 0x20 && ch != u'\t' && ch != u'\r' && ch != u'\n') return true;
-    return false;
+    constexpr qsizetype kBlock = 16;  // characters, in four words
+    const char16_t* units = text.utf16();
+    qsizetype i = 0;
+    for (; i + kBlock <= text.size(); i += kBlock) {
+        std::array<std::uint64_t, 4> words;
+        std::memcpy(words.data(), units + i, sizeof words);
+        if ((ControlUnits(words[0]) | ControlUnits(words[1]) | ControlUnits(words[2]) |
+             ControlUnits(words[3])) != 0)
+            return true;
+    }
+    return std::any_of(units + i, units + text.size(), IsControl);
 }
 
 // A decimal number without sign or exponent, '.' or ',' as separator, as an integer in units of
@@ -171,9 +206,9 @@ bool IsCommentPhrase(QStringView text) {
 // The row's channel is left at -1 unless `byLocation`.
 ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
     ParsedRow out;
-    auto refuse = [&out](const CsvRowNote& note) {
-        out.refused = note;
-        return out;
+    auto refuse = [&out](CsvRowNote note) {
+        out.refused = std::move(note);
+        return std::move(out);
     };
 
     // Location; numbered in the order of the file, the row gets its channel once accepted.
@@ -494,12 +529,12 @@ CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base, CsvNumbe
             if (first == 0) first = row.Line();
         }
         if (parsed.refused) {
-            result.refused.push_back(*parsed.refused);
+            result.refused.push_back(std::move(*parsed.refused));
             continue;
         }
         channels[static_cast<std::size_t>(parsed.channel)] = parsed.entry;
-        result.warnings.insert(result.warnings.end(), parsed.warnings.begin(),
-                               parsed.warnings.end());
+        std::move(parsed.warnings.begin(), parsed.warnings.end(),
+                  std::back_inserter(result.warnings));
         ++result.channels;
     }
     if (result.channels == 0) {

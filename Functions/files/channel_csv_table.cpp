@@ -36,106 +36,145 @@ QChar GuessDelimiter(const QString& text) {
     return u',';
 }
 
-Tokenized Tokenize(const QString& text, QChar delimiter) {
-    Tokenized out;
-    // Each character of the text is copied at most once, so the buffer keeps the room reserved
-    // here and the cells' views into it stay valid.
-    QString& buffer = out.text;
-    buffer.reserve(text.size());
-    // Room for the cells and records a usual file has, found by Qt's counting; more grows.
-    const qsizetype lines = text.count(u'\n') + 1;
-    out.records.reserve(static_cast<std::size_t>(std::min<qsizetype>(lines, kCsvMaxRows)));
-    out.cells.reserve(static_cast<std::size_t>(
-        std::min<qsizetype>(text.count(delimiter) + lines, kCsvMaxColumns * 4)));
-    qsizetype fieldStart = 0;   // the field being read is the end of the buffer from here
-    qsizetype recordFirst = 0;  // the first cell of the record being read
-    qsizetype recordStart = 0;  // and its first character in the buffer
-    int recordLine = 1;
-    bool quoted = false;
-    int line = 1;
-    int quoteLine = 0;
-    auto field = [&] {
-        return QStringView(buffer.constData() + fieldStart, buffer.constData() + buffer.size());
-    };
-    auto endField = [&] {
-        out.cells.push_back(field());
-        fieldStart = buffer.size();
-    };
-    auto endRecord = [&](int nextLine) {
-        endField();
-        // The record's cells lie one after another in the buffer: all blank when all of that is.
-        if (QStringView(buffer).sliced(recordStart).trimmed().isEmpty()) {
-            out.cells.resize(static_cast<std::size_t>(recordFirst));
-            buffer.resize(recordStart);
-            fieldStart = recordStart;
-        } else {
-            out.records.push_back(
-                {recordLine, recordFirst, static_cast<qsizetype>(out.cells.size()) - recordFirst});
+namespace {
+
+// The reader's state between the characters that mean something. Its steps are member functions,
+// not lambdas over local variables: the fuzz build checks every access through a captured
+// reference, and these run for every cell.
+class Tokenizer {
+  public:
+    Tokenizer(const QString& text, QChar delimiter)
+        : text_(text),
+          delimiter_(delimiter),
+          quote_(text, u'"'),
+          cr_(text, u'\r'),
+          lf_(text, u'\n'),
+          separator_(text, delimiter) {
+        // Each character of the text is copied at most once, so the buffer keeps the room
+        // reserved here and the cells' views into it stay valid.
+        out_.text.reserve(text.size());
+        // Room for the cells and records a usual file has, found by Qt's counting; more grows.
+        const qsizetype lines = text.count(u'\n') + 1;
+        out_.records.reserve(static_cast<std::size_t>(std::min<qsizetype>(lines, kCsvMaxRows)));
+        out_.cells.reserve(static_cast<std::size_t>(
+            std::min<qsizetype>(text.count(delimiter) + lines, kCsvMaxColumns * 4)));
+    }
+
+    Tokenized Run() {
+        const qsizetype size = text_.size();
+        for (qsizetype i = 0; i < size && out_.error.isEmpty(); ++i) {
+            const QChar ch = text_.at(i);
+            if (quoted_) {
+                if (ch == u'"') {
+                    if (i + 1 < size && text_.at(i + 1) == u'"') {
+                        out_.text += u'"';
+                        ++i;
+                    } else {
+                        quoted_ = false;
+                    }
+                } else if (ch == u'\r' || ch == u'\n') {
+                    if (ch == u'\n' || !(i + 1 < size && text_.at(i + 1) == u'\n')) ++line_;
+                    out_.text += ch;
+                } else {
+                    i = TakeRun(i, true);
+                }
+                continue;
+            }
+            if (ch == u'"' && Field().trimmed().isEmpty()) {
+                out_.text.resize(fieldStart_);
+                quoted_ = true;
+                quoteLine_ = line_;
+            } else if (ch == delimiter_) {
+                EndField();
+                if (out_.cells.size() - static_cast<std::size_t>(recordFirst_) >
+                    static_cast<std::size_t>(kCsvMaxColumns))
+                    out_.error =
+                        QStringLiteral("в строке %1 больше %2 столбцов; это не список каналов")
+                            .arg(recordLine_)
+                            .arg(kCsvMaxColumns);
+            } else if (ch == u'\r' || ch == u'\n') {
+                if (ch == u'\r' && i + 1 < size && text_.at(i + 1) == u'\n') ++i;
+                ++line_;
+                EndRecord(line_);
+            } else {
+                i = TakeRun(i, false);
+            }
         }
-        recordFirst = static_cast<qsizetype>(out.cells.size());
-        recordStart = buffer.size();
-        recordLine = nextLine;
-        if (out.records.size() > static_cast<std::size_t>(kCsvMaxRows) + 1)
-            out.error =
+        if (!out_.error.isEmpty()) return std::move(out_);
+        if (quoted_) {
+            out_.error = QStringLiteral("кавычка, открытая в строке %1, не закрыта до конца файла")
+                             .arg(quoteLine_);
+            return std::move(out_);
+        }
+        if (out_.text.size() > fieldStart_ ||
+            out_.cells.size() > static_cast<std::size_t>(recordFirst_))
+            EndRecord(line_);
+        return std::move(out_);
+    }
+
+  private:
+    // The field being read: the end of the buffer.
+    QStringView Field() const { return QStringView(out_.text).sliced(fieldStart_); }
+
+    void EndField() {
+        out_.cells.push_back(Field());
+        fieldStart_ = out_.text.size();
+    }
+
+    void EndRecord(int nextLine) {
+        // An empty line: a record of one empty cell, which is left out.
+        if (out_.text.size() == recordStart_ &&
+            out_.cells.size() == static_cast<std::size_t>(recordFirst_)) {
+            recordLine_ = nextLine;
+            return;
+        }
+        EndField();
+        // The record's cells lie one after another in the buffer: all blank when all of that is.
+        if (QStringView(out_.text).sliced(recordStart_).trimmed().isEmpty()) {
+            out_.cells.resize(static_cast<std::size_t>(recordFirst_));
+            out_.text.resize(recordStart_);
+            fieldStart_ = recordStart_;
+        } else {
+            out_.records.push_back({recordLine_, recordFirst_,
+                                    static_cast<qsizetype>(out_.cells.size()) - recordFirst_});
+        }
+        recordFirst_ = static_cast<qsizetype>(out_.cells.size());
+        recordStart_ = out_.text.size();
+        recordLine_ = nextLine;
+        if (out_.records.size() > static_cast<std::size_t>(kCsvMaxRows) + 1)
+            out_.error =
                 QStringLiteral("в файле больше %1 строк; это не список каналов").arg(kCsvMaxRows);
-    };
-    NextOf quote(text, u'"');
-    NextOf cr(text, u'\r');
-    NextOf lf(text, u'\n');
-    NextOf separator(text, delimiter);
+    }
+
     // Appends the characters from `i` on up to the next that means something; the index of the
     // last one taken.
-    auto takeRun = [&](qsizetype i, bool inQuotes) {
-        qsizetype end = std::min(std::min(quote.From(i + 1), cr.From(i + 1)), lf.From(i + 1));
-        if (!inQuotes) end = std::min(end, separator.From(i + 1));
-        buffer.append(QStringView(text).sliced(i, end - i));
+    qsizetype TakeRun(qsizetype i, bool inQuotes) {
+        qsizetype end = std::min(std::min(quote_.From(i + 1), cr_.From(i + 1)), lf_.From(i + 1));
+        if (!inQuotes) end = std::min(end, separator_.From(i + 1));
+        out_.text.append(QStringView(text_).sliced(i, end - i));
         return end - 1;
-    };
-    for (qsizetype i = 0; i < text.size() && out.error.isEmpty(); ++i) {
-        const QChar ch = text.at(i);
-        if (quoted) {
-            if (ch == u'"') {
-                if (i + 1 < text.size() && text.at(i + 1) == u'"') {
-                    buffer += u'"';
-                    ++i;
-                } else {
-                    quoted = false;
-                }
-            } else if (ch == u'\r' || ch == u'\n') {
-                if (ch == u'\n' || !(i + 1 < text.size() && text.at(i + 1) == u'\n')) ++line;
-                buffer += ch;
-            } else {
-                i = takeRun(i, true);
-            }
-            continue;
-        }
-        if (ch == u'"' && field().trimmed().isEmpty()) {
-            buffer.resize(fieldStart);
-            quoted = true;
-            quoteLine = line;
-        } else if (ch == delimiter) {
-            endField();
-            if (out.cells.size() - recordFirst > static_cast<std::size_t>(kCsvMaxColumns))
-                out.error = QStringLiteral("в строке %1 больше %2 столбцов; это не список каналов")
-                                .arg(recordLine)
-                                .arg(kCsvMaxColumns);
-        } else if (ch == u'\r' || ch == u'\n') {
-            if (ch == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') ++i;
-            ++line;
-            endRecord(line);
-        } else {
-            i = takeRun(i, false);
-        }
     }
-    if (!out.error.isEmpty()) return out;
-    if (quoted) {
-        out.error = QStringLiteral("кавычка, открытая в строке %1, не закрыта до конца файла")
-                        .arg(quoteLine);
-        return out;
-    }
-    if (buffer.size() > fieldStart || out.cells.size() > static_cast<std::size_t>(recordFirst))
-        endRecord(line);
-    return out;
+
+    const QString& text_;
+    const QChar delimiter_;
+    NextOf quote_;
+    NextOf cr_;
+    NextOf lf_;
+    NextOf separator_;
+    Tokenized out_;
+    qsizetype fieldStart_ = 0;   // the field being read is the end of the buffer from here
+    qsizetype recordFirst_ = 0;  // the first cell of the record being read
+    qsizetype recordStart_ = 0;  // and its first character in the buffer
+    int recordLine_ = 1;
+    bool quoted_ = false;
+    int line_ = 1;
+    int quoteLine_ = 0;
+};
+
+}  // namespace
+
+Tokenized Tokenize(const QString& text, QChar delimiter) {
+    return Tokenizer(text, delimiter).Run();
 }
 
 }  // namespace belvan::csv
