@@ -98,9 +98,12 @@ CsvText DecodeCsvText(const QByteArray& data) {
     CsvText result;
     const bool marked = data.startsWith("\xEF\xBB\xBF");
     const QByteArrayView bytes = QByteArrayView(data).sliced(marked ? 3 : 0);
-    if (auto text = FromUtf8(bytes)) {
-        result.text = std::move(*text);
-        return result;
+    // Qt's check goes first: it makes no text, which bytes that are not UTF-8 would only discard.
+    if (bytes.isValidUtf8()) {
+        if (auto text = FromUtf8(bytes)) {
+            result.text = std::move(*text);
+            return result;
+        }
     }
     result.firstNonUtf8Line = FirstNonUtf8Line(bytes);
     if (marked) {

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <iterator>
 #include <span>
 
 #include "channel_csv.h"
@@ -104,6 +103,20 @@ constexpr std::array<const char*, static_cast<int>(Col::Count)> kColumnNames = {
 struct Header {
     std::array<int, static_cast<int>(Col::Count)> index{};  // -1 when the file lacks the column
     std::span<const QStringView> names;                     // as the file spells them, untrimmed
+
+    // The column's name for a note, made once for all the notes of the file.
+    const QString& NoteName(Col c) const {
+        QString& name = noteNames[static_cast<int>(c)];
+        if (name.isNull()) {
+            const int at = index[static_cast<int>(c)];
+            name = at >= 0 ? names[static_cast<std::size_t>(at)].trimmed().toString()
+                           : QString::fromLatin1(kColumnNames[static_cast<int>(c)]);
+        }
+        return name;
+    }
+
+  private:
+    mutable std::array<QString, static_cast<int>(Col::Count)> noteNames;
 };
 
 // The cells are views into the tokenized text; a note copies the little it keeps.
@@ -117,11 +130,7 @@ class Row {
         return Has(c) && at < cells_.size() ? cells_[at].trimmed() : QStringView();
     }
     CsvRowNote Note(Col c, const QString& reason) const {
-        const int at = header_.index[static_cast<int>(c)];
-        return {line_,
-                at >= 0 ? header_.names[static_cast<std::size_t>(at)].trimmed().toString()
-                        : QString::fromLatin1(kColumnNames[static_cast<int>(c)]),
-                Cell(c).toString(), reason};
+        return {line_, header_.NoteName(c), Cell(c).toString(), reason};
     }
     int Line() const { return line_; }
     // Cells past the header's last column that hold something: no column takes them (a ';'
@@ -181,7 +190,6 @@ struct ParsedRow {
     bool locationOutside = false;  // refused for a Location outside 1–16
     ChannelEntry entry;
     std::optional<CsvRowNote> refused;
-    std::vector<CsvRowNote> warnings;
 };
 
 const QRegularExpression& ToneTokenPattern() {
@@ -204,7 +212,8 @@ bool IsCommentPhrase(QStringView text) {
 }
 
 // The row's channel is left at -1 unless `byLocation`.
-ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
+ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation,
+                   std::vector<CsvRowNote>& warnings) {
     ParsedRow out;
     auto refuse = [&out](CsvRowNote note) {
         out.refused = std::move(note);
@@ -246,14 +255,15 @@ ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
     std::optional<std::uint16_t> commentTone;
     QStringList unknown;  // a note, or a phrase misspelt: said, not taken
     for (const QStringView p : phrases) {
-        if (p.isEmpty()) continue;
-        // The export's phrases have no tone number; nor does a text without a digit.
-        const bool known = IsCommentPhrase(p);
-        const auto match = known || !std::any_of(p.begin(), p.end(), IsAsciiDigit)
-                               ? QRegularExpressionMatch()
-                               : ToneTokenPattern().match(p);
+        // The export's phrases have no tone number; nor has a text without a digit.
+        if (p.isEmpty() || IsCommentPhrase(p)) continue;
+        if (std::none_of(p.begin(), p.end(), IsAsciiDigit)) {
+            unknown << QStringLiteral("«%1»").arg(p);
+            continue;
+        }
+        const auto match = ToneTokenPattern().match(p);
         if (!match.hasMatch()) {
-            if (!known) unknown << QStringLiteral("«%1»").arg(p);
+            unknown << QStringLiteral("«%1»").arg(p);
             continue;
         }
         bool ok = false;
@@ -263,7 +273,7 @@ ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
         commentTone = static_cast<std::uint16_t>(number);
     }
     if (!unknown.isEmpty()) {
-        out.warnings.push_back(row.Note(
+        warnings.push_back(row.Note(
             Col::Comment, unknown.size() == 1
                               ? QStringLiteral("не распознана и пропущена фраза ") + unknown.first()
                               : QStringLiteral("не распознаны и пропущены фразы ") +
@@ -353,7 +363,7 @@ ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
         if (!number) return out;
         ctcss = true;
         tone = static_cast<std::uint16_t>(*number);
-        out.warnings.push_back(
+        warnings.push_back(
             row.Note(Col::Tone, QStringLiteral("тон только на передачу принят как обнаружение "
                                                "по CTSS с тоном %1 Гц")
                                     .arg(row.Cell(Col::rToneFreq))));
@@ -380,7 +390,7 @@ ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
     if (skip == u"S") {
         scan = false;
     } else if (skip == u"P") {
-        out.warnings.push_back(row.Note(
+        warnings.push_back(row.Note(
             Col::Skip, QStringLiteral("приоритетный канал принят как сканируемый: приоритетное "
                                       "сканирование задаётся для всей радиостанции")));
     } else if (!skip.isEmpty()) {
@@ -414,7 +424,7 @@ ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
     e.Set(ChannelFlag::DetectCtcss, ctcss);
     e.Set(ChannelFlag::DetectCarrier, carrier);
     e.Set(ChannelFlag::Scan, scan);
-    row.NoteCellsPastHeader(out.warnings);
+    row.NoteCellsPastHeader(warnings);
     return out;
 }
 
@@ -508,7 +518,9 @@ CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base, CsvNumbe
     for (++record; record != table.records.end(); ++record) {
         const Row row(header, record->line, table.Cells(*record));
         const bool byLocation = numbering == CsvNumbering::ByLocation;
-        ParsedRow parsed = ParseRow(row, ++ordinal, byLocation);
+        // The row's warnings go after those of the rows before it, taken back if it is refused.
+        const std::size_t warned = result.warnings.size();
+        ParsedRow parsed = ParseRow(row, ++ordinal, byLocation, result.warnings);
         result.locationsOutside = result.locationsOutside || parsed.locationOutside;
         if (!byLocation && !parsed.refused) {
             if (result.channels < kChannelCount)
@@ -530,11 +542,11 @@ CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base, CsvNumbe
         }
         if (parsed.refused) {
             result.refused.push_back(std::move(*parsed.refused));
+            result.warnings.erase(result.warnings.begin() + static_cast<std::ptrdiff_t>(warned),
+                                  result.warnings.end());
             continue;
         }
         channels[static_cast<std::size_t>(parsed.channel)] = parsed.entry;
-        std::move(parsed.warnings.begin(), parsed.warnings.end(),
-                  std::back_inserter(result.warnings));
         ++result.channels;
     }
     if (result.channels == 0) {

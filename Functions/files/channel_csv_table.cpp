@@ -114,7 +114,9 @@ class Tokenizer {
 
   private:
     // The field being read: the end of the buffer.
-    QStringView Field() const { return QStringView(out_.text).sliced(fieldStart_); }
+    QStringView Field() const {
+        return {out_.text.constData() + fieldStart_, out_.text.size() - fieldStart_};
+    }
 
     void EndField() {
         out_.cells.push_back(Field());
@@ -130,7 +132,9 @@ class Tokenizer {
         }
         EndField();
         // The record's cells lie one after another in the buffer: all blank when all of that is.
-        if (QStringView(out_.text).sliced(recordStart_).trimmed().isEmpty()) {
+        const QStringView record(out_.text.constData() + recordStart_,
+                                 out_.text.size() - recordStart_);
+        if (record.trimmed().isEmpty()) {
             out_.cells.resize(static_cast<std::size_t>(recordFirst_));
             out_.text.resize(recordStart_);
             fieldStart_ = recordStart_;
@@ -151,7 +155,7 @@ class Tokenizer {
     qsizetype TakeRun(qsizetype i, bool inQuotes) {
         qsizetype end = std::min(std::min(quote_.From(i + 1), cr_.From(i + 1)), lf_.From(i + 1));
         if (!inQuotes) end = std::min(end, separator_.From(i + 1));
-        out_.text.append(QStringView(text_).sliced(i, end - i));
+        out_.text.append(text_.constData() + i, end - i);
         return end - 1;
     }
 
