@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <span>
+#include <utility>
 
 #include "channel_csv.h"
 #include "channel_csv_decoding.h"
@@ -115,8 +116,23 @@ struct Header {
         return name;
     }
 
+    // The column and the reason of a note on a cell past the header's last column, the i-th
+    // from 0, made once for all the rows that have one there.
+    const std::pair<QString, QString>& PastHeader(std::size_t i) const {
+        const std::size_t past = i - names.size();
+        if (past >= pastHeader.size()) pastHeader.resize(past + 1);
+        auto& [column, reason] = pastHeader[past];
+        if (column.isNull()) {
+            const auto number = static_cast<qsizetype>(i + 1);
+            column = QStringLiteral("столбец %1").arg(number);
+            reason = QStringLiteral("в заголовке нет столбца %1; значение пропущено").arg(number);
+        }
+        return pastHeader[past];
+    }
+
   private:
     mutable std::array<QString, static_cast<int>(Col::Count)> noteNames;
+    mutable std::vector<std::pair<QString, QString>> pastHeader;
 };
 
 // The cells are views into the tokenized text; a note copies the little it keeps.
@@ -139,10 +155,8 @@ class Row {
         for (std::size_t i = header_.names.size(); i < cells_.size(); ++i) {
             const QStringView cell = cells_[i].trimmed();
             if (cell.isEmpty()) continue;
-            const auto number = static_cast<qsizetype>(i + 1);
-            notes.push_back(
-                {line_, QStringLiteral("столбец %1").arg(number), cell.toString(),
-                 QStringLiteral("в заголовке нет столбца %1; значение пропущено").arg(number)});
+            const auto& [column, reason] = header_.PastHeader(i);
+            notes.push_back({line_, column, cell.toString(), reason});
         }
     }
 
