@@ -1,6 +1,5 @@
 // Writing a channel list: the 16 channels of an image as CHIRP's generic CSV.
 #include <QStringList>
-#include <charconv>
 
 #include "channel_csv.h"
 #include "channel_csv_shared.h"
@@ -20,28 +19,6 @@ QString ToneComment(std::uint16_t number) {
         return CsvComment::TonePrefix + numberText +
                QStringLiteral(" (%1 Гц)").arg(ToneHzText(number));
     return CsvComment::TonePrefix + numberText + QStringLiteral(" (нет в таблице)");
-}
-
-// Appends a number's decimal digits, at least `width` of them.
-void AppendDigits(QString& text, unsigned long long number, int width = 1) {
-    char digits[24];
-    const char* end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-    for (auto length = end - digits; length < width; ++length) text += u'0';
-    text += QLatin1StringView(digits, end);
-}
-
-// The texts of MhzText(hz, MhzStyle::File) ("150.025000") and ToneHzText(number, '.') ("85.4"),
-// written straight into the row rather than made and copied: a row has two frequencies.
-void AppendMhz(QString& text, long long hz) {
-    AppendDigits(text, static_cast<unsigned long long>(hz / 1000000));
-    text += u'.';
-    AppendDigits(text, static_cast<unsigned long long>(hz % 1000000), 6);
-}
-void AppendToneHz(QString& text, int number) {
-    const int tenths = ToneTenthsOfHz(number);
-    AppendDigits(text, static_cast<unsigned long long>(tenths / 10));
-    text += u'.';
-    AppendDigits(text, static_cast<unsigned long long>(tenths % 10));
 }
 
 // Appends the channel's row and its line end. Only the comment can hold a comma or a quote: the
@@ -87,17 +64,17 @@ void AppendRow(QString& text, int channel, const ChannelEntry& e) {
     // A channel without a tone of its own gets CHIRP's default in both tone columns.
     auto appendTone = [&] {
         if (tsql)
-            AppendToneHz(text, e.toneNumber);
+            text += ToneHzText(e.toneNumber, u'.');
         else
             text += u"88.5";
     };
-    AppendDigits(text, static_cast<unsigned long long>(channel + 1));
+    text += QString::number(channel + 1);
     text += u",,";
-    AppendMhz(text, HzOfCode(rx ? e.rxCode : e.txCode));
+    text += MhzText(HzOfCode(rx ? e.rxCode : e.txCode), MhzStyle::File);
     text += u',';
     text += duplex;
     text += u',';
-    AppendMhz(text, offsetHz);
+    text += MhzText(offsetHz, MhzStyle::File);
     text += tsql ? QStringView(u",TSQL,") : QStringView(u",,");
     appendTone();
     text += u',';
