@@ -1,6 +1,7 @@
 #include "texts.h"
 
 #include <QDir>
+#include <charconv>
 #include <cstdlib>
 
 namespace belvan {
@@ -14,7 +15,6 @@ QString HexText(unsigned value, int digits) {
 }
 
 QString FixedPointText(long long value, long long unit, int decimals, QChar point) {
-    const QString sign = value < 0 ? QStringLiteral("-") : QString();
     const unsigned long long magnitude = static_cast<unsigned long long>(std::llabs(value));
     const unsigned long long whole = magnitude / static_cast<unsigned long long>(unit);
     unsigned long long fraction = magnitude % static_cast<unsigned long long>(unit);
@@ -22,9 +22,22 @@ QString FixedPointText(long long value, long long unit, int decimals, QChar poin
     unsigned long long scale = 1;
     for (int i = 0; i < decimals; ++i) scale *= 10;
     fraction = fraction * scale / static_cast<unsigned long long>(unit);
-    if (decimals == 0) return sign + QString::number(whole);
-    return sign + QString::number(whole) + point +
-           QStringLiteral("%1").arg(fraction, decimals, 10, QLatin1Char('0'));
+    // Written straight into one text: a channel list writes two of these for every channel.
+    QString text;
+    text.reserve(22 + decimals);
+    auto append = [&text](unsigned long long number, int width) {
+        char digits[24];
+        const char* end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+        for (auto length = end - digits; length < width; ++length) text += u'0';
+        text += QLatin1StringView(digits, end);
+    };
+    if (value < 0) text += u'-';
+    append(whole, 1);
+    if (decimals > 0) {
+        text += point;
+        append(fraction, decimals);
+    }
+    return text;
 }
 
 QString DecimalText(unsigned long long numerator, unsigned long long denominator) {

@@ -1,6 +1,8 @@
 #include "channel_csv_decoding.h"
 
 #include <QStringDecoder>
+#include <algorithm>
+#include <array>
 #include <optional>
 
 namespace belvan {
@@ -22,6 +24,16 @@ constexpr char16_t kWindows1251From0x80[64] = {
 };
 // clang-format on
 
+// All 256 bytes, looked up rather than worked out byte by byte.
+constexpr std::array<char16_t, 256> kWindows1251 = [] {
+    std::array<char16_t, 256> units{};
+    for (int b = 0; b < 256; ++b)
+        units[static_cast<std::size_t>(b)] = b < 0x80    ? char16_t(b)
+                                             : b >= 0xC0 ? char16_t(u'А' + (b - 0xC0))
+                                                         : kWindows1251From0x80[b - 0x80];
+    return units;
+}();
+
 // The text when all the bytes are UTF-8. Stateless: a sequence cut off by the end is an error.
 std::optional<QString> FromUtf8(QByteArrayView bytes) {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -33,16 +45,24 @@ std::optional<QString> FromUtf8(QByteArrayView bytes) {
 // The line of the first bytes that are not UTF-8, counting CR, LF and CRLF as line ends (they
 // never occur inside a multi-byte sequence), or 0 when all of it is UTF-8.
 int FirstNonUtf8Line(QByteArrayView bytes) {
+    // The next CR and LF from `start` on, each searched for again only once passed.
+    qsizetype cr = -1;
+    qsizetype lf = -1;
+    auto next = [&bytes](qsizetype& at, char ch, qsizetype from) {
+        if (at < from) {
+            at = bytes.indexOf(ch, from);
+            if (at < 0) at = bytes.size();
+        }
+        return at;
+    };
     int line = 1;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= bytes.size(); ++i) {
-        const bool end = i == bytes.size();
-        if (!end && bytes[i] != '\n' && bytes[i] != '\r') continue;
-        if (!bytes.sliced(start, i - start).isValidUtf8()) return line;
-        if (!end && !(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) ++line;
-        start = i + 1;
+    for (qsizetype start = 0;;) {
+        const qsizetype end = std::min(next(cr, '\r', start), next(lf, '\n', start));
+        if (!bytes.sliced(start, end - start).isValidUtf8()) return line;
+        if (end == bytes.size()) return 0;
+        if (!(bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n')) ++line;
+        start = end + 1;
     }
-    return 0;
 }
 
 CsvText Utf16(const QByteArray& data, CsvEncoding encoding) {
@@ -65,15 +85,9 @@ CsvText Utf16(const QByteArray& data, CsvEncoding encoding) {
 }  // namespace
 
 QString DecodeWindows1251(QByteArrayView bytes) {
-    QString text;
-    text.reserve(bytes.size());
-    for (const char byte : bytes) {
-        const auto b = static_cast<unsigned char>(byte);
-        const char16_t unit = b < 0x80    ? char16_t(b)
-                              : b >= 0xC0 ? char16_t(u'А' + (b - 0xC0))
-                                          : kWindows1251From0x80[b - 0x80];
-        text += QChar(unit);
-    }
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* unit = text.data();
+    for (const char byte : bytes) *unit++ = QChar(kWindows1251[static_cast<unsigned char>(byte)]);
     return text;
 }
 
@@ -84,9 +98,12 @@ CsvText DecodeCsvText(const QByteArray& data) {
     CsvText result;
     const bool marked = data.startsWith("\xEF\xBB\xBF");
     const QByteArrayView bytes = QByteArrayView(data).sliced(marked ? 3 : 0);
-    if (auto text = FromUtf8(bytes)) {
-        result.text = std::move(*text);
-        return result;
+    // Qt's check goes first: it makes no text, which bytes that are not UTF-8 would only discard.
+    if (bytes.isValidUtf8()) {
+        if (auto text = FromUtf8(bytes)) {
+            result.text = std::move(*text);
+            return result;
+        }
     }
     result.firstNonUtf8Line = FirstNonUtf8Line(bytes);
     if (marked) {

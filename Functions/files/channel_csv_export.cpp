@@ -21,76 +21,82 @@ QString ToneComment(std::uint16_t number) {
     return CsvComment::TonePrefix + numberText + QStringLiteral(" (нет в таблице)");
 }
 
-QString ExportRow(int channel, const ChannelEntry& e) {
+// Appends the channel's row and its line end. Only the comment can hold a comma or a quote: the
+// other cells are numbers and the format's own words.
+void AppendRow(QString& text, int channel, const ChannelEntry& e) {
     const bool rx = e.rxCode != NoFrequency;
     const bool tx = e.txCode != NoFrequency;
     const bool ctcss = e.Has(ChannelFlag::DetectCtcss);
     const bool carrier = e.Has(ChannelFlag::DetectCarrier);
     const bool tsql = ctcss && !carrier && e.toneNumber >= 1 && e.toneNumber <= kToneCount;
-    QStringList comment;
+    QString comment;
+    auto say = [&comment](const QString& phrase) {
+        if (!comment.isEmpty()) comment += u"; ";
+        comment += phrase;
+    };
 
-    QString duplex;
-    QString offset = MhzText(0, MhzStyle::File);
+    QStringView duplex;
+    long long offsetHz = 0;
     if (rx && tx && e.txCode != e.rxCode) {
-        duplex = QStringLiteral("split");
-        offset = MhzText(HzOfCode(e.txCode), MhzStyle::File);
+        duplex = u"split";
+        offsetHz = HzOfCode(e.txCode);
     } else if (rx && !tx) {
-        duplex = QStringLiteral("off");
+        duplex = u"off";
     } else if (!rx) {
-        comment << CsvComment::TransmitOnly;
+        say(CsvComment::TransmitOnly);
     }
-    if (e.Has(ChannelFlag::Masking)) comment << CsvComment::Masking;
+    if (e.Has(ChannelFlag::Masking)) say(CsvComment::Masking);
     if (!tsql) {
         if (ctcss && carrier)
-            comment << CsvComment::BothDetections;
+            say(CsvComment::BothDetections);
         else if (ctcss)
-            comment << CsvComment::CtcssDetection;
+            say(CsvComment::CtcssDetection);
         else if (!carrier)
-            comment << CsvComment::NoDetection;
+            say(CsvComment::NoDetection);
         if (e.toneNumber != 0)
-            comment << ToneComment(e.toneNumber);
+            say(ToneComment(e.toneNumber));
         else if (ctcss)
-            comment << CsvComment::NoTone;
+            say(CsvComment::NoTone);
     }
     const bool step25 = e.Has(ChannelFlag::Step25);
-    if (step25 && HasOddCode(e)) comment << CsvComment::Step25OffGrid;
+    if (step25 && HasOddCode(e)) say(CsvComment::Step25OffGrid);
 
-    const QString tone = tsql ? ToneHzText(e.toneNumber, u'.') : QStringLiteral("88.5");
-    const QStringList cells = {
-        QString::number(channel + 1),
-        QString(),
-        MhzText(HzOfCode(rx ? e.rxCode : e.txCode), MhzStyle::File),
-        duplex,
-        offset,
-        tsql ? QStringLiteral("TSQL") : QString(),
-        tone,
-        tone,
-        QStringLiteral("023"),
-        QStringLiteral("NN"),
-        QStringLiteral("023"),
-        QStringLiteral("Tone->Tone"),
-        QStringLiteral("FM"),
-        step25 ? QStringLiteral("25.00") : QStringLiteral("12.50"),
-        e.Has(ChannelFlag::Scan) ? QString() : QStringLiteral("S"),
-        QString(),
-        comment.join(QStringLiteral("; ")),
-        QString(),
-        QString(),
-        QString(),
-        QString(),
+    // A channel without a tone of its own gets CHIRP's default in both tone columns.
+    auto appendTone = [&] {
+        if (tsql)
+            text += ToneHzText(e.toneNumber, u'.');
+        else
+            text += u"88.5";
     };
-    QStringList fields;
-    for (const QString& cell : cells) fields << CsvField(cell);
-    return fields.join(u',');
+    text += QString::number(channel + 1);
+    text += u",,";
+    text += MhzText(HzOfCode(rx ? e.rxCode : e.txCode), MhzStyle::File);
+    text += u',';
+    text += duplex;
+    text += u',';
+    text += MhzText(offsetHz, MhzStyle::File);
+    text += tsql ? QStringView(u",TSQL,") : QStringView(u",,");
+    appendTone();
+    text += u',';
+    appendTone();
+    text += u",023,NN,023,Tone->Tone,FM,";
+    text += step25 ? QStringView(u"25.00,") : QStringView(u"12.50,");
+    text += e.Has(ChannelFlag::Scan) ? QStringView(u",,") : QStringView(u"S,,");
+    text += CsvField(comment);
+    text += u",,,,\r\n";
 }
 
 }  // namespace
 
 QByteArray ExportCsv(const ParameterImage& image) {
-    QString text = kCsvHeader + QStringLiteral("\r\n");
+    // One text for the whole file, with room for the header and sixteen long rows.
+    QString text;
+    text.reserve(kCsvHeader.size() + 2 + kChannelCount * 160);
+    text += kCsvHeader;
+    text += u"\r\n";
     for (int c = 0; c < kChannelCount; ++c) {
         const ChannelEntry entry = image.Record(c);
-        if (!entry.IsEmpty()) text += ExportRow(c, entry) + QStringLiteral("\r\n");
+        if (!entry.IsEmpty()) AppendRow(text, c, entry);
     }
     return text.toUtf8();
 }

@@ -1,7 +1,14 @@
 // Reading a channel list: CSV from this tool or another program into the 16 channels of an image.
 #include <QRegularExpression>
+#include <QStringTokenizer>
+#include <QVarLengthArray>
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <span>
+#include <utility>
 
 #include "channel_csv.h"
 #include "channel_csv_decoding.h"
@@ -18,10 +25,42 @@ using namespace csv;
 
 namespace {
 
-bool HasControlCharacters(const QString& text) {
-    for (const QChar ch : text)
-        if (ch.unicode() < 0x20 && ch != u'\t' && ch != u'\r' && ch != u'\n') return true;
-    return false;
+bool IsControl(char16_t unit) {
+    return unit < 0x20 && unit != u'\t' && unit != u'\r' && unit != u'\n';
+}
+
+// Tests on the four 16-bit units of a word at once, for a check of every character of a file
+// that costs a comparison per 16 characters instead of several per character. Each sets a unit's
+// top bit exactly where the unit passes: no borrow or carry crosses from one unit into the next.
+constexpr std::uint64_t kEachUnit = 0x0001'0001'0001'0001;
+constexpr std::uint64_t kTopBits = 0x8000 * kEachUnit;
+// Units below n (n at most 0x8000).
+constexpr std::uint64_t UnitsBelow(std::uint64_t word, std::uint16_t n) {
+    return ~((word | kTopBits) - n * kEachUnit) & ~word & kTopBits;
+}
+// Units equal to c.
+constexpr std::uint64_t UnitsEqual(std::uint64_t word, char16_t c) {
+    const std::uint64_t x = word ^ (c * kEachUnit);
+    return ~(((x & ~kTopBits) + ~kTopBits) | x) & kTopBits;
+}
+constexpr std::uint64_t ControlUnits(std::uint64_t word) {
+    return UnitsBelow(word, 0x20) & ~UnitsEqual(word, u'\t') & ~UnitsEqual(word, u'\r') &
+           ~UnitsEqual(word, u'\n');
+}
+
+// Control characters other than the tab and line ends.
+bool HasControlCharacters(QStringView text) {
+    constexpr qsizetype kBlock = 16;  // characters, in four words
+    const char16_t* units = text.utf16();
+    qsizetype i = 0;
+    for (; i + kBlock <= text.size(); i += kBlock) {
+        std::array<std::uint64_t, 4> words;
+        std::memcpy(words.data(), units + i, sizeof words);
+        if ((ControlUnits(words[0]) | ControlUnits(words[1]) | ControlUnits(words[2]) |
+             ControlUnits(words[3])) != 0)
+            return true;
+    }
+    return std::any_of(units + i, units + text.size(), IsControl);
 }
 
 // A decimal number without sign or exponent, '.' or ',' as separator, as an integer in units of
@@ -64,43 +103,77 @@ constexpr std::array<const char*, static_cast<int>(Col::Count)> kColumnNames = {
 
 struct Header {
     std::array<int, static_cast<int>(Col::Count)> index{};  // -1 when the file lacks the column
-    QStringList names;                                      // as the file spells them
+    std::span<const QStringView> names;                     // as the file spells them, untrimmed
+
+    // The column's name for a note, made once for all the notes of the file.
+    const QString& NoteName(Col c) const {
+        QString& name = noteNames[static_cast<int>(c)];
+        if (name.isNull()) {
+            const int at = index[static_cast<int>(c)];
+            name = at >= 0 ? names[static_cast<std::size_t>(at)].trimmed().toString()
+                           : QString::fromLatin1(kColumnNames[static_cast<int>(c)]);
+        }
+        return name;
+    }
+
+    // The column and the reason of a note on a cell past the header's last column, the i-th
+    // from 0, made once for all the rows that have one there.
+    const std::pair<QString, QString>& PastHeader(std::size_t i) const {
+        const std::size_t past = i - names.size();
+        if (past >= pastHeader.size()) pastHeader.resize(past + 1);
+        auto& [column, reason] = pastHeader[past];
+        if (column.isNull()) {
+            const auto number = static_cast<qsizetype>(i + 1);
+            column = QStringLiteral("столбец %1").arg(number);
+            reason = QStringLiteral("в заголовке нет столбца %1; значение пропущено").arg(number);
+        }
+        return pastHeader[past];
+    }
+
+  private:
+    mutable std::array<QString, static_cast<int>(Col::Count)> noteNames;
+    mutable std::vector<std::pair<QString, QString>> pastHeader;
 };
 
+// The cells are views into the tokenized text; a note copies the little it keeps.
 class Row {
   public:
-    Row(const Header& header, const Record& record) : header_(header), record_(record) {}
+    Row(const Header& header, int line, std::span<const QStringView> cells)
+        : header_(header), line_(line), cells_(cells) {}
     bool Has(Col c) const { return header_.index[static_cast<int>(c)] >= 0; }
-    QString Cell(Col c) const {
-        const int at = header_.index[static_cast<int>(c)];
-        return at >= 0 && at < record_.cells.size() ? record_.cells.at(at).trimmed() : QString();
+    QStringView Cell(Col c) const {
+        const auto at = static_cast<std::size_t>(header_.index[static_cast<int>(c)]);
+        return Has(c) && at < cells_.size() ? cells_[at].trimmed() : QStringView();
     }
     CsvRowNote Note(Col c, const QString& reason) const {
-        const int at = header_.index[static_cast<int>(c)];
-        return {
-            record_.line,
-            at >= 0 ? header_.names.at(at) : QString::fromLatin1(kColumnNames[static_cast<int>(c)]),
-            Cell(c), reason};
+        return {line_, header_.NoteName(c), Cell(c).toString(), reason};
     }
-    int Line() const { return record_.line; }
+    int Line() const { return line_; }
     // Cells past the header's last column that hold something: no column takes them (a ';'
     // in an unquoted Comment of a semicolon-separated file makes them).
-    std::vector<CsvRowNote> CellsPastHeader() const {
-        std::vector<CsvRowNote> notes;
-        for (qsizetype i = header_.names.size(); i < record_.cells.size(); ++i) {
-            const QString cell = record_.cells.at(i).trimmed();
+    void NoteCellsPastHeader(std::vector<CsvRowNote>& notes) const {
+        for (std::size_t i = header_.names.size(); i < cells_.size(); ++i) {
+            const QStringView cell = cells_[i].trimmed();
             if (cell.isEmpty()) continue;
-            notes.push_back(
-                {record_.line, QStringLiteral("столбец %1").arg(i + 1), cell,
-                 QStringLiteral("в заголовке нет столбца %1; значение пропущено").arg(i + 1)});
+            const auto& [column, reason] = header_.PastHeader(i);
+            notes.push_back({line_, column, cell.toString(), reason});
         }
-        return notes;
     }
 
   private:
     const Header& header_;
-    const Record& record_;
+    int line_;
+    std::span<const QStringView> cells_;
 };
+
+// The cell in upper (or lower) case as QString::toUpper (toLower) puts it, without a copy when
+// it already is: the file's own characters, which outlive the result.
+QString Upper(QStringView cell) {
+    return QString::fromRawData(cell.constData(), cell.size()).toUpper();
+}
+QString Lower(QStringView cell) {
+    return QString::fromRawData(cell.constData(), cell.size()).toLower();
+}
 
 // A frequency in Hz as a code, or why not.
 struct CodeOrReason {
@@ -118,7 +191,7 @@ CodeOrReason CodeOfHz(long long hz, const QString& what) {
 }
 
 // Tone number of a frequency in Hz (±0.05 Hz), or 0.
-int ToneOfHz(const QString& text) {
+int ToneOfHz(QStringView text) {
     const auto milliHz = ParseDecimal(text, 3);
     if (!milliHz) return 0;
     for (int n = 1; n <= kToneCount; ++n)
@@ -131,7 +204,6 @@ struct ParsedRow {
     bool locationOutside = false;  // refused for a Location outside 1–16
     ChannelEntry entry;
     std::optional<CsvRowNote> refused;
-    std::vector<CsvRowNote> warnings;
 };
 
 const QRegularExpression& ToneTokenPattern() {
@@ -140,8 +212,12 @@ const QRegularExpression& ToneTokenPattern() {
     return pattern;
 }
 
+bool IsAsciiDigit(QChar ch) {
+    return ch >= u'0' && ch <= u'9';
+}
+
 // One of the Comment phrases the export writes, the tone's aside.
-bool IsCommentPhrase(const QString& text) {
+bool IsCommentPhrase(QStringView text) {
     using namespace CsvComment;
     for (const QString& phrase : {Masking, NoDetection, CtcssDetection, BothDetections, NoTone,
                                   TransmitOnly, Step25OffGrid})
@@ -150,18 +226,21 @@ bool IsCommentPhrase(const QString& text) {
 }
 
 // The row's channel is left at -1 unless `byLocation`.
-ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
+ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation,
+                   std::vector<CsvRowNote>& warnings) {
     ParsedRow out;
-    auto refuse = [&out](const CsvRowNote& note) {
-        out.refused = note;
-        return out;
+    auto refuse = [&out](CsvRowNote note) {
+        out.refused = std::move(note);
+        return std::move(out);
     };
 
     // Location; numbered in the order of the file, the row gets its channel once accepted.
     if (byLocation && row.Has(Col::Location)) {
-        const auto number = ReadWholeNumber(row.Cell(Col::Location));
+        const QStringView location = row.Cell(Col::Location);
+        const auto number =
+            ReadWholeNumber(QString::fromRawData(location.constData(), location.size()));
         if (!number)
-            return refuse(row.Note(Col::Location, row.Cell(Col::Location).isEmpty()
+            return refuse(row.Note(Col::Location, location.isEmpty()
                                                       ? QStringLiteral("не указан номер канала")
                                                       : QStringLiteral("номер канала не число")));
         if (*number < 1 || *number > kChannelCount) {
@@ -179,30 +258,36 @@ ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
     }
 
     // Comment phrases.
-    QStringList phrases;
-    for (const QString& part : row.Cell(Col::Comment).split(u';')) phrases << part.trimmed();
+    QVarLengthArray<QStringView, 8> phrases;
+    for (const QStringView part : qTokenize(row.Cell(Col::Comment), u';'))
+        phrases.append(part.trimmed());
     auto said = [&phrases](const QString& phrase) {
-        for (const QString& p : phrases)
+        for (const QStringView p : phrases)
             if (p.compare(phrase, Qt::CaseInsensitive) == 0) return true;
         return false;
     };
     std::optional<std::uint16_t> commentTone;
     QStringList unknown;  // a note, or a phrase misspelt: said, not taken
-    for (const QString& p : phrases) {
-        if (p.isEmpty()) continue;
+    for (const QStringView p : phrases) {
+        // The export's phrases have no tone number; nor has a text without a digit.
+        if (p.isEmpty() || IsCommentPhrase(p)) continue;
+        if (std::none_of(p.begin(), p.end(), IsAsciiDigit)) {
+            unknown << QStringLiteral("«%1»").arg(p);
+            continue;
+        }
         const auto match = ToneTokenPattern().match(p);
         if (!match.hasMatch()) {
-            if (!IsCommentPhrase(p)) unknown << QStringLiteral("«%1»").arg(p);
+            unknown << QStringLiteral("«%1»").arg(p);
             continue;
         }
         bool ok = false;
-        const uint number = match.captured(1).toUInt(&ok);
+        const uint number = match.capturedView(1).toUInt(&ok);
         if (!ok || number > 0xFFFF)
             return refuse(row.Note(Col::Comment, QStringLiteral("номер тона больше 65535")));
         commentTone = static_cast<std::uint16_t>(number);
     }
     if (!unknown.isEmpty()) {
-        out.warnings.push_back(row.Note(
+        warnings.push_back(row.Note(
             Col::Comment, unknown.size() == 1
                               ? QStringLiteral("не распознана и пропущена фраза ") + unknown.first()
                               : QStringLiteral("не распознаны и пропущены фразы ") +
@@ -210,7 +295,7 @@ ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
     }
 
     // Receive frequency.
-    const QString frequency = row.Cell(Col::Frequency);
+    const QStringView frequency = row.Cell(Col::Frequency);
     if (frequency.isEmpty())
         return refuse(row.Note(Col::Frequency, QStringLiteral("не указана частота")));
     const auto rxHz = ParseDecimal(frequency, 6);
@@ -219,10 +304,10 @@ ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
     if (!rx.reason.isEmpty()) return refuse(row.Note(Col::Frequency, rx.reason));
 
     // Transmit frequency.
-    const QString duplex = row.Cell(Col::Duplex).toLower();
+    const QString duplex = Lower(row.Cell(Col::Duplex));
     std::uint16_t txCode = rx.code;
     if (duplex == u"+" || duplex == u"-" || duplex == u"split") {
-        const QString offsetText = row.Cell(Col::Offset);
+        const QStringView offsetText = row.Cell(Col::Offset);
         if (offsetText.isEmpty())
             return refuse(row.Note(Col::Offset, duplex == u"split"
                                                     ? QStringLiteral("не указана частота передачи")
@@ -252,12 +337,12 @@ ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
     }
 
     // Detection and tone.
-    const QString toneMode = row.Cell(Col::Tone);
+    const QStringView toneMode = row.Cell(Col::Tone);
     bool ctcss = false;
     bool carrier = false;
     std::uint16_t tone = 0;
     auto toneFrom = [&](Col column) -> std::optional<int> {
-        const QString hz = row.Cell(column);
+        const QStringView hz = row.Cell(column);
         if (hz.isEmpty()) {
             out.refused = row.Note(column, QStringLiteral("не указана частота тона"));
             return std::nullopt;
@@ -282,22 +367,22 @@ ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
             carrier = true;
         }
         tone = commentTone.value_or(0);
-    } else if (toneMode.compare(QStringLiteral("TSQL"), Qt::CaseInsensitive) == 0) {
+    } else if (toneMode.compare(QLatin1StringView("TSQL"), Qt::CaseInsensitive) == 0) {
         const auto number = toneFrom(row.Has(Col::cToneFreq) ? Col::cToneFreq : Col::rToneFreq);
         if (!number) return out;
         ctcss = true;
         tone = static_cast<std::uint16_t>(*number);
-    } else if (toneMode.compare(QStringLiteral("Tone"), Qt::CaseInsensitive) == 0) {
+    } else if (toneMode.compare(QLatin1StringView("Tone"), Qt::CaseInsensitive) == 0) {
         const auto number = toneFrom(Col::rToneFreq);
         if (!number) return out;
         ctcss = true;
         tone = static_cast<std::uint16_t>(*number);
-        out.warnings.push_back(
+        warnings.push_back(
             row.Note(Col::Tone, QStringLiteral("тон только на передачу принят как обнаружение "
                                                "по CTSS с тоном %1 Гц")
                                     .arg(row.Cell(Col::rToneFreq))));
     } else {
-        const QString mode = toneMode.toUpper();
+        const QString mode = Upper(toneMode);
         QString reason = QStringLiteral("неизвестный режим тона; допустимы пустое, «TSQL», «Tone»");
         if (mode == u"DTCS" || mode == u"DTCS-R")
             reason = QStringLiteral(
@@ -314,12 +399,12 @@ ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
     }
 
     // Scan.
-    const QString skip = row.Cell(Col::Skip).toUpper();
+    const QString skip = Upper(row.Cell(Col::Skip));
     bool scan = true;
     if (skip == u"S") {
         scan = false;
     } else if (skip == u"P") {
-        out.warnings.push_back(row.Note(
+        warnings.push_back(row.Note(
             Col::Skip, QStringLiteral("приоритетный канал принят как сканируемый: приоритетное "
                                       "сканирование задаётся для всей радиостанции")));
     } else if (!skip.isEmpty()) {
@@ -328,14 +413,14 @@ ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
     }
 
     // Mode.
-    const QString mode = row.Cell(Col::Mode).toUpper();
+    const QString mode = Upper(row.Cell(Col::Mode));
     if (!mode.isEmpty() && mode != u"FM" && mode != u"NFM")
         return refuse(row.Note(Col::Mode, QStringLiteral("радиостанция работает только в FM")));
 
     // Grid step: TStep when the frequencies lie on it, else the coarsest grid they lie on.
     const bool onGrid25 = !HasOddCode(ChannelEntry{0, 0, rxCode, txCode, 0, 0});
     bool step25 = onGrid25;
-    const QString tstep = row.Cell(Col::TStep);
+    const QStringView tstep = row.Cell(Col::TStep);
     if (!tstep.isEmpty()) {
         const auto hz = ParseDecimal(tstep, 3);
         if (!hz) return refuse(row.Note(Col::TStep, QStringLiteral("шаг не число")));
@@ -353,7 +438,7 @@ ParsedRow ParseRow(const Row& row, int ordinal, bool byLocation) {
     e.Set(ChannelFlag::DetectCtcss, ctcss);
     e.Set(ChannelFlag::DetectCarrier, carrier);
     e.Set(ChannelFlag::Scan, scan);
-    for (CsvRowNote& note : row.CellsPastHeader()) out.warnings.push_back(std::move(note));
+    row.NoteCellsPastHeader(warnings);
     return out;
 }
 
@@ -403,13 +488,13 @@ CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base, CsvNumbe
         result.warnings.push_back(note);
     }
 
-    Tokenized table = Tokenize(text, GuessDelimiter(text));
+    const Tokenized table = Tokenize(text, GuessDelimiter(text));
     if (!table.error.isEmpty()) {
         result.error = WrongFile(table.error);
         return result;
     }
+    // The tokenizer keeps no record whose cells are all blank.
     auto record = table.records.begin();
-    while (record != table.records.end() && AllEmpty(record->cells)) ++record;
     if (record == table.records.end()) {
         result.error = WrongFile(QStringLiteral("файл пуст"));
         return result;
@@ -417,11 +502,12 @@ CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base, CsvNumbe
 
     Header header;
     header.index.fill(-1);
-    for (qsizetype i = 0; i < record->cells.size(); ++i) {
-        const QString name = record->cells.at(i).trimmed();
-        header.names << name;
+    header.names = table.Cells(*record);
+    for (std::size_t i = 0; i < header.names.size(); ++i) {
+        const QStringView name = header.names[i].trimmed();
         for (int c = 0; c < static_cast<int>(Col::Count); ++c) {
-            if (name.compare(QLatin1String(kColumnNames[c]), Qt::CaseInsensitive) != 0) continue;
+            if (name.compare(QLatin1StringView(kColumnNames[c]), Qt::CaseInsensitive) != 0)
+                continue;
             if (header.index[c] >= 0) {
                 result.error =
                     WrongFile(QStringLiteral("столбец «%1» в заголовке (строка %2) указан дважды")
@@ -444,10 +530,11 @@ CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base, CsvNumbe
     std::array<int, kChannelCount> namedOn{};  // the line that first named each channel
     int ordinal = 0;
     for (++record; record != table.records.end(); ++record) {
-        if (AllEmpty(record->cells)) continue;
-        const Row row(header, *record);
+        const Row row(header, record->line, table.Cells(*record));
         const bool byLocation = numbering == CsvNumbering::ByLocation;
-        ParsedRow parsed = ParseRow(row, ++ordinal, byLocation);
+        // The row's warnings go after those of the rows before it, taken back if it is refused.
+        const std::size_t warned = result.warnings.size();
+        ParsedRow parsed = ParseRow(row, ++ordinal, byLocation, result.warnings);
         result.locationsOutside = result.locationsOutside || parsed.locationOutside;
         if (!byLocation && !parsed.refused) {
             if (result.channels < kChannelCount)
@@ -468,12 +555,12 @@ CsvImport ImportCsv(const QByteArray& data, const ParameterImage& base, CsvNumbe
             if (first == 0) first = row.Line();
         }
         if (parsed.refused) {
-            result.refused.push_back(*parsed.refused);
+            result.refused.push_back(std::move(*parsed.refused));
+            result.warnings.erase(result.warnings.begin() + static_cast<std::ptrdiff_t>(warned),
+                                  result.warnings.end());
             continue;
         }
         channels[static_cast<std::size_t>(parsed.channel)] = parsed.entry;
-        result.warnings.insert(result.warnings.end(), parsed.warnings.begin(),
-                               parsed.warnings.end());
         ++result.channels;
     }
     if (result.channels == 0) {

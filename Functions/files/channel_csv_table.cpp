@@ -1,22 +1,33 @@
 #include "channel_csv_table.h"
 
 #include <algorithm>
-#include <iterator>
-#include <vector>
 
 #include "channel_csv.h"
 
 namespace belvan::csv {
 
 namespace {
-bool Blank(const QString& cell) {
-    return QStringView(cell).trimmed().isEmpty();
-}
-}  // namespace
 
-bool AllEmpty(const QStringList& cells) {
-    return std::all_of(cells.begin(), cells.end(), Blank);
-}
+// Where a character next occurs from a position on, found with Qt's search and kept until the
+// reader passes it, so that the characters up to it are taken in one piece.
+class NextOf {
+  public:
+    NextOf(QStringView text, QChar ch) : text_(text), ch_(ch) {}
+    qsizetype From(qsizetype from) {
+        if (at_ < from) {
+            at_ = text_.indexOf(ch_, from);
+            if (at_ < 0) at_ = text_.size();
+        }
+        return at_;
+    }
+
+  private:
+    QStringView text_;
+    QChar ch_;
+    qsizetype at_ = -1;
+};
+
+}  // namespace
 
 QChar GuessDelimiter(const QString& text) {
     const qsizetype end = text.indexOf(u'\n');
@@ -25,88 +36,149 @@ QChar GuessDelimiter(const QString& text) {
     return u',';
 }
 
-Tokenized Tokenize(const QString& text, QChar delimiter) {
-    Tokenized out;
-    // The record and the field being read keep their room from one to the next: each cell gets
-    // a copy of its own size, each record a list of its own width.
-    int recordLine = 1;
-    std::vector<QString> cells;
-    QString field;
-    bool quoted = false;
-    int line = 1;
-    int quoteLine = 0;
-    auto endField = [&] {
-        cells.push_back(QString(field.constData(), field.size()));
-        field.resize(0);
-    };
-    auto endRecord = [&](int nextLine) {
-        endField();
-        if (!std::all_of(cells.begin(), cells.end(), Blank)) {
-            out.records.push_back({recordLine, QStringList(std::make_move_iterator(cells.begin()),
-                                                           std::make_move_iterator(cells.end()))});
+namespace {
+
+// The reader's state between the characters that mean something. Its steps are member functions,
+// not lambdas over local variables: the fuzz build checks every access through a captured
+// reference, and these run for every cell.
+class Tokenizer {
+  public:
+    Tokenizer(const QString& text, QChar delimiter)
+        : text_(text),
+          delimiter_(delimiter),
+          quote_(text, u'"'),
+          cr_(text, u'\r'),
+          lf_(text, u'\n'),
+          separator_(text, delimiter) {
+        // Each character of the text is copied at most once, so the buffer keeps the room
+        // reserved here and the cells' views into it stay valid.
+        out_.text.reserve(text.size());
+        // Room for the cells and records a usual file has, found by Qt's counting; more grows.
+        const qsizetype lines = text.count(u'\n') + 1;
+        out_.records.reserve(static_cast<std::size_t>(std::min<qsizetype>(lines, kCsvMaxRows)));
+        out_.cells.reserve(static_cast<std::size_t>(
+            std::min<qsizetype>(text.count(delimiter) + lines, kCsvMaxColumns * 4)));
+    }
+
+    Tokenized Run() {
+        const qsizetype size = text_.size();
+        for (qsizetype i = 0; i < size && out_.error.isEmpty(); ++i) {
+            const QChar ch = text_.at(i);
+            if (quoted_) {
+                if (ch == u'"') {
+                    if (i + 1 < size && text_.at(i + 1) == u'"') {
+                        out_.text += u'"';
+                        ++i;
+                    } else {
+                        quoted_ = false;
+                    }
+                } else if (ch == u'\r' || ch == u'\n') {
+                    if (ch == u'\n' || !(i + 1 < size && text_.at(i + 1) == u'\n')) ++line_;
+                    out_.text += ch;
+                } else {
+                    i = TakeRun(i, true);
+                }
+                continue;
+            }
+            if (ch == u'"' && Field().trimmed().isEmpty()) {
+                out_.text.resize(fieldStart_);
+                quoted_ = true;
+                quoteLine_ = line_;
+            } else if (ch == delimiter_) {
+                EndField();
+                if (out_.cells.size() - static_cast<std::size_t>(recordFirst_) >
+                    static_cast<std::size_t>(kCsvMaxColumns))
+                    out_.error =
+                        QStringLiteral("в строке %1 больше %2 столбцов; это не список каналов")
+                            .arg(recordLine_)
+                            .arg(kCsvMaxColumns);
+            } else if (ch == u'\r' || ch == u'\n') {
+                if (ch == u'\r' && i + 1 < size && text_.at(i + 1) == u'\n') ++i;
+                ++line_;
+                EndRecord(line_);
+            } else {
+                i = TakeRun(i, false);
+            }
         }
-        cells.clear();
-        recordLine = nextLine;
-        if (out.records.size() > static_cast<std::size_t>(kCsvMaxRows) + 1)
-            out.error =
+        if (!out_.error.isEmpty()) return std::move(out_);
+        if (quoted_) {
+            out_.error = QStringLiteral("кавычка, открытая в строке %1, не закрыта до конца файла")
+                             .arg(quoteLine_);
+            return std::move(out_);
+        }
+        if (out_.text.size() > fieldStart_ ||
+            out_.cells.size() > static_cast<std::size_t>(recordFirst_))
+            EndRecord(line_);
+        return std::move(out_);
+    }
+
+  private:
+    // The field being read: the end of the buffer.
+    QStringView Field() const {
+        return {out_.text.constData() + fieldStart_, out_.text.size() - fieldStart_};
+    }
+
+    void EndField() {
+        out_.cells.push_back(Field());
+        fieldStart_ = out_.text.size();
+    }
+
+    void EndRecord(int nextLine) {
+        // An empty line: a record of one empty cell, which is left out.
+        if (out_.text.size() == recordStart_ &&
+            out_.cells.size() == static_cast<std::size_t>(recordFirst_)) {
+            recordLine_ = nextLine;
+            return;
+        }
+        EndField();
+        // The record's cells lie one after another in the buffer: all blank when all of that is.
+        const QStringView record(out_.text.constData() + recordStart_,
+                                 out_.text.size() - recordStart_);
+        if (record.trimmed().isEmpty()) {
+            out_.cells.resize(static_cast<std::size_t>(recordFirst_));
+            out_.text.resize(recordStart_);
+            fieldStart_ = recordStart_;
+        } else {
+            out_.records.push_back({recordLine_, recordFirst_,
+                                    static_cast<qsizetype>(out_.cells.size()) - recordFirst_});
+        }
+        recordFirst_ = static_cast<qsizetype>(out_.cells.size());
+        recordStart_ = out_.text.size();
+        recordLine_ = nextLine;
+        if (out_.records.size() > static_cast<std::size_t>(kCsvMaxRows) + 1)
+            out_.error =
                 QStringLiteral("в файле больше %1 строк; это не список каналов").arg(kCsvMaxRows);
-    };
+    }
+
     // Appends the characters from `i` on up to the next that means something; the index of the
     // last one taken.
-    auto takeRun = [&](qsizetype i, auto means) {
-        qsizetype end = i + 1;
-        while (end < text.size() && !means(text.at(end))) ++end;
-        field.append(QStringView(text).sliced(i, end - i));
+    qsizetype TakeRun(qsizetype i, bool inQuotes) {
+        qsizetype end = std::min(std::min(quote_.From(i + 1), cr_.From(i + 1)), lf_.From(i + 1));
+        if (!inQuotes) end = std::min(end, separator_.From(i + 1));
+        out_.text.append(text_.constData() + i, end - i);
         return end - 1;
-    };
-    const auto meansInQuotes = [](QChar c) { return c == u'"' || c == u'\r' || c == u'\n'; };
-    const auto meansOutside = [delimiter](QChar c) {
-        return c == u'"' || c == delimiter || c == u'\r' || c == u'\n';
-    };
-    for (qsizetype i = 0; i < text.size() && out.error.isEmpty(); ++i) {
-        const QChar ch = text.at(i);
-        if (quoted) {
-            if (ch == u'"') {
-                if (i + 1 < text.size() && text.at(i + 1) == u'"') {
-                    field += u'"';
-                    ++i;
-                } else {
-                    quoted = false;
-                }
-            } else if (ch == u'\r' || ch == u'\n') {
-                if (ch == u'\n' || !(i + 1 < text.size() && text.at(i + 1) == u'\n')) ++line;
-                field += ch;
-            } else {
-                i = takeRun(i, meansInQuotes);
-            }
-            continue;
-        }
-        if (ch == u'"' && QStringView(field).trimmed().isEmpty()) {
-            field.resize(0);
-            quoted = true;
-            quoteLine = line;
-        } else if (ch == delimiter) {
-            endField();
-            if (cells.size() > static_cast<std::size_t>(kCsvMaxColumns))
-                out.error = QStringLiteral("в строке %1 больше %2 столбцов; это не список каналов")
-                                .arg(recordLine)
-                                .arg(kCsvMaxColumns);
-        } else if (ch == u'\r' || ch == u'\n') {
-            if (ch == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') ++i;
-            ++line;
-            endRecord(line);
-        } else {
-            i = takeRun(i, meansOutside);
-        }
     }
-    if (!out.error.isEmpty()) return out;
-    if (quoted) {
-        out.error = QStringLiteral("кавычка, открытая в строке %1, не закрыта до конца файла")
-                        .arg(quoteLine);
-        return out;
-    }
-    if (!field.isEmpty() || !cells.empty()) endRecord(line);
-    return out;
+
+    const QString& text_;
+    const QChar delimiter_;
+    NextOf quote_;
+    NextOf cr_;
+    NextOf lf_;
+    NextOf separator_;
+    Tokenized out_;
+    qsizetype fieldStart_ = 0;   // the field being read is the end of the buffer from here
+    qsizetype recordFirst_ = 0;  // the first cell of the record being read
+    qsizetype recordStart_ = 0;  // and its first character in the buffer
+    int recordLine_ = 1;
+    bool quoted_ = false;
+    int line_ = 1;
+    int quoteLine_ = 0;
+};
+
+}  // namespace
+
+Tokenized Tokenize(const QString& text, QChar delimiter) {
+    return Tokenizer(text, delimiter).Run();
 }
 
 }  // namespace belvan::csv

@@ -3,23 +3,35 @@
 
 #include <QChar>
 #include <QString>
-#include <QStringList>
+#include <QStringView>
+#include <span>
 #include <vector>
 
 namespace belvan::csv {
 
 struct Record {
-    int line = 0;  // the line of the file the record starts on
-    QStringList cells;
+    int line = 0;         // the line of the file the record starts on
+    qsizetype first = 0;  // its first cell in Tokenized::cells
+    qsizetype count = 0;  // its number of cells
 };
 
+// The cells of every record share one buffer and one list, so a file costs a few allocations
+// however many cells it has. It moves but is not copied: the cells look into its buffer.
 struct Tokenized {
+    Tokenized() = default;
+    Tokenized(Tokenized&&) = default;
+    Tokenized& operator=(Tokenized&&) = default;
+
     std::vector<Record> records;  // records with a non-blank cell
     QString error;  // set when the text is no CSV a channel list can be: nothing else is valid
-};
 
-// No cell holds more than blanks.
-bool AllEmpty(const QStringList& cells);
+    QString text;                    // the cells' characters, the quotes taken out
+    std::vector<QStringView> cells;  // into `text`, record after record
+
+    std::span<const QStringView> Cells(const Record& record) const {
+        return {cells.data() + record.first, static_cast<std::size_t>(record.count)};
+    }
+};
 
 // ';' when the first line has semicolons and no comma, as a spreadsheet with Russian settings
 // saves CSV; ',' otherwise.
