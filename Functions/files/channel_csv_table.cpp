@@ -1,12 +1,38 @@
 #include "channel_csv_table.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
 
 #include "channel_csv.h"
 
 namespace belvan::csv {
 
 namespace {
+
+bool IsControl(char16_t unit) {
+    return unit < 0x20 && unit != u'\t' && unit != u'\r' && unit != u'\n';
+}
+
+// Tests on the four 16-bit units of a word at once, for a check of every character of a file
+// that costs a comparison per 16 characters instead of several per character. Each sets a unit's
+// top bit exactly where the unit passes: no borrow or carry crosses from one unit into the next.
+constexpr std::uint64_t kEachUnit = 0x0001'0001'0001'0001;
+constexpr std::uint64_t kTopBits = 0x8000 * kEachUnit;
+// Units below n (n at most 0x8000).
+constexpr std::uint64_t UnitsBelow(std::uint64_t word, std::uint16_t n) {
+    return ~((word | kTopBits) - n * kEachUnit) & ~word & kTopBits;
+}
+// Units equal to c.
+constexpr std::uint64_t UnitsEqual(std::uint64_t word, char16_t c) {
+    const std::uint64_t x = word ^ (c * kEachUnit);
+    return ~(((x & ~kTopBits) + ~kTopBits) | x) & kTopBits;
+}
+constexpr std::uint64_t ControlUnits(std::uint64_t word) {
+    return UnitsBelow(word, 0x20) & ~UnitsEqual(word, u'\t') & ~UnitsEqual(word, u'\r') &
+           ~UnitsEqual(word, u'\n');
+}
 
 // Where a character next occurs from a position on, found with Qt's search and kept until the
 // reader passes it, so that the characters up to it are taken in one piece.
@@ -179,6 +205,38 @@ class Tokenizer {
 
 Tokenized Tokenize(const QString& text, QChar delimiter) {
     return Tokenizer(text, delimiter).Run();
+}
+
+bool HasControlCharacters(QStringView text) {
+    constexpr qsizetype kBlock = 16;  // characters, in four words
+    const char16_t* units = text.utf16();
+    qsizetype i = 0;
+    for (; i + kBlock <= text.size(); i += kBlock) {
+        std::array<std::uint64_t, 4> words;
+        std::memcpy(words.data(), units + i, sizeof words);
+        if ((ControlUnits(words[0]) | ControlUnits(words[1]) | ControlUnits(words[2]) |
+             ControlUnits(words[3])) != 0)
+            return true;
+    }
+    return std::any_of(units + i, units + text.size(), IsControl);
+}
+
+std::optional<long long> ParseDecimal(QStringView text, int decimals) {
+    const QStringView t = text.trimmed();
+    qsizetype sep = t.indexOf(u'.');
+    if (sep < 0) sep = t.indexOf(u',');
+    const QStringView whole = sep < 0 ? t : t.left(sep);
+    const QStringView fraction = sep < 0 ? QStringView() : t.mid(sep + 1);
+    if (whole.isEmpty() && fraction.isEmpty()) return std::nullopt;
+    if (whole.size() > 9) return std::nullopt;
+    for (const QStringView part : {whole, fraction})
+        for (const QChar ch : part)
+            if (ch < u'0' || ch > u'9') return std::nullopt;
+    long long value = whole.isEmpty() ? 0 : whole.toLongLong();
+    for (int d = 0; d < decimals; ++d)
+        value = value * 10 + (d < fraction.size() ? fraction.at(d).digitValue() : 0);
+    if (fraction.size() > decimals && fraction.at(decimals).digitValue() >= 5) ++value;
+    return value;
 }
 
 }  // namespace belvan::csv

@@ -1,9 +1,11 @@
-// CSV syntax: the text of a file as records of cells, before any column means anything.
+// CSV syntax: the text of a file as records of cells, before any column means anything, and the
+// checks of its characters and numbers that come before any column either.
 #pragma once
 
 #include <QChar>
 #include <QString>
 #include <QStringView>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -41,5 +43,12 @@ QChar GuessDelimiter(const QString& text);
 // taken as it is, text after a closing quote appended to the field. At most kCsvMaxRows records
 // (and the header) and kCsvMaxColumns cells in one.
 Tokenized Tokenize(const QString& text, QChar delimiter);
+
+// Control characters other than the tab and line ends.
+bool HasControlCharacters(QStringView text);
+
+// A decimal number without sign or exponent, '.' or ',' as separator, as an integer in units of
+// 10^-decimals (rounded half up). Nothing when the text is not such a number or too large.
+std::optional<long long> ParseDecimal(QStringView text, int decimals);
 
 }  // namespace belvan::csv
